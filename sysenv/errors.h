@@ -1,0 +1,62 @@
+// The program's exception types: one hierarchy rooted in Exception. The top-level handler
+// prints ClassName(), the message and the place where the exception was raised.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace sanivo {
+
+class Exception {
+ public:
+  // Not inlined, so that the return address it records is the raise site.
+  [[gnu::noinline]] explicit Exception(std::string message);
+  virtual ~Exception() = default;
+
+  const std::string& Message() const { return message_; }
+  // The address in the program's code where the exception was raised.
+  std::uintptr_t RaiseAddress() const { return raiseAddress_; }
+  virtual const char* ClassName() const { return "Exception"; }
+
+ private:
+  std::string message_;
+  std::uintptr_t raiseAddress_;
+};
+
+// Derived constructors are always inlined, so that the base records the raise site too.
+
+// Leaves a repair stage silently; the stage's handler shows its own message.
+class EAbort : public Exception {
+ public:
+  [[gnu::always_inline]] EAbort() : Exception("Operation aborted") {}
+  const char* ClassName() const override { return "EAbort"; }
+};
+
+// Standard output or error could not be written.
+class EInOutError : public Exception {
+ public:
+  [[gnu::always_inline]] EInOutError(std::string message, std::uint32_t errorCode)
+      : Exception(std::move(message)), errorCode_(errorCode) {}
+  const char* ClassName() const override { return "EInOutError"; }
+  std::uint32_t ErrorCode() const { return errorCode_; }
+
+ private:
+  std::uint32_t errorCode_;
+};
+
+class ERegistryException : public Exception {
+ public:
+  [[gnu::always_inline]] explicit ERegistryException(std::string message)
+      : Exception(std::move(message)) {}
+  const char* ClassName() const override { return "ERegistryException"; }
+};
+
+// The system's message text for an error code: FormatMessageA from the system table, with
+// every trailing control character, blank and full stop removed.
+std::string SystemErrorText(std::uint32_t code);
+
+// Raises Exception with the system error text of the calling thread's last error.
+[[noreturn]] void RaiseLastOSError();
+
+}  // namespace sanivo
