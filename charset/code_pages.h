@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "charset/charset_id.h"
+
+namespace sanivo {
+
+// Unicode values of bytes 0x80 to 0xFF of a single-byte code page; bytes below 0x80 are ASCII in
+// every one of them. U+FFFD marks a byte that the code page leaves undefined.
+using TCharsetTable = std::array<std::uint16_t, 128>;
+
+inline constexpr unsigned kFirstTableByte = 0x80;
+
+// Ids 0 to 24 have a table of their own; the built-in engine reads every other id as ISO-8859-1.
+inline constexpr int kCodePageCount = 25;
+
+const TCharsetTable& GetCharsetTable(TCharsetId id);
+
+std::uint16_t DecodeCodePageByte(TCharsetId id, unsigned char byte);
+
+// The byte that stands for value in the code page of id; the lowest one when several do, none
+// when the code page lacks the character.
+std::optional<unsigned char> EncodeCodePageChar(TCharsetId id, std::uint16_t value);
+
+}  // namespace sanivo

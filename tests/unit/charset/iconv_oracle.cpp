@@ -1,0 +1,36 @@
+#include "tests/unit/charset/iconv_oracle.h"
+
+#include <array>
+
+namespace sanivo::testing {
+
+namespace {
+
+constexpr std::size_t kIconvFailed = static_cast<std::size_t>(-1);
+
+}  // namespace
+
+TIconvDecoder::TIconvDecoder(const std::string& charset_name)
+    : descriptor_(iconv_open("UCS-2BE", charset_name.c_str())) {}
+
+TIconvDecoder::~TIconvDecoder() {
+  if (IsOpen()) iconv_close(descriptor_);
+}
+
+std::optional<std::uint16_t> TIconvDecoder::Decode(unsigned char byte) {
+  iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);
+  char input = static_cast<char>(byte);
+  std::array<char, 16> output{};
+  char* in = &input;
+  char* out = output.data();
+  std::size_t in_left = 1;
+  std::size_t out_left = output.size();
+  if (iconv(descriptor_, &in, &in_left, &out, &out_left) == kIconvFailed) return std::nullopt;
+  // Windows-1255 and -1258 hold a base letter back in case a combining mark follows.
+  if (iconv(descriptor_, nullptr, nullptr, &out, &out_left) == kIconvFailed) return std::nullopt;
+  if (output.size() - out_left != 2) return std::nullopt;
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(output[0]) << 8 |
+                                    static_cast<unsigned char>(output[1]));
+}
+
+}  // namespace sanivo::testing

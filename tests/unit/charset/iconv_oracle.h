@@ -1,0 +1,31 @@
+#pragma once
+
+#include <iconv.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace sanivo::testing {
+
+// glibc's iconv as an independent reference for the code-page tables.
+class TIconvDecoder {
+ public:
+  // Decodes single bytes of the charset that glibc knows by name; IsOpen() is false when glibc
+  // does not know the name.
+  explicit TIconvDecoder(const std::string& charset_name);
+  ~TIconvDecoder();
+  TIconvDecoder(const TIconvDecoder&) = delete;
+  TIconvDecoder& operator=(const TIconvDecoder&) = delete;
+
+  bool IsOpen() const { return descriptor_ != kNoDescriptor; }
+
+  // The one Unicode value of byte, or none when the charset leaves the byte undefined.
+  std::optional<std::uint16_t> Decode(unsigned char byte);
+
+ private:
+  static inline const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+  iconv_t descriptor_;
+};
+
+}  // namespace sanivo::testing
