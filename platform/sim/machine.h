@@ -1,16 +1,21 @@
 // The simulated Windows machine that the os:: functions act on in native builds.
 //
 // A test creates one Machine; while it lives, every os:: call goes to it (creating a second
-// one while the first lives is an error). A new machine looks like a freshly installed
-// 32-bit Czech Windows:
+// one while the first lives is an error, and an os:: call without one aborts the test run).
+// A new machine looks like a freshly installed 32-bit Czech Windows:
 //   C:\WINDOWS, C:\WINDOWS\system32, C:\WINDOWS\Fonts, C:\WINDOWS\system32\dllcache,
 //   temporary directory C:\DOCUME~1\user\LOCALS~1\Temp\ (GetTempPathA gives the trailing "\"),
-//   the running program C:\Program Files\Morek\sanivo.exe, current directory C:\,
-//   console 80 x 25 buffer, largest window 80 x 25, attribute 0x07, cursor 0,0,
-//   version 5.1 (platform 2), ANSI code page 1250, empty command line "sanivo.exe",
-//   local date 2026-12-08, an empty registry with the predefined roots and
-//   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present.
-// Paths are case-insensitive, with "\" separators; "/" is not accepted as a separator.
+//   the running program C:\Program Files\Morek\sanivo.exe (an empty file, loaded at 0x400000),
+//   current directory C:\,
+//   console 80 x 25 buffer, largest window 80 x 25, attribute 0x07, cursor 0,0, blank cells,
+//   standard handles 3 (input), 7 (output) and 11 (error), as on Windows XP,
+//   version 5.1.2600 (platform 2) without service-pack text, ANSI code page 1250,
+//   command line "sanivo.exe", local date 2026-12-08, an empty registry with the predefined
+//   roots and HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present,
+//   no windows, no programs, no libraries.
+// Paths are case-insensitive and relative ones are taken from the current directory; "/" is
+// read as "\", as Windows does. Files keep the case of their creation. A file that exists
+// but was not registered with AddProgram starts and ends at once when run.
 #pragma once
 
 #include <cstdint>
@@ -80,19 +85,27 @@ class Machine {
   void Release(os::Handle handle);
   // Handles of the program's own that are still open (files and processes).
   int OpenHandleCount() const;
+  // Read-only attribute, share modes and sharing:
+  //   a read-only file refuses write opens, CREATE_ALWAYS, DeleteFileA and CopyFileA onto it
+  //   (ERROR_ACCESS_DENIED); CopyFileA reads its source shared for reading and deleting and
+  //   writes its target unshared; DeleteFileA and MoveFileExA need every open to share
+  //   deleting. Opens without read, write or delete access never conflict.
 
   // ---- Directories of the system and of the program ----
   void SetTempPath(const std::string& path);  // as GetTempPathA reports it
   void SetWindowsDirectory(const std::string& path);
   void SetSystemDirectory(const std::string& path);
   void SetCurrentDirectory(const std::string& path);
-  void SetModulePath(const std::string& path);  // the running executable
-  void SetModuleBaseAddress(std::uintptr_t base);
+  void SetModulePath(const std::string& path);     // the running executable
+  void SetModuleBaseAddress(std::uintptr_t base);  // GetModuleBaseAddress; 0x400000 at first
 
   // ---- Registry ---- (root is one of os::kHkey...; key paths without leading "\")
+  // Keys and value names are case-insensitive and keep the case of their creation. Keys opened
+  // with KEY_READ cannot take values (ERROR_ACCESS_DENIED); a sub-key path that starts with
+  // "\" gives ERROR_BAD_PATHNAME.
   void AddKey(os::HKey root, const std::string& key);
-  void SetValue(os::HKey root, const std::string& key, const std::string& name,
-                std::uint32_t type, const std::string& data);  // creates the key
+  void SetValue(os::HKey root, const std::string& key, const std::string& name, std::uint32_t type,
+                const std::string& data);  // creates the key
   void SetString(os::HKey root, const std::string& key, const std::string& name,
                  const std::string& text, std::uint32_t type = os::kRegSz);
   void SetDword(os::HKey root, const std::string& key, const std::string& name,
@@ -101,7 +114,10 @@ class Machine {
   std::optional<RegistryValue> Value(os::HKey root, const std::string& key,
                                      const std::string& name) const;
   std::vector<std::string> ValueNames(os::HKey root, const std::string& key) const;
-  // The whole registry as sorted text lines, for "nothing else changed" checks.
+  // The whole registry as sorted text lines, for "nothing else changed" checks: one line a
+  // key ("HKEY_CURRENT_USER\Console") and one a value
+  // ('HKEY_CURRENT_USER\Console [FaceName] type 1 = "Lucida Console CS"'; a DWORD in decimal,
+  // other data as "hex:0A0B").
   std::vector<std::string> RegistryDump() const;
   int OpenKeyCount() const;  // keys opened by the program and not closed yet
 
@@ -109,7 +125,17 @@ class Machine {
   // A console with a buffer of width x height cells and the given largest window size.
   void SetConsole(int width, int height, int largestWidth, int largestHeight);
   // Standard output and error are files, not a console: sizes 0 x 0, console calls fail with
-  // ERROR_INVALID_HANDLE and change nothing; written bytes are still kept.
+  // ERROR_INVALID_HANDLE and change nothing; written bytes are still kept. The title, which
+  // belongs to the console window rather than to standard output, is still set.
+  //
+  // Bytes written with WriteFile to standard output or error land at the cursor in the current
+  // attribute, as the console's processed output treats them: CR goes to column 0, LF to column
+  // 0 of the next row, BS one column left (not past column 0), TAB writes blanks up to the next
+  // multiple of 8 (not past the row's end), BEL shows nothing; any other byte is a character.
+  // Past the last column the cursor goes to the next row; past the last row the buffer scrolls
+  // up one row and the new row is blank in the current attribute. The fills run on row by row
+  // over the buffer width and stop at the buffer's end; a start or cursor position outside the
+  // buffer gives ERROR_INVALID_PARAMETER.
   void SetNotAConsole();
   std::uint8_t CharAt(int x, int y) const;        // the CP852 byte of a cell
   std::uint16_t AttributeAt(int x, int y) const;  // the attribute of a cell
@@ -127,6 +153,9 @@ class Machine {
   void SetVersion(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
                   const std::string& servicePack = {});
   // A file with a version resource of file version a.b.c.d.
+  // The file is created when missing; the version goes with copies and is lost when the file is
+  // rewritten with CREATE_ALWAYS or AddFile. A file without one gives size 0 and
+  // ERROR_RESOURCE_TYPE_NOT_FOUND (1813). The block holds only the root "\" (VS_FIXEDFILEINFO).
   void SetFileVersion(const std::string& path, std::uint16_t major, std::uint16_t minor,
                       std::uint16_t release, std::uint16_t build);
   void SetCommandLine(const std::string& commandLine);
@@ -141,22 +170,73 @@ class Machine {
   std::vector<PostedMessage> Broadcasts() const;  // SendMessageA to HWND_BROADCAST
   // Resource files passed to a successful AddFontResourceA, in order.
   std::vector<std::string> AddedFonts() const;
+  // A library file (created when missing) exporting `entry`; call once per entry. Only such
+  // files load: another existing file gives ERROR_BAD_EXE_FORMAT, a missing one
+  // ERROR_MOD_NOT_FOUND.
   void AddLibrary(const std::string& path, const std::string& entry, void* address);
+  int LoadedLibraryCount() const;  // libraries loaded and not freed as often
 
   // ---- Faults ----
   // The next `times` calls (-1: every call) of `operation` (an os:: function name such as
   // "CopyFileA") whose target matches fail with `error`, as the real call reports failure.
-  // The target is the call's path (the target path for CopyFileA), "ROOT\key" for
-  // RegOpenKeyExA/RegCreateKeyExA (ROOT as "HKEY_LOCAL_MACHINE"), the value name for
-  // RegQueryValueExA/RegSetValueExA, "stdout"/"stderr" for WriteFile to those handles, and
-  // "" for calls without one. Matching is case-insensitive; an empty `target` matches all.
+  // The target is the call's path, as passed or as a full path (the target path for CopyFileA
+  // and MoveFileExA, the resource file for CreateScalableFontResourceA, the file for
+  // ShellExecuteExA, the program or the whole command line for WinExec, the file's path for
+  // ReadFile/WriteFile on a file), "ROOT\key" for RegOpenKeyExA/RegCreateKeyExA/RegDeleteKeyA
+  // (ROOT as "HKEY_LOCAL_MACHINE"), the value name for RegQueryValueExA/RegSetValueExA/
+  // RegDeleteValueA, "stdout"/"stderr" for WriteFile to those handles, the class name for
+  // FindWindowA, the entry name for GetProcAddress, the code for FormatMessageA, and "" for
+  // calls without one. Matching is case-insensitive; an empty `target` matches all. Faults are
+  // tried in the order they were added.
+  //
+  // A faulted call changes nothing and returns its failure value: false, 0, kInvalidHandle,
+  // kInvalidFileAttributes, WAIT_FAILED, a null pointer or a 0 x 0 size, with the last error set
+  // to `error`; the Reg... calls return `error` itself; WinExec returns `error` when it is below
+  // 32, else 0; WriteFile reports 0 bytes written. Sleep, GetCommandLineA, GetLocalDate,
+  // GetActiveWindow, GetModuleBaseAddress, CharUpperBuffA and CharNextA cannot fail.
   void Fail(const std::string& operation, const std::string& target, std::uint32_t error,
             int times = -1);
 
   // ---- Call log ----
-  // Arguments of every call of `operation`, in order, one text per call, formatted as the
-  // operation's own documentation in machine.cpp says (e.g. "0x1E" for
-  // SetConsoleTextAttribute, "10,6" for SetConsoleCursorPosition, the path for file calls).
+  // Arguments of every call of `operation`, in order, one text per call (faulted and failing
+  // calls included). Every os:: function is logged except GetLastError, SetLastError and
+  // CharNextA. Numbers are decimal unless shown otherwise:
+  //   SetConsoleTextAttribute        "0x1E" (at least two upper-case hex digits)
+  //   SetConsoleCursorPosition       "X,Y"
+  //   FillConsoleOutputCharacterA    "0x20,COUNT,X,Y"
+  //   FillConsoleOutputAttribute     "0x1F,COUNT,X,Y"
+  //   SetConsoleTitleA               the raw title
+  //   GetStdHandle                   the number passed, "-11"
+  //   WriteFile                      the raw bytes, whatever the handle
+  //   ReadFile                       "HANDLE,COUNT"
+  //   CopyFileA                      "SOURCE|TARGET|0" (1 with fail-if-exists)
+  //   MoveFileExA                    "EXISTING|TARGET|FLAGS"
+  //   SetFileAttributesA             "PATH|0x01"
+  //   CreateFileA, DeleteFileA, CreateDirectoryA, RemoveDirectoryA, GetFileAttributesA,
+  //   GetFullPathNameA, GetFileVersionInfoSizeA, LoadLibraryA, AddFontResourceA
+  //                                  the path as passed
+  //   GetFileVersionInfoA            "PATH|HANDLE|SIZE"
+  //   VerQueryValueA                 the sub-block
+  //   RegOpenKeyExA, RegCreateKeyExA, RegDeleteKeyA, RegCloseKey
+  //                                  the key's full path, "HKEY_LOCAL_MACHINE\SOFTWARE\X"
+  //   RegQueryValueExA, RegSetValueExA, RegDeleteValueA
+  //                                  the value name
+  //   Sleep                          the milliseconds
+  //   WaitForSingleObject            "HANDLE,MS"
+  //   CloseHandle, FreeLibrary       the handle
+  //   ShellExecuteExA                "FILE|PARAMETERS"
+  //   WinExec                        the command line
+  //   SendMessageA, PostMessageA     "HWND,MESSAGE,WPARAM,LPARAM"
+  //   FindWindowA                    the class name
+  //   CreateScalableFontResourceA    "HIDDEN|RESOURCE|FONT|CURRENTPATH"
+  //   GetProcAddress                 the entry name
+  //   CompareStringA                 "FIRST|SECOND|FLAGS"
+  //   CharUpperBuffA                 the text
+  //   FormatMessageA                 "CODE,BUFFERSIZE"
+  //   GetVersionExA                  the record's size field
+  //   GetTempPathA, GetWindowsDirectoryA, GetSystemDirectoryA, GetCurrentDirectoryA,
+  //   GetModuleFileNameA             the buffer size
+  //   the others                     ""
   std::vector<std::string> CallsTo(const std::string& operation) const;
   int CallCount(const std::string& operation) const;
 

@@ -1,0 +1,165 @@
+// The machine's life, its fault injection and call log, the last error, the lock and the clock.
+#include "platform/sim/machine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "platform/sim/state.h"
+
+namespace sim {
+namespace {
+
+Machine::State* living = nullptr;
+
+[[noreturn]] void Die(const char* message, const char* operation) {
+  std::fprintf(stderr, "sim: %s%s\n", message, operation);
+  std::abort();
+}
+
+}  // namespace
+
+void Misuse(const std::string& what) { Die("misused: ", what.c_str()); }
+
+Machine::State& Current(const char* operation) {
+  if (living == nullptr) Die("os:: call without a sim::Machine: ", operation);
+  return *living;
+}
+
+Machine::State::State() {
+  version.dwOSVersionInfoSize = os::kOsVersionInfoSize;
+  version.dwMajorVersion = 5;
+  version.dwMinorVersion = 1;
+  version.dwBuildNumber = 2600;
+  version.dwPlatformId = 2;
+  for (os::HKey root = os::kHkeyClassesRoot; root <= os::kHkeyDynData; ++root) {
+    registryRoots[root];
+  }
+}
+
+os::Handle Machine::State::NewHandle() {
+  os::Handle handle = nextHandle;
+  nextHandle += 4;
+  return handle;
+}
+
+void Machine::State::Log(std::string_view operation, std::string arguments) {
+  calls.emplace_back(std::string(operation), std::move(arguments));
+}
+
+std::optional<std::uint32_t> Machine::State::Injected(
+    std::string_view operation, std::initializer_list<std::string_view> targets) {
+  for (Fault& fault : faults) {
+    if (fault.remaining == 0 || fault.operation != operation) continue;
+    bool matches = fault.target.empty();
+    for (std::string_view target : targets) matches = matches || EqualNoCase(fault.target, target);
+    if (!matches) continue;
+    if (fault.remaining > 0) --fault.remaining;
+    return fault.error;
+  }
+  return std::nullopt;
+}
+
+bool Machine::State::FailsByInjection(std::string_view operation,
+                                      std::initializer_list<std::string_view> targets) {
+  std::optional<std::uint32_t> error = Injected(operation, targets);
+  if (error) lastError = *error;
+  return error.has_value();
+}
+
+bool Machine::State::Refuse(std::uint32_t error) {
+  lastError = error;
+  return false;
+}
+
+Machine::Machine() {
+  if (living != nullptr) Die("a second sim::Machine while one lives", "");
+  state_ = new State;
+  living = state_;
+  for (const char* directory : {"C:\\WINDOWS\\system32\\dllcache", "C:\\WINDOWS\\Fonts",
+                                "C:\\DOCUME~1\\user\\LOCALS~1\\Temp"}) {
+    AddDirectory(directory);
+  }
+  SetWindowsDirectory("C:\\WINDOWS");
+  SetSystemDirectory("C:\\WINDOWS\\system32");
+  SetTempPath("C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\");
+  SetCurrentDirectory("C:\\");
+  SetModulePath("C:\\Program Files\\Morek\\sanivo.exe");
+  AddFile(state_->modulePath);
+  AddKey(os::kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
+}
+
+Machine::~Machine() {
+  living = nullptr;
+  delete state_;
+}
+
+void Machine::Fail(const std::string& operation, const std::string& target, std::uint32_t error,
+                   int times) {
+  state_->faults.push_back({operation, target, error, times});
+}
+
+std::vector<std::string> Machine::CallsTo(const std::string& operation) const {
+  std::vector<std::string> arguments;
+  for (const auto& [name, text] : state_->calls) {
+    if (name == operation) arguments.push_back(text);
+  }
+  return arguments;
+}
+
+int Machine::CallCount(const std::string& operation) const {
+  return static_cast<int>(CallsTo(operation).size());
+}
+
+void Machine::SetCommandLine(const std::string& commandLine) { state_->commandLine = commandLine; }
+
+void Machine::SetLocalDate(int year, int month, int day) { state_->date = {year, month, day}; }
+
+}  // namespace sim
+
+namespace os {
+
+std::uint32_t GetLastError() { return sim::Current("GetLastError").lastError; }
+
+void SetLastError(std::uint32_t code) { sim::Current("SetLastError").lastError = code; }
+
+std::string GetCommandLineA() {
+  auto& s = sim::Current("GetCommandLineA");
+  s.Log("GetCommandLineA", "");
+  return s.commandLine;
+}
+
+LocalDate GetLocalDate() {
+  auto& s = sim::Current("GetLocalDate");
+  s.Log("GetLocalDate", "");
+  return s.date;
+}
+
+// The program has one thread, so the section only keeps its recursion count, which still
+// catches a Leave without an Enter.
+namespace {
+struct SectionState {
+  int depth = 0;
+};
+static_assert(sizeof(SectionState) <= 64);
+
+SectionState& Section(unsigned char* storage) {
+  return *std::launder(reinterpret_cast<SectionState*>(storage));
+}
+}  // namespace
+
+CriticalSection::CriticalSection() { new (storage_) SectionState; }
+
+CriticalSection::~CriticalSection() {
+  if (Section(storage_).depth != 0) sim::Die("critical section destroyed while entered", "");
+  Section(storage_).~SectionState();
+}
+
+void CriticalSection::Enter() { ++Section(storage_).depth; }
+
+void CriticalSection::Leave() {
+  if (Section(storage_).depth == 0) sim::Die("LeaveCriticalSection without Enter", "");
+  --Section(storage_).depth;
+}
+
+}  // namespace os

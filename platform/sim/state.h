@@ -1,0 +1,208 @@
+// The inside of the simulated machine: one State that every os:: function and every test
+// accessor of sim::Machine works on. Not for use outside platform/sim.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/sim/machine.h"
+
+namespace sim {
+
+// More system error codes that only the simulation reports.
+inline constexpr std::uint32_t kErrorNotSameDevice = 17;
+inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+inline constexpr std::uint32_t kErrorInvalidName = 123;
+inline constexpr std::uint32_t kErrorModNotFound = 126;
+inline constexpr std::uint32_t kErrorProcNotFound = 127;
+inline constexpr std::uint32_t kErrorDirNotEmpty = 145;
+inline constexpr std::uint32_t kErrorBadPathname = 161;
+inline constexpr std::uint32_t kErrorBadExeFormat = 193;
+inline constexpr std::uint32_t kErrorDirectory = 267;
+inline constexpr std::uint32_t kErrorMrMidNotFound = 317;
+inline constexpr std::uint32_t kErrorKeyDeleted = 1018;
+inline constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
+inline constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
+
+// ---- Text in the ANSI code page (strings.cpp) ----
+std::string UpperAnsi(std::string_view text);
+bool EqualNoCase(std::string_view first, std::string_view second);
+bool LessNoCase(std::string_view first, std::string_view second);
+std::string Cp852ToUtf8(std::string_view bytes);
+std::string HexByte(std::uint32_t value);  // "0x1E": at least two upper-case hex digits
+
+// ---- Files (files.cpp) ----
+struct FileNode {
+  std::string path;  // full path with the case of creation; a root is "C:\"
+  bool directory = false;
+  std::string bytes;
+  std::uint32_t attributes = 0;  // the directory bit is implied by `directory`
+  std::optional<std::array<std::uint16_t, 4>> version;
+};
+
+struct OpenFile {
+  std::string key;
+  std::uint32_t access = 0;  // GENERIC_... as passed
+  std::uint32_t share = 0;
+  std::size_t position = 0;
+};
+
+// A name resolved against the current directory.
+struct Location {
+  std::string full;       // as GetFullPathNameA gives it
+  std::string key;        // upper-cased, no trailing "\"; "C:" for the root of C:
+  std::string parentKey;  // empty for a root
+  bool trailingSeparator = false;
+};
+
+// GetFullPathNameA's rules; nullopt for a name that has no full path (the empty one).
+std::optional<std::string> FullPathName(std::string_view name, std::string_view currentDirectory);
+std::string KeyOf(std::string_view fullPath);
+
+// ---- Registry (registry.cpp) ----
+struct RegistryKey {
+  std::string name;
+  std::map<std::string, std::unique_ptr<RegistryKey>> subkeys;          // by upper-cased name
+  std::map<std::string, std::pair<std::string, RegistryValue>> values;  // by upper-cased name
+};
+
+struct OpenKey {
+  os::HKey root = 0;
+  std::vector<std::string> path;  // names below the root, as the caller gave them
+  std::uint32_t access = 0;
+};
+
+// ---- Console (console.cpp) ----
+struct Cell {
+  std::uint8_t character = ' ';
+  std::uint16_t attribute = 0x07;
+};
+
+struct Console {
+  bool isConsole = true;
+  int width = 80;
+  int height = 25;
+  int largestWidth = 80;
+  int largestHeight = 25;
+  std::vector<Cell> cells = std::vector<Cell>(80 * 25);
+  os::Coord cursor;
+  std::uint16_t attribute = 0x07;
+  std::string title;
+  std::string stdoutBytes;
+  std::string stderrBytes;
+};
+
+inline constexpr os::Handle kStdInput = 3;  // the console handles of Windows XP
+inline constexpr os::Handle kStdOutput = 7;
+inline constexpr os::Handle kStdError = 11;
+
+// ---- Processes, windows, libraries ----
+struct Process {
+  int waitsLeft = 0;  // -1: never ends
+};
+
+struct Window {
+  std::string className;
+  std::vector<PostedMessage> posted;
+};
+
+struct Library {
+  std::string path;
+  std::map<std::string, void*> entries;
+  int loads = 0;
+};
+
+struct Fault {
+  std::string operation;
+  std::string target;
+  std::uint32_t error = 0;
+  int remaining = -1;
+};
+
+struct Machine::State {
+  State();
+
+  std::uint32_t lastError = 0;
+
+  std::map<std::string, FileNode> files;  // by KeyOf
+  std::map<os::Handle, OpenFile> openFiles;
+  std::map<os::Handle, OpenFile> heldFiles;  // opened by other processes
+  std::map<os::Handle, Process> processes;
+  os::Handle nextHandle = 0x100;
+  std::string tempPath;
+  std::string windowsDirectory;
+  std::string systemDirectory;
+  std::string currentDirectory;
+  std::string modulePath;
+  std::uintptr_t moduleBase = 0x400000;
+
+  std::map<os::HKey, RegistryKey> registryRoots;
+  std::map<os::HKey, OpenKey> openKeys;
+  os::HKey nextKey = 0x1000;
+
+  Console console;
+
+  os::OsVersionInfo version;
+  std::string commandLine = "sanivo.exe";
+  os::LocalDate date{2026, 12, 8};
+
+  std::map<std::string, Program> programs;  // by KeyOf
+  std::vector<Launch> launches;
+  std::uint32_t totalSleep = 0;
+  std::map<os::Hwnd, Window> windows;
+  os::Hwnd nextWindow = 0x10010;
+  std::vector<PostedMessage> broadcasts;
+  std::vector<std::string> addedFonts;
+  std::map<std::string, Library> libraries;  // by KeyOf
+  std::map<os::Module, std::string> loadedLibraries;
+  os::Module nextModule = 0x10000000;
+
+  std::vector<Fault> faults;
+  std::vector<std::pair<std::string, std::string>> calls;
+
+  os::Handle NewHandle();
+  void Log(std::string_view operation, std::string arguments);
+  // The error of an injected fault for this call, if one applies; the fault is used up.
+  std::optional<std::uint32_t> Injected(std::string_view operation,
+                                        std::initializer_list<std::string_view> targets);
+  // For calls that report failure through the last error: sets it when a fault applies.
+  bool FailsByInjection(std::string_view operation,
+                        std::initializer_list<std::string_view> targets);
+
+  // Sets the last error and gives false, as a failing call of the bool kind reports.
+  bool Refuse(std::uint32_t error);
+
+  // Files
+  std::optional<Location> Locate(std::string_view name) const;
+  const FileNode* Node(const std::string& key) const;
+  FileNode* Node(const std::string& key);
+  // kErrorSuccess when the parent directory exists, else the error to report.
+  std::uint32_t ParentError(const Location& location) const;
+  // Creates the directory and its missing parents (test set-up).
+  void MakeDirectories(const std::string& fullPath);
+  // Whether an open with this access and share mode conflicts with one already open.
+  bool SharingConflict(const std::string& key, std::uint32_t access, std::uint32_t share) const;
+
+  // Registry
+  RegistryKey* Key(os::HKey root, const std::vector<std::string>& path);
+  RegistryKey& CreateKey(os::HKey root, const std::vector<std::string>& path);
+
+  // Console
+  bool IsConsoleOutput(os::Handle handle) const;
+  void WriteToConsole(std::string_view bytes);
+};
+
+// The state of the living machine; aborts with a message naming `operation` when there is none.
+Machine::State& Current(const char* operation);
+// Ends the test run: a test set the machine up in a way it cannot be.
+[[noreturn]] void Misuse(const std::string& what);
+
+}  // namespace sim

@@ -1,0 +1,130 @@
+// Top-level windows by class name, the messages sent to them, and the system's font table.
+#include "platform/sim/state.h"
+
+namespace sim {
+namespace {
+
+// What CreateScalableFontResourceA writes: a marker and the full path of the font file.
+constexpr std::string_view kFontResourceMarker = "sim font resource\n";
+
+std::string MessageText(os::Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                        std::intptr_t lParam) {
+  return std::to_string(window) + "," + std::to_string(message) + "," + std::to_string(wParam) +
+         "," + std::to_string(lParam);
+}
+
+}  // namespace
+
+os::Hwnd Machine::AddWindow(const std::string& className) {
+  os::Hwnd window = state_->nextWindow;
+  state_->nextWindow += 2;
+  state_->windows[window] = {className, {}};
+  return window;
+}
+
+std::vector<PostedMessage> Machine::Posted(os::Hwnd window) const {
+  auto found = state_->windows.find(window);
+  return found == state_->windows.end() ? std::vector<PostedMessage>() : found->second.posted;
+}
+
+std::vector<PostedMessage> Machine::Broadcasts() const { return state_->broadcasts; }
+
+std::vector<std::string> Machine::AddedFonts() const { return state_->addedFonts; }
+
+}  // namespace sim
+
+namespace os {
+
+std::intptr_t SendMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) {
+  auto& s = sim::Current("SendMessageA");
+  s.Log("SendMessageA", sim::MessageText(window, message, wParam, lParam));
+  if (s.FailsByInjection("SendMessageA", {})) return 0;
+  if (window == kBroadcast) {
+    s.broadcasts.push_back({message, wParam, lParam});
+  } else if (!s.windows.contains(window)) {
+    s.lastError = sim::kErrorInvalidWindowHandle;
+  }
+  return 0;
+}
+
+Hwnd FindWindowA(const std::string& className) {
+  auto& s = sim::Current("FindWindowA");
+  s.Log("FindWindowA", className);
+  if (s.FailsByInjection("FindWindowA", {className})) return 0;
+  for (const auto& [window, record] : s.windows) {
+    if (sim::EqualNoCase(record.className, className)) return window;
+  }
+  return 0;
+}
+
+bool PostMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  auto& s = sim::Current("PostMessageA");
+  s.Log("PostMessageA", sim::MessageText(window, message, wParam, lParam));
+  if (s.FailsByInjection("PostMessageA", {})) return false;
+  if (window == kBroadcast) {
+    s.broadcasts.push_back({message, wParam, lParam});
+    return true;
+  }
+  auto found = s.windows.find(window);
+  if (found == s.windows.end()) return s.Refuse(sim::kErrorInvalidWindowHandle);
+  found->second.posted.push_back({message, wParam, lParam});
+  return true;
+}
+
+bool CreateScalableFontResourceA(std::uint32_t hidden, const std::string& resourceFile,
+                                 const std::string& fontFile, const std::string& currentPath) {
+  auto& s = sim::Current("CreateScalableFontResourceA");
+  s.Log("CreateScalableFontResourceA",
+        std::to_string(hidden) + "|" + resourceFile + "|" + fontFile + "|" + currentPath);
+  std::optional<sim::Location> resource = s.Locate(resourceFile);
+  if (s.FailsByInjection("CreateScalableFontResourceA",
+                         {resourceFile, resource ? resource->full : resourceFile})) {
+    return false;
+  }
+  if (!resource) return s.Refuse(sim::kErrorInvalidName);
+  if (std::uint32_t error = s.ParentError(*resource); error != kErrorSuccess) {
+    return s.Refuse(error);
+  }
+  if (s.Node(resource->key) != nullptr) return s.Refuse(kErrorFileExists);
+  // A bare font file name is looked for in `currentPath`.
+  const bool bare = fontFile.find_first_of("\\:") == std::string::npos;
+  std::string fontName = fontFile;
+  if (bare && !currentPath.empty()) {
+    fontName = currentPath.back() == '\\' ? currentPath + fontFile : currentPath + "\\" + fontFile;
+  }
+  std::optional<sim::Location> font = s.Locate(fontName);
+  const sim::FileNode* fontNode = font ? s.Node(font->key) : nullptr;
+  if (fontNode == nullptr || fontNode->directory) return s.Refuse(kErrorFileNotFound);
+  sim::FileNode& node = s.files[resource->key];
+  node.path = resource->full;
+  node.attributes = 0x20;
+  node.bytes = std::string(sim::kFontResourceMarker) + fontNode->path;
+  return true;
+}
+
+int AddFontResourceA(const std::string& path) {
+  auto& s = sim::Current("AddFontResourceA");
+  s.Log("AddFontResourceA", path);
+  std::optional<sim::Location> location = s.Locate(path);
+  if (s.FailsByInjection("AddFontResourceA", {path, location ? location->full : path})) return 0;
+  const sim::FileNode* node = location ? s.Node(location->key) : nullptr;
+  if (node == nullptr || node->directory) {
+    s.lastError = kErrorFileNotFound;
+    return 0;
+  }
+  if (!node->bytes.starts_with(sim::kFontResourceMarker)) {
+    s.lastError = kErrorInvalidParameter;
+    return 0;
+  }
+  std::optional<sim::Location> font =
+      s.Locate(std::string_view(node->bytes).substr(sim::kFontResourceMarker.size()));
+  if (!font || s.Node(font->key) == nullptr) {
+    s.lastError = kErrorFileNotFound;
+    return 0;
+  }
+  s.addedFonts.push_back(path);
+  return 1;
+}
+
+}  // namespace os

@@ -1,0 +1,166 @@
+// The rest of the machine: the ANSI code page, the version record and version resources,
+// system messages, fonts, windows and libraries.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/sim/machine.h"
+
+namespace {
+
+class SystemTest : public ::testing::Test {
+ protected:
+  sim::Machine machine;
+};
+
+TEST_F(SystemTest, UpperCasingFollowsWindows1250) {
+  // "příliš žluťoučký kůň ą" in Windows-1250.
+  EXPECT_EQ(os::CharUpperBuffA("p\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2 \xB9"),
+            "P\xD8\xCDLI\x8A \x8ELU\x8DOU\xC8K\xDD K\xD9\xD2 \xA5");
+  // ß, µ and ˙ have no upper case of their own in the code page; undefined 0x81 stays too.
+  EXPECT_EQ(os::CharUpperBuffA("\xDF\xB5\xFF\x81"), "\xDF\xB5\xFF\x81");
+}
+
+TEST_F(SystemTest, ComparisonIgnoresCaseOnlyWhenAsked) {
+  EXPECT_EQ(os::CompareStringA(0, "%System%", "%system%"), os::kCstrGreaterThan);
+  EXPECT_EQ(os::CompareStringA(os::kNormIgnoreCase, "%System%", "%SYSTEM%"), os::kCstrEqual);
+  EXPECT_EQ(os::CompareStringA(os::kNormIgnoreCase, "\xE8", "\xC8"), os::kCstrEqual);
+  EXPECT_EQ(os::CompareStringA(0, "\\", "\\"), os::kCstrEqual);
+  EXPECT_EQ(os::CompareStringA(0, "a", "b"), os::kCstrLessThan);
+  EXPECT_EQ(os::CompareStringA(0, "ab", "a"), os::kCstrGreaterThan);
+  EXPECT_EQ(os::CharNextA("ab", 1), 2u);
+  EXPECT_EQ(os::CharNextA("ab", 2), 2u);
+}
+
+TEST_F(SystemTest, VersionRecordNeedsOneOfTheTwoRealSizes) {
+  machine.SetVersion(1, 4, 10, " A ");
+  os::OsVersionInfo info;
+  info.dwOSVersionInfoSize = 148;
+  ASSERT_TRUE(os::GetVersionExA(info));
+  EXPECT_EQ(info.dwPlatformId, 1u);
+  EXPECT_EQ(info.dwMinorVersion, 10u);
+  EXPECT_STREQ(info.szCSDVersion, " A ");
+  info.dwOSVersionInfoSize = 156;
+  EXPECT_TRUE(os::GetVersionExA(info));
+  EXPECT_EQ(info.dwOSVersionInfoSize, 156u);
+  info.dwOSVersionInfoSize = 0;
+  EXPECT_FALSE(os::GetVersionExA(info));
+  EXPECT_EQ(os::GetLastError(), 122u);  // ERROR_INSUFFICIENT_BUFFER
+}
+
+TEST_F(SystemTest, VersionBlockStandsOnItsOwn) {
+  const std::string exe = "C:\\Program Files\\Morek\\sanivo.exe";
+  machine.SetFileVersion(exe, 1, 2, 3, 4);
+  std::uint32_t handle = 7;
+  std::uint32_t size = os::GetFileVersionInfoSizeA(exe, &handle);
+  ASSERT_GT(size, 0u);
+  EXPECT_EQ(handle, 0u);
+  std::vector<unsigned char> block(size);
+  ASSERT_TRUE(os::GetFileVersionInfoA(exe, 0, size, block.data()));
+  std::vector<unsigned char> copy = block;
+  block.assign(size, 0xCC);  // the caller may reuse its first buffer
+  const void* value = nullptr;
+  std::uint32_t length = 0;
+  ASSERT_TRUE(os::VerQueryValueA(copy.data(), "\\", &value, &length));
+  ASSERT_EQ(length, sizeof(os::FixedFileInfo));
+  os::FixedFileInfo info;
+  std::memcpy(&info, value, sizeof info);
+  EXPECT_EQ(info.dwSignature, 0xFEEF04BDu);
+  EXPECT_EQ(info.dwFileVersionMS, 0x00010002u);
+  EXPECT_EQ(info.dwFileVersionLS, 0x00030004u);
+  EXPECT_FALSE(os::VerQueryValueA(block.data(), "\\", &value, &length));
+
+  EXPECT_EQ(os::GetFileVersionInfoSizeA("C:\\WINDOWS\\system32", nullptr), 0u);
+  machine.AddFile("C:\\plain.exe");
+  EXPECT_EQ(os::GetFileVersionInfoSizeA("C:\\plain.exe", nullptr), 0u);
+  EXPECT_EQ(os::GetLastError(), 1813u);  // ERROR_RESOURCE_TYPE_NOT_FOUND
+  EXPECT_EQ(os::GetFileVersionInfoSizeA("C:\\none.exe", nullptr), 0u);
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+}
+
+TEST_F(SystemTest, MessagesComeFromTheSystemTable) {
+  std::string text;
+  EXPECT_EQ(os::FormatMessageA(2, 256, text), 44u);
+  EXPECT_EQ(text, "The system cannot find the file specified.\r\n");
+  EXPECT_EQ(os::FormatMessageA(2, 44, text), 0u);  // no room for the terminator
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(os::FormatMessageA(12345, 256, text), 0u);
+  EXPECT_EQ(os::GetLastError(), 317u);  // ERROR_MR_MID_NOT_FOUND
+}
+
+TEST_F(SystemTest, FontResourceNeedsTheFontAndAFreeName) {
+  const std::string fot = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\mrk_lccs.fot";
+  EXPECT_FALSE(os::CreateScalableFontResourceA(0, fot, "mrk_lccs.ttf", "C:\\WINDOWS\\Fonts\\"));
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+  EXPECT_EQ(os::AddFontResourceA(fot), 0);
+
+  machine.AddFile("C:\\WINDOWS\\Fonts\\mrk_lccs.ttf", "ttf");
+  ASSERT_TRUE(os::CreateScalableFontResourceA(0, fot, "mrk_lccs.ttf", "C:\\WINDOWS\\Fonts\\"));
+  EXPECT_TRUE(machine.HasFile(fot));
+  EXPECT_FALSE(os::CreateScalableFontResourceA(0, fot, "mrk_lccs.ttf", "C:\\WINDOWS\\Fonts\\"));
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileExists);
+
+  EXPECT_EQ(os::AddFontResourceA(fot), 1);
+  EXPECT_EQ(machine.AddedFonts(), std::vector<std::string>{fot});
+  EXPECT_EQ(os::AddFontResourceA("C:\\WINDOWS\\Fonts\\mrk_lccs.ttf"), 0);
+  os::SendMessageA(os::kBroadcast, os::kWmFontChange, 0, 0);
+  ASSERT_EQ(machine.Broadcasts().size(), 1u);
+  EXPECT_EQ(machine.Broadcasts()[0].message, os::kWmFontChange);
+}
+
+TEST_F(SystemTest, WindowsAreFoundByClassAndKeepWhatIsPosted) {
+  EXPECT_EQ(os::FindWindowA("TKeloConsoleMainWindow"), 0u);
+  os::Hwnd window = machine.AddWindow("TKeloConsoleMainWindow");
+  ASSERT_EQ(os::FindWindowA("tkeloconsolemainwindow"), window);
+  EXPECT_TRUE(os::PostMessageA(window, 9999, 65, 0));
+  ASSERT_EQ(machine.Posted(window).size(), 1u);
+  EXPECT_EQ(machine.Posted(window)[0].wParam, 65u);
+  EXPECT_FALSE(os::PostMessageA(window + 2, 9999, 65, 0));
+  EXPECT_EQ(os::GetLastError(), 1400u);  // ERROR_INVALID_WINDOW_HANDLE
+}
+
+int Answer() { return 42; }
+
+TEST_F(SystemTest, LibrariesLoadByPathAndCountTheirLoads) {
+  const std::string dll = "C:\\Program Files\\Morek\\iconv.dll";
+  EXPECT_EQ(os::LoadLibraryA(dll), 0u);
+  EXPECT_EQ(os::GetLastError(), 126u);  // ERROR_MOD_NOT_FOUND
+  machine.AddLibrary(dll, "libiconv_open", reinterpret_cast<void*>(&Answer));
+  os::Module module = os::LoadLibraryA(dll);
+  ASSERT_NE(module, 0u);
+  EXPECT_EQ(os::LoadLibraryA("c:\\program files\\morek\\ICONV.DLL"), module);
+  EXPECT_EQ(os::GetProcAddress(module, "libiconv_open"), reinterpret_cast<void*>(&Answer));
+  EXPECT_EQ(os::GetProcAddress(module, "LIBICONV_OPEN"), nullptr);
+  EXPECT_EQ(os::GetLastError(), 127u);  // ERROR_PROC_NOT_FOUND
+  EXPECT_TRUE(os::FreeLibrary(module));
+  EXPECT_EQ(machine.LoadedLibraryCount(), 1);
+  EXPECT_TRUE(os::FreeLibrary(module));
+  EXPECT_EQ(machine.LoadedLibraryCount(), 0);
+  EXPECT_FALSE(os::FreeLibrary(module));
+  machine.AddFile("C:\\text.dll", "not an image");
+  EXPECT_EQ(os::LoadLibraryA("C:\\text.dll"), 0u);
+  EXPECT_EQ(os::GetLastError(), 193u);  // ERROR_BAD_EXE_FORMAT
+}
+
+TEST_F(SystemTest, CriticalSectionCountsItsEntries) {
+  os::CriticalSection section;
+  section.Enter();
+  section.Enter();
+  section.Leave();
+  section.Leave();
+  EXPECT_DEATH(section.Leave(), "without Enter");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MachineLifeTest, CallsNeedExactlyOneLivingMachine) {
+  EXPECT_DEATH(os::Sleep(1), "os:: call without a sim::Machine: Sleep");
+  sim::Machine machine;
+  EXPECT_DEATH(sim::Machine(), "a second sim::Machine");
+}
+
+}  // namespace
