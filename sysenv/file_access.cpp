@@ -1,0 +1,96 @@
+#include "sysenv/file_access.h"
+
+#include <cstdint>
+
+#include "platform/os.h"
+
+namespace sanivo {
+
+namespace {
+
+constexpr std::uint32_t kReadChunk = 1 << 20;
+// No executable image of a 32-bit system comes near this; the limit keeps a wrong file from
+// exhausting the address space.
+constexpr std::size_t kLargestFile = std::size_t{1} << 30;
+
+std::string Reason(std::uint32_t code) {
+  switch (code) {
+    case os::kErrorFileNotFound:
+      return "file not found";
+    case os::kErrorPathNotFound:
+      return "path not found";
+    case os::kErrorAccessDenied:
+      return "access denied";
+    case os::kErrorSharingViolation:
+      return "the file is in use by another process";
+    default:
+      return "system error " + std::to_string(code);
+  }
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, std::uint32_t code) {
+  throw EFileAccessError(what + " " + path + ": " + Reason(code));
+}
+
+// Reads up to the end of the file, or until it is known to be too large; the error code of a
+// failed read, or success.
+std::uint32_t ReadToEnd(os::Handle file, std::string& content) {
+  std::string chunk;
+  do {
+    if (!os::ReadFile(file, kReadChunk, chunk)) return os::GetLastError();
+    content += chunk;
+  } while (!chunk.empty() && content.size() <= kLargestFile);
+  return os::kErrorSuccess;
+}
+
+// Writes everything or reports the error code of the failing call.
+std::uint32_t WriteAll(os::Handle file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    std::uint32_t written = 0;
+    if (!os::WriteFile(file, bytes, &written)) return os::GetLastError();
+    if (written == 0) return os::kErrorWriteFault;
+    bytes.remove_prefix(written);
+  }
+  return os::kErrorSuccess;
+}
+
+std::uint32_t WriteNewFile(const std::string& path, std::string_view bytes) {
+  const os::Handle file =
+      os::CreateFileA(path, os::kGenericWrite, 0, os::kCreateAlways, os::kFileAttributeNormal);
+  if (file == os::kInvalidHandle) return os::GetLastError();
+  std::uint32_t error = WriteAll(file, bytes);
+  // Closing flushes; a failure there loses data just as a failed write does.
+  if (!os::CloseHandle(file) && error == os::kErrorSuccess) error = os::GetLastError();
+  return error;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path) {
+  const os::Handle file =
+      os::CreateFileA(path, os::kGenericRead, os::kFileShareRead, os::kOpenExisting, 0);
+  if (file == os::kInvalidHandle) Fail("cannot open", path, os::GetLastError());
+  std::string content;
+  const std::uint32_t error = ReadToEnd(file, content);
+  os::CloseHandle(file);
+  if (error != os::kErrorSuccess) Fail("cannot read", path, error);
+  if (content.size() > kLargestFile) {
+    throw EFileAccessError(path + ": the file is too large for an executable image");
+  }
+  return content;
+}
+
+void ReplaceFileContents(const std::string& path, std::string_view bytes) {
+  const std::string temporary = path + ".imagecfg.tmp";
+  if (std::uint32_t error = WriteNewFile(temporary, bytes); error != os::kErrorSuccess) {
+    os::DeleteFileA(temporary);
+    Fail("cannot write", temporary, error);
+  }
+  if (!os::MoveFileExA(temporary, path, os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough)) {
+    const std::uint32_t error = os::GetLastError();
+    os::DeleteFileA(temporary);
+    Fail("cannot replace", path, error);
+  }
+}
+
+}  // namespace sanivo

@@ -1,0 +1,74 @@
+#include "sysenv/files.h"
+
+#include "platform/os.h"
+
+namespace sanivo {
+
+namespace {
+
+constexpr std::uint32_t kMaxPath = 260;
+
+std::size_t NameStart(const std::string& path) {
+  const std::size_t delimiter = path.find_last_of("\\:");
+  return delimiter == std::string::npos ? 0 : delimiter + 1;
+}
+
+}  // namespace
+
+std::string QueryPath(const PathQuery& query) {
+  std::string path;
+  const std::uint32_t needed = query(kMaxPath, path);
+  if (needed > kMaxPath && query(needed, path) >= needed) path.clear();
+  return path;
+}
+
+bool FileExists(const std::string& path) {
+  const std::uint32_t attributes = os::GetFileAttributesA(path);
+  return attributes != os::kInvalidFileAttributes &&
+         (attributes & os::kFileAttributeDirectory) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+  const std::uint32_t attributes = os::GetFileAttributesA(path);
+  return attributes != os::kInvalidFileAttributes &&
+         (attributes & os::kFileAttributeDirectory) != 0;
+}
+
+bool ForceDirectories(const std::string& path) {
+  const std::string dir = ExcludeTrailingBackslash(path);
+  if (dir.empty()) return false;
+  if (DirectoryExists(dir)) return true;
+  const std::string parent = ExtractFilePath(dir);
+  // A drive root or a bare name has no parent left to create.
+  if (!parent.empty() && parent != dir && parent.back() != ':' &&
+      !ForceDirectories(parent)) {
+    return false;
+  }
+  return os::CreateDirectoryA(dir) || os::GetLastError() == os::kErrorAlreadyExists;
+}
+
+std::string ExpandFileName(const std::string& name) {
+  return QueryPath([&](std::uint32_t size, std::string& path) {
+    return os::GetFullPathNameA(name, size, path);
+  });
+}
+
+std::string GetCurrentDir() {
+  return QueryPath([](std::uint32_t size, std::string& path) {
+    return os::GetCurrentDirectoryA(size, path);
+  });
+}
+
+std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }
+
+std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }
+
+std::string IncludeTrailingBackslash(const std::string& path) {
+  return !path.empty() && path.back() == '\\' ? path : path + '\\';
+}
+
+std::string ExcludeTrailingBackslash(const std::string& path) {
+  return !path.empty() && path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+}  // namespace sanivo

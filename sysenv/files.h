@@ -1,0 +1,31 @@
+// File and path helpers over the OS seam.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace sanivo {
+
+// An existing file, not a directory.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates the directory and every missing parent; an existing directory counts as success.
+bool ForceDirectories(const std::string& path);
+// The full path of a name relative to the current directory; empty when it cannot be formed.
+std::string ExpandFileName(const std::string& name);
+std::string GetCurrentDir();
+
+// Runs one of the system's path queries (GetTempPathA and its kind) with a buffer of MAX_PATH,
+// once more with the size it asks for when the path is longer; empty when it fails.
+using PathQuery = std::function<std::uint32_t(std::uint32_t bufferSize, std::string& path)>;
+std::string QueryPath(const PathQuery& query);
+
+// Everything up to and including the last "\" or ":" (C:\Tools\prog.exe gives C:\Tools\).
+std::string ExtractFilePath(const std::string& path);
+// Everything after the last "\" or ":".
+std::string ExtractFileName(const std::string& path);
+std::string IncludeTrailingBackslash(const std::string& path);
+std::string ExcludeTrailingBackslash(const std::string& path);
+
+}  // namespace sanivo

@@ -1,0 +1,42 @@
+// An accessor for one registry key at a time under a chosen root, with full access.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/os.h"
+
+namespace sanivo {
+
+class TRegistry {
+ public:
+  explicit TRegistry(os::HKey root = os::kHkeyCurrentUser);
+  ~TRegistry();
+  TRegistry(const TRegistry&) = delete;
+  TRegistry& operator=(const TRegistry&) = delete;
+
+  // Closes the current key first.
+  void SetRootKey(os::HKey root);
+  // Opens a key below the root (closing the current one), creating it when allowed. On
+  // failure the thread's last error holds the registry's error code.
+  bool OpenKey(const std::string& key, bool canCreate);
+  void CloseKey();
+  // Whether the key can be opened for reading.
+  bool KeyExists(const std::string& key) const;
+  bool ValueExists(const std::string& name) const;
+
+  // A string or expandable string, up to its first zero; an empty or missing value gives "".
+  // Raises ERegistryException for a value of another type or when the data cannot be read.
+  std::string ReadString(const std::string& name) const;
+  // Raises ERegistryException for a missing value or one of another type.
+  std::uint32_t ReadInteger(const std::string& name) const;
+  // Raise ERegistryException when the value cannot be written.
+  void WriteString(const std::string& name, const std::string& value);
+  void WriteInteger(const std::string& name, std::uint32_t value);
+
+ private:
+  os::HKey root_;
+  os::HKey current_ = 0;
+};
+
+}  // namespace sanivo
