@@ -1,0 +1,49 @@
+// A PE image (PE32 or PE32+) held in memory: the processor-affinity mask of its
+// load-configuration directory and the checksum of its optional header, read and changed in
+// place. Every field is bounds-checked; malformed or truncated input raises EPeImageError.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "pe/pe_error.h"
+
+namespace sanivo {
+
+enum class TPeFormat { pfPe32, pfPe32Plus };
+
+class TPeImage {
+ public:
+  // Checks the headers and the section table; raises EPeImageError when the bytes are not a
+  // PE image.
+  explicit TPeImage(std::string bytes);
+
+  const std::string& Bytes() const { return bytes_; }
+  TPeFormat Format() const { return format_; }
+  // Width of the affinity-mask field: 32 bits in PE32, 64 in PE32+.
+  int AffinityMaskBits() const;
+
+  // Both raise EPeImageError when the image has no load-configuration directory or one too
+  // small to hold the field; SetAffinityMask also when the mask is wider than the field.
+  std::uint64_t AffinityMask() const;
+  void SetAffinityMask(std::uint64_t mask);
+
+  std::uint32_t Checksum() const;         // as stored in the optional header
+  std::uint32_t ComputeChecksum() const;  // what Windows computes for the current bytes
+  void UpdateChecksum();                  // stores ComputeChecksum()
+
+ private:
+  std::uint64_t ChecksumOffset() const;
+  std::uint64_t AffinityMaskOffset() const;
+  // The file offset of `length` bytes at `rva`, all inside one section's data in the file.
+  std::uint64_t FileOffsetOf(std::uint32_t rva, std::uint32_t length) const;
+
+  std::string bytes_;
+  TPeFormat format_ = TPeFormat::pfPe32;
+  std::uint64_t optionalHeader_ = 0;
+  std::uint32_t optionalHeaderSize_ = 0;
+  std::uint64_t sectionTable_ = 0;
+  std::uint32_t sectionCount_ = 0;
+};
+
+}  // namespace sanivo

@@ -1,0 +1,215 @@
+#include "pe/pe_image.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/unit/pe/test_image.h"
+
+namespace sanivo {
+namespace {
+
+using test::BuildTestImage;
+using test::kAffinityField32;
+using test::kAffinityField64;
+using test::kTestLoadConfig;
+using test::kTestNtHeaders;
+using test::kTestOptionalHeader;
+using test::PutU32;
+using test::TestImageOptions;
+using ::testing::HasSubstr;
+
+// The positions at which two images differ.
+std::vector<std::size_t> ChangedBytes(const std::string& before, const std::string& after) {
+  std::vector<std::size_t> changed;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    if (before[i] != after[i]) changed.push_back(i);
+  }
+  return changed;
+}
+
+std::string PeErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EPeImageError& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
+std::string ErrorReadingMask(const std::string& bytes) {
+  return PeErrorOf([&] { TPeImage(bytes).AffinityMask(); });
+}
+
+TEST(PeImageTest, Pe32MaskIsTheDwordAtOffset48OfTheDirectory) {
+  TPeImage image(BuildTestImage({.affinityMask = 0xA5}));
+  EXPECT_EQ(image.Format(), TPeFormat::pfPe32);
+  EXPECT_EQ(image.AffinityMaskBits(), 32);
+  EXPECT_EQ(image.AffinityMask(), 0xA5u);
+
+  const std::string before = image.Bytes();
+  image.SetAffinityMask(0x80000001u);
+  EXPECT_EQ(image.AffinityMask(), 0x80000001u);
+  const std::size_t field = kTestLoadConfig + kAffinityField32;
+  EXPECT_THAT(ChangedBytes(before, image.Bytes()),
+              ::testing::ElementsAre(field, field + 3));  // 0xA5 -> 0x01, 0x00 -> 0x80
+}
+
+TEST(PeImageTest, Pe32PlusMaskIsTheQwordAtOffset64OfTheDirectory) {
+  TPeImage image(BuildTestImage({.format = TPeFormat::pfPe32Plus, .affinityMask = 3}));
+  EXPECT_EQ(image.Format(), TPeFormat::pfPe32Plus);
+  EXPECT_EQ(image.AffinityMaskBits(), 64);
+  EXPECT_EQ(image.AffinityMask(), 3u);
+
+  const std::string before = image.Bytes();
+  image.SetAffinityMask(0xF000000000000002ull);
+  EXPECT_EQ(image.AffinityMask(), 0xF000000000000002ull);
+  const std::size_t field = kTestLoadConfig + kAffinityField64;
+  EXPECT_THAT(ChangedBytes(before, image.Bytes()), ::testing::ElementsAre(field, field + 7));
+}
+
+TEST(PeImageTest, MaskWiderThanA32BitFieldIsRefusedAndChangesNothing) {
+  TPeImage image(BuildTestImage({.affinityMask = 7}));
+  const std::string before = image.Bytes();
+  EXPECT_EQ(PeErrorOf([&] { image.SetAffinityMask(0x100000000ull); }),
+            "the affinity mask 0x100000000 does not fit the image's 32-bit field");
+  EXPECT_EQ(image.Bytes(), before);
+  image.SetAffinityMask(0xFFFFFFFFu);
+  EXPECT_EQ(image.AffinityMask(), 0xFFFFFFFFu);
+}
+
+TEST(PeImageTest, ImageWithoutLoadConfigurationDirectory) {
+  const std::string message = "the image has no load-configuration directory";
+  EXPECT_EQ(ErrorReadingMask(BuildTestImage({.loadConfigEntry = false})), message);
+  // Only ten data directories: entry 10 is not there, whatever its bytes hold.
+  EXPECT_EQ(ErrorReadingMask(BuildTestImage({.dataDirectoryCount = 10})), message);
+  EXPECT_EQ(
+      ErrorReadingMask(BuildTestImage({.format = TPeFormat::pfPe32Plus, .loadConfigEntry = false})),
+      message);
+}
+
+TEST(PeImageTest, DirectoryMustHoldTheWholeFieldByItsOwnSizeAndByTheDataDirectory) {
+  const std::string tooSmall =
+      "the load-configuration directory is too small to hold the affinity mask";
+  // PE32: the field is bytes 48..51.
+  EXPECT_EQ(ErrorReadingMask(BuildTestImage({.loadConfigSize = 48})), tooSmall);
+  EXPECT_EQ(ErrorReadingMask(BuildTestImage({.loadConfigSize = 51})), tooSmall);
+  EXPECT_EQ(ErrorReadingMask(BuildTestImage({.directorySize = 51})), tooSmall);
+  EXPECT_EQ(TPeImage(BuildTestImage({.loadConfigSize = 52, .directorySize = 52, .affinityMask = 9}))
+                .AffinityMask(),
+            9u);
+  // The data directory of Windows XP era images says 64 while the structure says 72.
+  EXPECT_EQ(TPeImage(BuildTestImage({.directorySize = 64, .affinityMask = 1})).AffinityMask(), 1u);
+
+  // PE32+: the field is bytes 64..71.
+  const auto pe32Plus = [](std::uint32_t loadConfigSize, std::uint32_t directorySize) {
+    return BuildTestImage({.format = TPeFormat::pfPe32Plus,
+                           .loadConfigSize = loadConfigSize,
+                           .directorySize = directorySize,
+                           .affinityMask = 2});
+  };
+  EXPECT_EQ(ErrorReadingMask(pe32Plus(71, 0)), tooSmall);
+  EXPECT_EQ(ErrorReadingMask(pe32Plus(0, 68)), tooSmall);
+  EXPECT_EQ(TPeImage(pe32Plus(72, 72)).AffinityMask(), 2u);
+
+  TPeImage image(BuildTestImage({.loadConfigSize = 40}));
+  EXPECT_EQ(PeErrorOf([&] { image.SetAffinityMask(1); }), tooSmall);
+}
+
+TEST(PeImageTest, DirectoryOutsideTheSectionDataIsRefused) {
+  const std::string outside = "the load-configuration directory lies outside the image's sections";
+  const std::size_t entry = kTestOptionalHeader + 96 + 10 * 8;
+  std::string bytes = BuildTestImage();
+  PutU32(bytes, entry, 0x5000);  // no section there
+  EXPECT_EQ(ErrorReadingMask(bytes), outside);
+  // The section's VirtualSize is 0x180: a directory at 0x1150 would end past it.
+  PutU32(bytes, entry, 0x1150);
+  EXPECT_EQ(ErrorReadingMask(bytes), outside);
+  // An RVA near 4 GB must not wrap around into the section.
+  PutU32(bytes, entry, 0xFFFFFFF0u);
+  EXPECT_EQ(ErrorReadingMask(bytes), outside);
+}
+
+TEST(PeImageTest, FilesThatAreNotPeImages) {
+  const auto constructionError = [](const std::string& bytes) {
+    return PeErrorOf([&] { TPeImage image(bytes); });
+  };
+  EXPECT_EQ(constructionError(""), "not a PE image: the file is too short");
+  EXPECT_EQ(constructionError("M"), "not a PE image: the file is too short");
+  EXPECT_EQ(constructionError("MZ"), "not a PE image: the file ends inside its headers");
+  EXPECT_EQ(constructionError(std::string(0x400, 'x')), "not a PE image: no MZ signature");
+
+  std::string bytes = BuildTestImage();
+  PutU32(bytes, 0x3C, 0xFFFFFFFEu);  // e_lfanew far past the end
+  EXPECT_EQ(constructionError(bytes), "not a PE image: no PE header");
+
+  bytes = BuildTestImage();
+  bytes[kTestNtHeaders + 1] = 'X';
+  EXPECT_EQ(constructionError(bytes), "not a PE image: no PE signature");
+
+  bytes = BuildTestImage();
+  bytes[kTestOptionalHeader + 1] = 0x03;  // magic 0x30B
+  EXPECT_EQ(constructionError(bytes), "not a PE image: unknown optional header magic 0x30B");
+
+  bytes = BuildTestImage();
+  bytes[kTestNtHeaders + 4 + 2] = 0x40;  // 64 sections would run past the end of the file
+  EXPECT_EQ(constructionError(bytes),
+            "not a PE image: the section table lies past the end of the file");
+
+  bytes = BuildTestImage();
+  bytes[kTestNtHeaders + 4 + 16] = 0x20;  // SizeOfOptionalHeader 32
+  bytes[kTestNtHeaders + 4 + 17] = 0;
+  EXPECT_EQ(constructionError(bytes), "not a PE image: the optional header is too small");
+}
+
+TEST(PeImageTest, EveryTruncationOfAnImageIsAnErrorUntilTheFieldIsInTheFile) {
+  const std::string whole = BuildTestImage({.affinityMask = 0x11});
+  const std::size_t fieldEnd = kTestLoadConfig + kAffinityField32 + 4;
+  for (std::size_t length = 0; length < whole.size(); ++length) {
+    const std::string prefix = whole.substr(0, length);
+    if (length < fieldEnd) {
+      EXPECT_NE(ErrorReadingMask(prefix), "(no error)") << "length " << length;
+    } else {
+      EXPECT_EQ(TPeImage(prefix).AffinityMask(), 0x11u) << "length " << length;
+    }
+  }
+}
+
+// Random damage to the headers and the directory may only ever give EPeImageError (and, run
+// under the sanitizers, no read or write outside the buffer).
+TEST(PeImageTest, DamagedHeadersGiveOnlyPeErrors) {
+  std::mt19937 random(20261208);
+  int accepted = 0;
+  int refused = 0;
+  for (const TPeFormat format : {TPeFormat::pfPe32, TPeFormat::pfPe32Plus}) {
+    const std::string original = BuildTestImage({.format = format});
+    for (int round = 0; round < 2000; ++round) {
+      std::string bytes = original;
+      const int damage = 1 + static_cast<int>(random() % 4);
+      for (int i = 0; i < damage; ++i) {
+        // Mostly the headers, sometimes the directory itself.
+        const std::size_t at = random() % 2 ? random() % 0x200 : kTestLoadConfig + random() % 80;
+        bytes[at] = static_cast<char>(random());
+      }
+      if (random() % 4 == 0) bytes.resize(random() % bytes.size());
+      try {
+        TPeImage image(bytes);
+        image.SetAffinityMask(image.AffinityMask() & 1);
+        image.UpdateChecksum();
+        ++accepted;
+      } catch (const EPeImageError&) {
+        ++refused;
+      }
+    }
+  }
+  // Both outcomes occur, so the damage reached the checks and left some images usable.
+  EXPECT_GT(accepted, 100);
+  EXPECT_GT(refused, 100);
+}
+
+}  // namespace
+}  // namespace sanivo

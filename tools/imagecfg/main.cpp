@@ -1,0 +1,10 @@
+// IMAGECFG.EXE. The arguments come from the C runtime's parse of the command line, which
+// removes the quotes around a path with blanks.
+#include <string>
+#include <vector>
+
+#include "tools/imagecfg/imagecfg.h"
+
+int main(int argc, char** argv) {
+  return sanivo::RunImagecfg(std::vector<std::string>(argv + 1, argv + argc));
+}
