@@ -1,0 +1,22 @@
+// The main body of the program: the directories the repairs work with, the screen page and
+// the choice of repair.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace sanivo {
+
+extern std::string WorkDir;     // the temporary work directory, without a trailing backslash
+extern std::string WindowsDir;  // without a trailing backslash
+extern std::string SystemDir;   // without a trailing backslash
+// The live NTVDM.EXE and the system's two cached copies: templates until the affinity repair
+// expands them.
+extern std::array<std::string, 3> NtvdmPaths;
+
+inline constexpr unsigned kFinalPauseMs = 4000;
+
+void RunMainBody();
+void ReleaseMainBodyGlobals();
+
+}  // namespace sanivo

@@ -1,0 +1,101 @@
+#include "app/program.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/main_body.h"
+#include "charset/charset.h"
+#include "cmdline/param_parser.h"
+#include "console/console_app.h"
+#include "platform/os.h"
+#include "sysenv/errors.h"
+#include "sysenv/files.h"
+#include "sysenv/process.h"
+#include "sysenv/windows_version.h"
+
+namespace sanivo {
+
+namespace {
+
+// The modules come up in this order, each creating its one global; they go down in reverse.
+struct Module {
+  void (*initialize)();
+  void (*finalize)();
+};
+
+constexpr Module kModules[] = {
+    {InitializeParamParser, FinalizeParamParser},
+    {InitializeWindowsVersion, FinalizeWindowsVersion},
+    {InitializeFileTypeManager, FinalizeFileTypeManager},
+    {InitializeConsoleApp, FinalizeConsoleApp},
+};
+
+class ModulesUp {
+ public:
+  ModulesUp() = default;
+  void Start() {
+    for (const Module& module : kModules) {
+      module.initialize();
+      ++started_;
+    }
+  }
+  ~ModulesUp() {
+    while (started_ > 0) kModules[--started_].finalize();
+  }
+  ModulesUp(const ModulesUp&) = delete;
+  ModulesUp& operator=(const ModulesUp&) = delete;
+
+ private:
+  std::size_t started_ = 0;
+};
+
+std::string ModuleName() {
+  std::string path;
+  os::GetModuleFileNameA(260, path);
+  return ExtractFileName(path);
+}
+
+void WriteErrorReport(const std::string& className, std::uintptr_t address,
+                      const std::string& message) {
+  const std::string report =
+      ConvertCharset(FormatErrorReport(className, ModuleName(), address, message),
+                     ciWindows1250, ciCP852) +
+      "\r\n";
+  std::uint32_t written = 0;
+  os::WriteFile(os::GetStdHandle(os::kStdErrorHandle), report, &written);
+}
+
+std::uintptr_t RelativeToModule(std::uintptr_t address) {
+  return address - os::GetModuleBaseAddress();
+}
+
+}  // namespace
+
+std::string FormatErrorReport(const std::string& className, const std::string& moduleName,
+                              std::uintptr_t address, const std::string& message) {
+  char where[16];
+  std::snprintf(where, sizeof where, "%08lX", static_cast<unsigned long>(address & 0xFFFFFFFFu));
+  const bool needsFullStop = !message.empty() && message.back() != '.';
+  return "Exception " + className + " in module " + moduleName + " at " + where + ".\r\n" +
+         message + (needsFullStop ? "." : "") + "\r\n";
+}
+
+// The error report comes first, then module shut-down, which runs on every way out.
+int RunProgram() {
+  ModulesUp modules;
+  int exitCode = 0;
+  try {
+    modules.Start();
+    RunMainBody();
+  } catch (const Exception& error) {
+    WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()), error.Message());
+    exitCode = 1;
+  } catch (const std::exception& error) {
+    WriteErrorReport("Exception", 0, error.what());
+    exitCode = 1;
+  }
+  ReleaseMainBodyGlobals();
+  return exitCode;
+}
+
+}  // namespace sanivo

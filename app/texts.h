@@ -1,0 +1,53 @@
+// Every text the program shows. texts.cpp alone is compiled to Windows-1250, so each of these
+// holds the bytes that the console's converting write expects.
+#pragma once
+
+#include <string_view>
+
+namespace sanivo::texts {
+
+// Main screen
+extern const std::string_view kProgramTitle;
+extern const std::string_view kIntroduction;
+extern const std::string_view kCaption;
+extern const std::string_view kNothingToRepair;
+extern const std::string_view kWorkDirFailed;
+extern const std::string_view kWorkDirName;
+extern const std::string_view kSuccess;
+
+// Console font repair
+extern const std::string_view kFontHeading;
+extern const std::string_view kFontMissing;
+extern const std::string_view kFontInstallFailed;
+extern const std::string_view kFontRegisterFailed;
+extern const std::string_view kFontDefaultFailed;
+extern const std::string_view kStepCopying;
+extern const std::string_view kStepCleaning;
+extern const std::string_view kStepCreatingFot;
+extern const std::string_view kStepAddingFont;
+extern const std::string_view kStepOpeningFonts;
+extern const std::string_view kStepWritingFonts;
+extern const std::string_view kStepOpeningDosFonts;
+extern const std::string_view kStepWritingDosFonts;
+extern const std::string_view kStepOpeningSettings;
+extern const std::string_view kStepNewSettings;
+extern const std::string_view kStepWritingSettings;
+extern const std::string_view kFontValueName;
+
+// Affinity repair of the DOS subsystem
+extern const std::string_view kNtvdmHeading;
+extern const std::string_view kNtvdmMissing;
+extern const std::string_view kNtvdmInUse;
+extern const std::string_view kBackupFailed;
+extern const std::string_view kBackupCopyFailed;
+extern const std::string_view kWorkCopyFailed;
+extern const std::string_view kToolMissing;
+extern const std::string_view kAffinityFailed;
+extern const std::string_view kReplaceFailed;
+extern const std::string_view kStepWorkCopy;
+extern const std::string_view kStepAffinity;
+extern const std::string_view kStepReplaceOriginal;
+extern const std::string_view kStepReplaceCaches;
+extern const std::string_view kStepPreserve;
+
+}  // namespace sanivo::texts

@@ -1,0 +1,236 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/program.h"
+#include "app_test_support.h"
+
+namespace sanivo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using namespace sanivo::testing;
+
+constexpr const char* kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+constexpr const char* kTrueTypeKey =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
+constexpr const char* kConsoleKey = "Console\\%SystemRoot%_system32_ntvdm.exe";
+constexpr const char* kFontValue = "Lucida Console CS Oby\xE8" "ejn\xE9 (TrueType)";
+constexpr const char* kFontBytes = "\x00\x01\x00\x00 our font";
+const std::string kInstalledFont = "C:\\WINDOWS\\Fonts\\mrk_lccs.ttf";
+const std::string kResourceFile = std::string(kWorkDir) + "\\mrk_lccs.fot";
+
+std::string Sz(const std::string& text) { return text + '\0'; }
+std::string Dword(std::uint32_t value) {
+  return std::string(reinterpret_cast<const char*>(&value), 4);
+}
+
+// A Windows 7 as it comes: the console offers its two TrueType faces.
+class ConsoleFontRepairTest : public ::testing::Test {
+ protected:
+  ConsoleFontRepairTest() {
+    machine.SetVersion(2, 6, 1);
+    machine.AddFile(std::string(kAppDir) + "mrk_lccs.ttf", kFontBytes);
+    machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
+    machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "00", "Consolas");
+  }
+
+  std::string Status() const { return machine.Row(7, 15, 40); }
+  std::optional<sim::RegistryValue> ConsoleValue(const std::string& name) const {
+    return machine.Value(os::kHkeyCurrentUser, kConsoleKey, name);
+  }
+  void ExpectStatus(const std::string& text, std::uint16_t attribute) const {
+    EXPECT_EQ(machine.Row(7, 15, static_cast<int>(Utf8Length(text))), text);
+    EXPECT_EQ(machine.AttributeAt(15, 7), attribute);
+  }
+  static std::size_t Utf8Length(const std::string& text) {
+    std::size_t length = 0;
+    for (unsigned char c : text) length += (c & 0xC0) != 0x80;
+    return length;
+  }
+
+  sim::Machine machine;
+};
+
+TEST_F(ConsoleFontRepairTest, FreshSystemGetsTheFontRegisteredAndMadeTheNtvdmDefault) {
+  ASSERT_EQ(RunProgram(), 0);
+
+  EXPECT_EQ(machine.Row(6, 10, 47), "- oprava problému s češtinou ve Windows 7 . . .");
+  ExpectStatus("Úspěšně dokončeno", 0x1A);
+  EXPECT_EQ(machine.FileBytes(kInstalledFont), kFontBytes);
+  EXPECT_FALSE(machine.HasFile(kResourceFile));
+  EXPECT_THAT(machine.AddedFonts(), ElementsAre(kResourceFile));
+  EXPECT_EQ(machine.Value(os::kHkeyLocalMachine, kFontsKey, kFontValue)->data, Sz("mrk_lccs.ttf"));
+  EXPECT_EQ(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "000")->data,
+            Sz("Lucida Console CS"));
+  EXPECT_EQ(ConsoleValue("FaceName")->type, os::kRegSz);
+  EXPECT_EQ(ConsoleValue("FaceName")->data, Sz("Lucida Console CS"));
+  EXPECT_EQ(ConsoleValue("FontFamily")->type, os::kRegDword);
+  EXPECT_EQ(ConsoleValue("FontFamily")->data, Dword(55));
+  EXPECT_EQ(ConsoleValue("FontSize")->data, Dword(0x140000));
+  EXPECT_EQ(ConsoleValue("FontWeight")->data, Dword(400));
+  ASSERT_EQ(machine.Broadcasts().size(), 1u);
+  EXPECT_EQ(machine.Broadcasts()[0].message, os::kWmFontChange);
+  EXPECT_EQ(machine.OpenKeyCount(), 0);
+  // The progress texts run on from row 11 and wrap as the console wraps.
+  EXPECT_EQ(machine.Row(11, 0, 15), "kopírování . . ");
+  EXPECT_EQ(machine.AttributeAt(0, 11), 0x17);
+  EXPECT_EQ(ProgressText(machine).rfind(
+                "kopírování . . čištění dočasného adresáře . . tvorba FOT souboru . . přidání "
+                "fontu . . otevírání seznamu fontů. . zápis do seznamu fontů . . otevírání "
+                "seznamu fontů pro DOS . . zápis do seznamu fontů pro DOS . . otevírání "
+                "aktálního nastavení . . tvorba nového nastavení . . zápis do nastavení . . ",
+                0),
+            0u);
+}
+
+TEST_F(ConsoleFontRepairTest, SecondRunReusesTheInstalledFontAndItsTrueTypeEntry) {
+  ASSERT_EQ(RunProgram(), 0);
+  const auto registryAfterFirst = machine.RegistryDump();
+  machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontSize", 0x100008);
+  const std::size_t copiesBefore = machine.CallsTo("CopyFileA").size();
+
+  ASSERT_EQ(RunProgram(), 0);
+
+  ExpectStatus("Úspěšně dokončeno", 0x1A);
+  EXPECT_EQ(machine.CallsTo("CopyFileA").size(), copiesBefore);
+  EXPECT_EQ(machine.AddedFonts().size(), 2u);
+  EXPECT_FALSE(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "0000"));
+  EXPECT_EQ(ConsoleValue("FontSize")->data, Dword(0x100008));  // left alone: family was 55
+  EXPECT_EQ(machine.Row(11).find("tvorba nového nastavení"), std::string::npos);
+}
+
+TEST_F(ConsoleFontRepairTest, FaceNameMatchIsCaseSensitiveAndAStaleResourceFileIsRemoved) {
+  machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "00", "lucida console cs");
+  machine.AddFile(kResourceFile, "left from last time");
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "000")->data,
+            Sz("Lucida Console CS"));
+  EXPECT_EQ(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "00")->data,
+            Sz("lucida console cs"));
+  EXPECT_FALSE(machine.HasFile(kResourceFile));
+}
+
+TEST_F(ConsoleFontRepairTest, ExistingConsoleSettingsKeepSizeUnlessTheyWereForARasterFont) {
+  machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", 54);
+  machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontSize", 0x0C0008);
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(ConsoleValue("FontSize")->data, Dword(0x0C0008));
+  EXPECT_FALSE(ConsoleValue("FontWeight"));
+  EXPECT_EQ(ConsoleValue("FontFamily")->data, Dword(55));
+  EXPECT_EQ(ConsoleValue("FaceName")->data, Sz("Lucida Console CS"));
+
+  machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", 48);
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(ConsoleValue("FontSize")->data, Dword(0x140000));
+  EXPECT_EQ(ConsoleValue("FontWeight")->data, Dword(400));
+}
+
+TEST_F(ConsoleFontRepairTest, MissingFontChangesNothing) {
+  os::DeleteFileA(std::string(kAppDir) + "mrk_lccs.ttf");
+  const auto registryBefore = machine.RegistryDump();
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Nelze najít font k instalaci", 0x1C);
+  EXPECT_FALSE(machine.HasFile(kInstalledFont));
+  EXPECT_EQ(machine.RegistryDump(), registryBefore);
+  EXPECT_THAT(machine.AddedFonts(), IsEmpty());
+  EXPECT_EQ(machine.TotalSleep(), 4000u);
+}
+
+// One failing step of each stage, the message it shows and what it leaves behind.
+struct StageFault {
+  const char* operation;
+  std::string target;
+  const char* message;
+  int stagesDone;
+  bool consoleKeyExists = true;
+};
+
+void PrintTo(const StageFault& fault, std::ostream* os) {
+  *os << fault.operation << "(" << fault.target << ")";
+}
+
+class ConsoleFontFaultTest : public ConsoleFontRepairTest,
+                             public ::testing::WithParamInterface<StageFault> {};
+
+TEST_P(ConsoleFontFaultTest, ShowsTheStageMessageAndKeepsEarlierStages) {
+  const StageFault& fault = GetParam();
+  if (fault.consoleKeyExists) {
+    machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", 54);
+  }
+  machine.Fail(fault.operation, fault.target, os::kErrorAccessDenied);
+
+  ASSERT_EQ(RunProgram(), 0);
+
+  ExpectStatus(fault.message, 0x1C);
+  EXPECT_EQ(machine.OpenKeyCount(), 0);
+  EXPECT_THAT(machine.Broadcasts(), IsEmpty());
+  const bool installed = machine.Value(os::kHkeyLocalMachine, kFontsKey, kFontValue).has_value();
+  const bool offered = machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "000").has_value();
+  EXPECT_EQ(installed, fault.stagesDone >= 1);
+  EXPECT_EQ(offered, fault.stagesDone >= 2);
+  EXPECT_FALSE(ConsoleValue("FaceName"));
+}
+
+const char kInstallFailed[] = "Font nelze nainstalovat";
+const char kRegisterFailed[] = "Nelze zaregistrovat font do registrů";
+const char kDefaultFailed[] = "Nelze nastavit font jako výchozí";
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, ConsoleFontFaultTest,
+    ::testing::Values(
+        StageFault{"CopyFileA", kInstalledFont, kInstallFailed, 0},
+        StageFault{"CreateScalableFontResourceA", "", kInstallFailed, 0},
+        StageFault{"AddFontResourceA", "", kInstallFailed, 0},
+        StageFault{"RegOpenKeyExA", std::string("HKEY_LOCAL_MACHINE\\") + kFontsKey,
+                   kInstallFailed, 0},
+        StageFault{"RegSetValueExA", kFontValue, kInstallFailed, 0},
+        StageFault{"RegOpenKeyExA", std::string("HKEY_LOCAL_MACHINE\\") + kTrueTypeKey,
+                   kRegisterFailed, 1},
+        StageFault{"RegSetValueExA", "000", kRegisterFailed, 1},
+        StageFault{"RegCreateKeyExA", std::string("HKEY_CURRENT_USER\\") + kConsoleKey,
+                   kDefaultFailed, 2, false},
+        StageFault{"RegQueryValueExA", "FontFamily", kDefaultFailed, 2},
+        StageFault{"RegSetValueExA", "FaceName", kDefaultFailed, 2}));
+
+TEST_F(ConsoleFontRepairTest, FailedFontAddingLeavesTheResourceFileAndTheCopiedFont) {
+  machine.Fail("AddFontResourceA", "", 0);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus(kInstallFailed, 0x1C);
+  EXPECT_TRUE(machine.HasFile(kResourceFile));
+  EXPECT_TRUE(machine.HasFile(kInstalledFont));
+}
+
+TEST_F(ConsoleFontRepairTest, StaleResourceFileThatCannotBeDeletedStopsTheInstall) {
+  machine.AddFile(kResourceFile, "old");
+  machine.Fail("DeleteFileA", kResourceFile, os::kErrorAccessDenied);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus(kInstallFailed, 0x1C);
+  EXPECT_THAT(machine.CallsTo("CreateScalableFontResourceA"), IsEmpty());
+}
+
+TEST_F(ConsoleFontRepairTest, UnreadableTrueTypeEntryStopsTheRegistration) {
+  machine.SetDword(os::kHkeyLocalMachine, kTrueTypeKey, "00", 1);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus(kRegisterFailed, 0x1C);
+  EXPECT_FALSE(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "000"));
+  EXPECT_TRUE(machine.Value(os::kHkeyLocalMachine, kFontsKey, kFontValue));
+}
+
+TEST_F(ConsoleFontRepairTest, ConsoleKeyWithoutFontFamilyIsLeftUnwritten) {
+  machine.SetString(os::kHkeyCurrentUser, kConsoleKey, "QuickEdit", "x");
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus(kDefaultFailed, 0x1C);
+  EXPECT_THAT(machine.ValueNames(os::kHkeyCurrentUser, kConsoleKey), ElementsAre("QuickEdit"));
+}
+
+TEST_F(ConsoleFontRepairTest, FailureWritingANewConsoleKeyLeavesItPartlyWritten) {
+  machine.Fail("RegSetValueExA", "FontWeight", os::kErrorAccessDenied);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus(kDefaultFailed, 0x1C);
+  EXPECT_THAT(machine.ValueNames(os::kHkeyCurrentUser, kConsoleKey),
+              ElementsAre("FontFamily", "FontSize"));
+}
+
+}  // namespace
+}  // namespace sanivo

@@ -1,0 +1,221 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/program.h"
+#include "app_test_support.h"
+#include "cmdline/command_line.h"
+#include "pe/pe_image.h"
+#include "tests/unit/pe/test_image.h"
+#include "tools/imagecfg/imagecfg.h"
+
+namespace sanivo {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using namespace sanivo::testing;
+
+const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
+const std::string kDllCache = "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE";
+const std::string kServicePack = "C:\\WINDOWS\\ServicePackFiles\\i386\\NTVDM.EXE";
+const std::string kWorkCopy = std::string(kWorkDir) + "\\ntvdm.exe";
+const std::string kTool = std::string(kAppDir) + "IMAGECFG.EXE";
+
+std::uint64_t MaskOf(const std::string& bytes) { return TPeImage(bytes).AffinityMask(); }
+
+// The file named in the tool's quoted last parameter.
+std::string ToolTarget(const std::string& parameters) {
+  const std::size_t open = parameters.find('"');
+  return parameters.substr(open + 1, parameters.rfind('"') - open - 1);
+}
+
+class NtvdmAffinityRepairTest : public ::testing::Test {
+ protected:
+  NtvdmAffinityRepairTest() : original(test::BuildTestImage({.affinityMask = 0})) {
+    machine.SetVersion(2, 5, 1, "Service Pack 3");
+    machine.AddFile(kLive, original);
+    machine.AddFile(kDllCache, original);
+    machine.AddFile(kServicePack, original);
+    // Our own tool, run on the simulated machine as the shell would start it.
+    InstallTool([](const std::string& parameters) {
+      RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
+    });
+  }
+
+  void InstallTool(std::function<void(const std::string&)> effect) {
+    sim::Program tool;
+    tool.onStart = [effect](const std::string& parameters, const std::string&) {
+      effect(parameters);
+    };
+    tool.waitsBeforeExit = 2;
+    machine.AddProgram(kTool, tool);
+  }
+
+  void ExpectStatus(const std::string& text, std::uint16_t attribute) const {
+    std::size_t length = 0;
+    for (unsigned char c : text) length += (c & 0xC0) != 0x80;
+    EXPECT_EQ(machine.Row(7, 15, static_cast<int>(length)), text);
+    EXPECT_EQ(machine.AttributeAt(15, 7), attribute);
+  }
+  void ExpectSystemUnchanged() const {
+    EXPECT_EQ(machine.FileBytes(kLive), original);
+    EXPECT_EQ(machine.FileBytes(kDllCache), original);
+    EXPECT_EQ(machine.FileBytes(kServicePack), original);
+  }
+
+  sim::Machine machine;
+  const std::string original;
+};
+
+TEST_F(NtvdmAffinityRepairTest, PatchesTheLiveFileAndBothCachedCopies) {
+  ASSERT_EQ(RunProgram(), 0);
+
+  EXPECT_EQ(machine.Row(6, 10, 49), "- oprava problému s vícejádrovými procesory . . .");
+  ExpectStatus("Úspěšně dokončeno", 0x1A);
+  for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+    EXPECT_EQ(MaskOf(machine.FileBytes(path)), 1u) << path;
+  }
+  const TPeImage live(machine.FileBytes(kLive));
+  EXPECT_EQ(live.Checksum(), live.ComputeChecksum());
+  EXPECT_FALSE(machine.HasFile(kWorkCopy));
+
+  const auto launches = machine.Launches();
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[0].via, "ShellExecuteExA");
+  EXPECT_EQ(launches[0].file, kTool);
+  EXPECT_EQ(launches[0].parameters, "-a 0X1 \"" + kWorkCopy + "\"");
+  EXPECT_EQ(launches[0].directory, kWorkDir);
+  EXPECT_EQ(launches[0].verb, "open");
+  EXPECT_EQ(launches[0].show, 5);
+  EXPECT_EQ(launches[0].mask, 0x140u);
+  EXPECT_EQ(launches[0].size, 60u);
+  EXPECT_EQ(launches[1].via, "WinExec");
+  EXPECT_EQ(launches[1].file, kLive);
+  EXPECT_EQ(machine.Row(11, 0, 37), "kopírování do dočasného adresáře . . ");
+  EXPECT_EQ(ProgressText(machine).rfind(
+                "kopírování do dočasného adresáře . . úprava afinity . . přepsání originálu . . "
+                "přepsání záloh systému . . konzervace spuštěním . . ",
+                0),
+            0u);
+  EXPECT_EQ(machine.TotalSleep() % 50, 0u);
+}
+
+TEST_F(NtvdmAffinityRepairTest, AbsentCachedCopiesAreNotCreated) {
+  os::DeleteFileA(kDllCache);
+  os::DeleteFileA(kServicePack);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Úspěšně dokončeno", 0x1A);
+  EXPECT_FALSE(machine.HasFile(kDllCache));
+  EXPECT_FALSE(machine.HasFile(kServicePack));
+}
+
+TEST_F(NtvdmAffinityRepairTest, MissingOrBusyLiveFileStopsBeforeAnyChange) {
+  os::DeleteFileA(kLive);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Soubor NTVDM.EXE nebyl nalezen", 0x1C);
+
+  machine.AddFile(kLive, original);
+  const os::Handle dosProgram = machine.HoldOpen(kLive, os::kGenericRead, os::kFileShareRead);
+  machine.SetCommandLine("sanivo.exe -zaloha:C:\\zal\\");
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Nejdříve vypněte všechny DOS aplikace", 0x1C);
+  machine.Release(dosProgram);
+  ExpectSystemUnchanged();
+  EXPECT_THAT(machine.Launches(), IsEmpty());
+  EXPECT_FALSE(machine.HasDirectory("C:\\zal"));
+}
+
+TEST_F(NtvdmAffinityRepairTest, BackupIntoADirectoryIsNamedByTodaysDate) {
+  machine.SetCommandLine("sanivo.exe -ZALOHA:C:\\zal\\");
+  machine.SetLocalDate(2027, 3, 9);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Úspěšně dokončeno", 0x1A);
+  EXPECT_EQ(machine.FileBytes("C:\\zal\\20270309.bak"), original);
+}
+
+TEST_F(NtvdmAffinityRepairTest, BackupToAFileNameRelativeToTheCurrentDirectory) {
+  machine.SetCurrentDirectory("C:\\Zalohy");
+  machine.SetCommandLine("sanivo.exe \"-zaloha:stare\\ntvdm.old\"");
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(machine.FileBytes("C:\\Zalohy\\stare\\ntvdm.old"), original);
+}
+
+TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
+  machine.AddDirectory("C:\\zal");
+  for (const char* commandLine : {"sanivo.exe -zaloha:", "sanivo.exe -zaloha:C:\\zal"}) {
+    SCOPED_TRACE(commandLine);
+    machine.SetCommandLine(commandLine);
+    const std::uint32_t sleptBefore = machine.TotalSleep();
+    ASSERT_EQ(RunProgram(), 0);
+    // The success line overwrites the start of the warning; the step texts that followed the
+    // warning on its row stay, in yellow.
+    EXPECT_EQ(machine.Row(7, 15, 21), "Úspěšně dokončenolohu");
+    EXPECT_EQ(machine.Row(7, 36, 10), "kopírování");
+    EXPECT_EQ(machine.AttributeAt(36, 7), 0x1E);
+    EXPECT_EQ(machine.AttributeAt(15, 7), 0x1A);
+    EXPECT_GE(machine.TotalSleep() - sleptBefore, 5000u);
+    EXPECT_EQ(MaskOf(machine.FileBytes(kLive)), 1u);
+  }
+}
+
+TEST_F(NtvdmAffinityRepairTest, WorkCopyFailureShowsItsPath) {
+  machine.Fail("CopyFileA", kWorkCopy, os::kErrorAccessDenied);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Nelze vytvořit dočasný soubor", 0x1C);
+  EXPECT_EQ(machine.Row(8, 15, static_cast<int>(kWorkCopy.size())), kWorkCopy);
+  EXPECT_EQ(machine.AttributeAt(15, 8), 0x17);
+  ExpectSystemUnchanged();
+}
+
+TEST_F(NtvdmAffinityRepairTest, MissingToolLeavesTheWorkCopy) {
+  os::DeleteFileA(kTool);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Nelze najít nástroj IMAGECFG.EXE", 0x1C);
+  EXPECT_EQ(machine.FileBytes(kWorkCopy), original);
+  ExpectSystemUnchanged();
+}
+
+TEST_F(NtvdmAffinityRepairTest, ToolThatCannotBeStartedEndsTheProgramWithTheReport) {
+  machine.Fail("ShellExecuteExA", "", os::kErrorAccessDenied);
+  EXPECT_EQ(RunProgram(), 1);
+  EXPECT_EQ(machine.Stderr().rfind("Exception Exception in module sanivo.exe at ", 0), 0u);
+  EXPECT_TRUE(machine.HasFile(kWorkCopy));
+  ExpectSystemUnchanged();
+}
+
+TEST_F(NtvdmAffinityRepairTest, ToolThatLeavesTheMaskUnchangedIsReportedAndNothingReplaced) {
+  InstallTool([](const std::string&) {});
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Nelze upravit afinitu souboru NTVDM.EXE", 0x1C);
+  EXPECT_EQ(machine.FileBytes(kWorkCopy), original);
+  ExpectSystemUnchanged();
+  EXPECT_EQ(machine.Launches().size(), 1u);  // no WinExec
+}
+
+TEST_F(NtvdmAffinityRepairTest, ToolThatBreaksTheImageIsReportedToo) {
+  InstallTool([this](const std::string& parameters) {
+    machine.AddFile(ToolTarget(parameters), "MZ garbage");
+  });
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Nelze upravit afinitu souboru NTVDM.EXE", 0x1C);
+  ExpectSystemUnchanged();
+}
+
+TEST_F(NtvdmAffinityRepairTest, LiveFileThatCannotBeReplacedStaysAsItWas) {
+  machine.Fail("CopyFileA", kLive, os::kErrorAccessDenied);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Nelze přepsat púvodní soubor NTVDM.EXE", 0x1C);
+  ExpectSystemUnchanged();
+  EXPECT_EQ(MaskOf(machine.FileBytes(kWorkCopy)), 1u);
+}
+
+TEST_F(NtvdmAffinityRepairTest, FailingCachedCopiesGoUnnoticed) {
+  machine.Fail("CopyFileA", kDllCache, os::kErrorAccessDenied);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Úspěšně dokončeno", 0x1A);
+  EXPECT_EQ(machine.FileBytes(kDllCache), original);
+  EXPECT_EQ(MaskOf(machine.FileBytes(kServicePack)), 1u);
+}
+
+}  // namespace
+}  // namespace sanivo
