@@ -1,0 +1,104 @@
+// Directories, files and handles.
+#include <algorithm>
+
+#include "platform/win32/native.h"
+
+namespace os {
+
+using win32::FillBuffer;
+using win32::ToNative;
+
+std::uint32_t GetTempPathA(std::uint32_t bufferSize, std::string& path) {
+  return FillBuffer(bufferSize, path,
+                    [](DWORD size, char* buffer) { return ::GetTempPathA(size, buffer); });
+}
+
+std::uint32_t GetWindowsDirectoryA(std::uint32_t bufferSize, std::string& path) {
+  return FillBuffer(bufferSize, path,
+                    [](DWORD size, char* buffer) { return ::GetWindowsDirectoryA(buffer, size); });
+}
+
+std::uint32_t GetSystemDirectoryA(std::uint32_t bufferSize, std::string& path) {
+  return FillBuffer(bufferSize, path,
+                    [](DWORD size, char* buffer) { return ::GetSystemDirectoryA(buffer, size); });
+}
+
+std::uint32_t GetCurrentDirectoryA(std::uint32_t bufferSize, std::string& path) {
+  return FillBuffer(bufferSize, path,
+                    [](DWORD size, char* buffer) { return ::GetCurrentDirectoryA(size, buffer); });
+}
+
+std::uint32_t GetFullPathNameA(const std::string& name, std::uint32_t bufferSize,
+                               std::string& path) {
+  return FillBuffer(bufferSize, path, [&name](DWORD size, char* buffer) {
+    char* filePart = nullptr;
+    return ::GetFullPathNameA(name.c_str(), size, buffer, &filePart);
+  });
+}
+
+std::uint32_t GetModuleFileNameA(std::uint32_t bufferSize, std::string& path) {
+  std::vector<char> buffer(bufferSize > 0 ? bufferSize : 1);
+  const DWORD result = ::GetModuleFileNameA(nullptr, buffer.data(), bufferSize);
+  const win32::LastErrorKept keep;
+  // A name that does not fit comes back cut to the buffer, with (since Vista) or without (XP)
+  // its terminator; keep what the call stored either way.
+  const char* begin = buffer.data();
+  const char* end = begin + std::min<std::size_t>(result, buffer.size());
+  path.assign(begin, std::find(begin, end, '\0'));
+  return result;
+}
+
+std::uintptr_t GetModuleBaseAddress() {
+  return reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(nullptr));
+}
+
+std::uint32_t GetFileAttributesA(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str());
+}
+
+bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) {
+  return ::SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+bool CopyFileA(const std::string& source, const std::string& target, bool failIfExists) {
+  return ::CopyFileA(source.c_str(), target.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+bool DeleteFileA(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
+
+bool MoveFileExA(const std::string& existing, const std::string& target, std::uint32_t flags) {
+  return ::MoveFileExA(existing.c_str(), target.c_str(), flags) != FALSE;
+}
+
+bool CreateDirectoryA(const std::string& path) {
+  return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool RemoveDirectoryA(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != FALSE; }
+
+Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t shareMode,
+                   std::uint32_t creation, std::uint32_t flags) {
+  return win32::FromNative(
+      ::CreateFileA(path.c_str(), access, shareMode, nullptr, creation, flags, nullptr));
+}
+
+bool WriteFile(Handle file, std::string_view bytes, std::uint32_t* written) {
+  DWORD count = 0;  // the real call needs somewhere to put it
+  const BOOL ok =
+      ::WriteFile(ToNative(file), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr);
+  if (written != nullptr) *written = count;
+  return ok != FALSE;
+}
+
+bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes) {
+  std::vector<char> buffer(toRead > 0 ? toRead : 1);
+  DWORD count = 0;
+  const BOOL ok = ::ReadFile(ToNative(file), buffer.data(), toRead, &count, nullptr);
+  const win32::LastErrorKept keep;
+  bytes.assign(buffer.data(), count);
+  return ok != FALSE;
+}
+
+bool CloseHandle(Handle handle) { return ::CloseHandle(ToNative(handle)) != FALSE; }
+
+}  // namespace os

@@ -1,0 +1,112 @@
+// The Windows version record and the version library.
+#include <cstring>
+
+#include "platform/win32/native.h"
+
+namespace os {
+
+static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
+static_assert(sizeof(FixedFileInfo) == sizeof(VS_FIXEDFILEINFO));
+
+bool GetVersionExA(OsVersionInfo& info) {
+  // The system also takes the larger extended record and fills it when its size says so; the
+  // caller's record is the plain one, so the call works on a record that has room for either.
+  OSVERSIONINFOEXA record{};
+  record.dwOSVersionInfoSize = info.dwOSVersionInfoSize;
+  const BOOL ok = ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record));
+  if (ok == FALSE) return false;
+  info.dwMajorVersion = record.dwMajorVersion;
+  info.dwMinorVersion = record.dwMinorVersion;
+  info.dwBuildNumber = record.dwBuildNumber;
+  info.dwPlatformId = record.dwPlatformId;
+  std::memcpy(info.szCSDVersion, record.szCSDVersion, sizeof info.szCSDVersion);
+  return true;
+}
+
+namespace {
+
+// The version library is not linked: the program runs elevated, and a "version.dll" beside
+// it would be loaded in its place. It is loaded once, by full path from the system directory.
+class VersionLibrary {
+ public:
+  static const VersionLibrary& Get() {
+    static const VersionLibrary library;
+    return library;
+  }
+
+  decltype(&::GetFileVersionInfoSizeA) sizeOfInfo = nullptr;
+  decltype(&::GetFileVersionInfoA) readInfo = nullptr;
+  decltype(&::VerQueryValueA) queryValue = nullptr;
+
+  // Every call fails as the loading failed, while the library is missing.
+  bool Missing() const {
+    if (module_ != nullptr) return false;
+    ::SetLastError(loadError_);
+    return true;
+  }
+
+ private:
+  VersionLibrary() {
+    char directory[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryA(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+      loadError_ = length == 0 ? ::GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+      return;
+    }
+    const std::string path = std::string(directory, length) + "\\version.dll";
+    HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module == nullptr) {
+      loadError_ = ::GetLastError();
+      return;
+    }
+    sizeOfInfo = Entry<decltype(sizeOfInfo)>(module, "GetFileVersionInfoSizeA");
+    readInfo = Entry<decltype(readInfo)>(module, "GetFileVersionInfoA");
+    queryValue = Entry<decltype(queryValue)>(module, "VerQueryValueA");
+    if (sizeOfInfo == nullptr || readInfo == nullptr || queryValue == nullptr) {
+      loadError_ = ERROR_PROC_NOT_FOUND;
+      ::FreeLibrary(module);
+      return;
+    }
+    module_ = module;
+  }
+
+  template <class Function>
+  static Function Entry(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  }
+
+  HMODULE module_ = nullptr;
+  DWORD loadError_ = ERROR_SUCCESS;
+};
+
+}  // namespace
+
+std::uint32_t GetFileVersionInfoSizeA(const std::string& path, std::uint32_t* handle) {
+  const VersionLibrary& library = VersionLibrary::Get();
+  if (library.Missing()) return 0;
+  DWORD zero = 0;
+  const DWORD size = library.sizeOfInfo(path.c_str(), &zero);
+  if (handle != nullptr) *handle = zero;
+  return size;
+}
+
+bool GetFileVersionInfoA(const std::string& path, std::uint32_t handle, std::uint32_t size,
+                         void* block) {
+  const VersionLibrary& library = VersionLibrary::Get();
+  if (library.Missing()) return false;
+  return library.readInfo(path.c_str(), handle, size, block) != FALSE;
+}
+
+bool VerQueryValueA(const void* block, const std::string& subBlock, const void** value,
+                    std::uint32_t* length) {
+  const VersionLibrary& library = VersionLibrary::Get();
+  if (library.Missing()) return false;
+  void* found = nullptr;
+  UINT foundLength = 0;
+  const BOOL ok = library.queryValue(block, subBlock.c_str(), &found, &foundLength);
+  if (value != nullptr) *value = found;
+  if (length != nullptr) *length = foundLength;
+  return ok != FALSE;
+}
+
+}  // namespace os

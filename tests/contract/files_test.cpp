@@ -1,0 +1,249 @@
+// Files, directories and paths: what the repairs rely on when they copy, replace and test
+// system files.
+#include "tests/contract/contract.h"
+
+namespace contract {
+namespace {
+
+constexpr std::uint32_t kMaxPath = 260;
+constexpr std::uint32_t kReadWrite = os::kGenericRead | os::kGenericWrite;
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+// The open that tells whether another program holds a file: read and write, no sharing.
+os::Handle OpenExclusively(const std::string& path) {
+  return os::CreateFileA(path, kReadWrite, 0, os::kOpenExisting, os::kFileAttributeNormal);
+}
+
+void ExpectExclusiveOpenFails(const std::string& path, std::uint32_t error) {
+  const os::Handle file = OpenExclusively(path);
+  EXPECT_EQ(file, os::kInvalidHandle) << path;
+  if (file != os::kInvalidHandle) {
+    os::CloseHandle(file);
+    return;
+  }
+  EXPECT_EQ(os::GetLastError(), error) << path;
+}
+
+using FilesTest = ScratchTest;
+
+TEST_F(FilesTest, NamesAreCaseInsensitive) {
+  const std::string path = Path("MixedCase.Txt");
+  WriteWholeFile(path, "abc");
+  const std::string shouted = Upper(path);
+  EXPECT_EQ(os::GetFileAttributesA(shouted) & os::kFileAttributeDirectory, 0u);
+  EXPECT_EQ(ReadWholeFile(shouted), "abc");
+  EXPECT_TRUE(os::DeleteFileA(shouted));
+  EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(FilesTest, CopyCreatesOverwritesOrRefuses) {
+  const std::string source = Path("source.bin");
+  const std::string target = Path("target.bin");
+  WriteWholeFile(source, std::string("first\0bytes", 11));
+
+  ASSERT_TRUE(os::CopyFileA(source, target, true));
+  EXPECT_EQ(ReadWholeFile(target), std::string("first\0bytes", 11));
+
+  WriteWholeFile(source, "second");
+  os::SetLastError(0);
+  EXPECT_FALSE(os::CopyFileA(source, target, true));
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileExists);
+  EXPECT_EQ(ReadWholeFile(target), std::string("first\0bytes", 11));
+
+  EXPECT_TRUE(os::CopyFileA(source, target, false));
+  EXPECT_EQ(ReadWholeFile(target), "second");
+  EXPECT_EQ(ReadWholeFile(source), "second");
+}
+
+TEST_F(FilesTest, CopyFailsWithoutSourceOrOntoDirectory) {
+  const std::string missing = Path("missing.bin");
+  const std::string target = Path("target.bin");
+  EXPECT_FALSE(os::CopyFileA(missing, target, false));
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+  EXPECT_FALSE(Exists(target));
+
+  const std::string source = Path("source.bin");
+  WriteWholeFile(source, "data");
+  const std::string directory = Directory("folder");
+  EXPECT_FALSE(os::CopyFileA(source, directory, false));
+  EXPECT_EQ(os::GetLastError(), os::kErrorAccessDenied);
+  EXPECT_NE(os::GetFileAttributesA(directory) & os::kFileAttributeDirectory, 0u);
+}
+
+TEST_F(FilesTest, DeleteRemovesOnlyWhatExists) {
+  const std::string path = Path("doomed.txt");
+  WriteWholeFile(path, "x");
+  EXPECT_TRUE(os::DeleteFileA(path));
+  EXPECT_EQ(os::GetFileAttributesA(path), os::kInvalidFileAttributes);
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+  EXPECT_FALSE(os::DeleteFileA(path));
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+}
+
+TEST_F(FilesTest, ExclusiveOpenFailsWhileAnotherHandleHoldsTheFile) {
+  const std::string path = Path("held.bin");
+  WriteWholeFile(path, "x");
+  const os::Handle holder =
+      os::CreateFileA(path, os::kGenericRead, os::kFileShareRead | os::kFileShareWrite,
+                      os::kOpenExisting, os::kFileAttributeNormal);
+  ASSERT_NE(holder, os::kInvalidHandle);
+  ExpectExclusiveOpenFails(path, os::kErrorSharingViolation);
+  EXPECT_FALSE(os::DeleteFileA(path));
+  EXPECT_EQ(os::GetLastError(), os::kErrorSharingViolation);
+  EXPECT_TRUE(os::CloseHandle(holder));
+
+  const os::Handle exclusive = OpenExclusively(path);
+  ASSERT_NE(exclusive, os::kInvalidHandle);
+  EXPECT_TRUE(os::CloseHandle(exclusive));
+}
+
+TEST_F(FilesTest, ExclusiveOpenFailsOnAReadOnlyFile) {
+  if (!ReadOnlyFilesRefuseWriting()) GTEST_SKIP() << "the read-only attribute binds no writer here";
+  const std::string readOnly = Path("readonly.bin");
+  WriteWholeFile(readOnly, "x");
+  ASSERT_TRUE(os::SetFileAttributesA(readOnly, os::kFileAttributeReadOnly));
+  EXPECT_NE(os::GetFileAttributesA(readOnly) & os::kFileAttributeReadOnly, 0u);
+  ExpectExclusiveOpenFails(readOnly, os::kErrorAccessDenied);
+}
+
+TEST_F(FilesTest, ExclusiveOpenFailsOnAMissingFileOrADirectory) {
+  ExpectExclusiveOpenFails(Path("missing.bin"), os::kErrorFileNotFound);
+  ExpectExclusiveOpenFails(Directory("folder"), os::kErrorAccessDenied);
+}
+
+TEST_F(FilesTest, DirectoriesAreCreatedOneLevelAtATime) {
+  const std::string outer = Path("outer");
+  const std::string inner = Path("outer\\inner");
+  EXPECT_FALSE(os::CreateDirectoryA(inner));
+  EXPECT_EQ(os::GetLastError(), os::kErrorPathNotFound);
+
+  EXPECT_TRUE(os::CreateDirectoryA(outer));
+  EXPECT_TRUE(os::CreateDirectoryA(inner));
+  EXPECT_EQ(os::GetFileAttributesA(inner) & os::kFileAttributeDirectory,
+            os::kFileAttributeDirectory);
+
+  EXPECT_FALSE(os::CreateDirectoryA(outer));
+  EXPECT_EQ(os::GetLastError(), os::kErrorAlreadyExists);
+
+  EXPECT_FALSE(os::RemoveDirectoryA(outer));  // not empty
+  EXPECT_TRUE(Exists(outer));
+}
+
+TEST_F(FilesTest, MoveReplacesOnlyWhenAsked) {
+  const std::string existing = Path("new.bin");
+  const std::string target = Path("live.bin");
+  WriteWholeFile(existing, "patched");
+  WriteWholeFile(target, "original");
+
+  EXPECT_FALSE(os::MoveFileExA(existing, target, 0));
+  EXPECT_EQ(os::GetLastError(), os::kErrorAlreadyExists);
+  EXPECT_EQ(ReadWholeFile(target), "original");
+
+  EXPECT_TRUE(
+      os::MoveFileExA(existing, target, os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough));
+  EXPECT_EQ(ReadWholeFile(target), "patched");
+  EXPECT_FALSE(Exists(existing));
+}
+
+TEST_F(FilesTest, ReadAndWriteFollowTheHandle) {
+  const std::string path = Path("data.bin");
+  WriteWholeFile(path, "0123456789");
+  const os::Handle file =
+      os::CreateFileA(path, os::kGenericRead, os::kFileShareRead, os::kOpenExisting, 0);
+  ASSERT_NE(file, os::kInvalidHandle);
+  std::string bytes;
+  EXPECT_TRUE(os::ReadFile(file, 4, bytes));
+  EXPECT_EQ(bytes, "0123");
+  EXPECT_TRUE(os::ReadFile(file, 100, bytes));
+  EXPECT_EQ(bytes, "456789");
+  EXPECT_TRUE(os::ReadFile(file, 100, bytes));  // the end of the file is no failure
+  EXPECT_EQ(bytes, "");
+  std::uint32_t written = 99;
+  EXPECT_FALSE(os::WriteFile(file, "x", &written));  // opened for reading only
+  EXPECT_EQ(os::GetLastError(), os::kErrorAccessDenied);
+  EXPECT_EQ(written, 0u);
+  EXPECT_TRUE(os::CloseHandle(file));
+}
+
+// ---- Paths and the directories of the system ----
+
+TEST(PathsTest, FullPathOfRelativeNamesStartsAtTheCurrentDirectory) {
+  std::string current;
+  ASSERT_NE(os::GetCurrentDirectoryA(kMaxPath, current), 0u);
+  const std::string base = current.ends_with('\\') ? current : current + "\\";
+
+  std::string full;
+  const std::uint32_t length = os::GetFullPathNameA("zaloha\\ntvdm.exe", kMaxPath, full);
+  EXPECT_EQ(full, base + "zaloha\\ntvdm.exe");
+  EXPECT_EQ(length, full.size());
+
+  os::GetFullPathNameA("zaloha\\.\\x\\..\\ntvdm.exe", kMaxPath, full);
+  EXPECT_EQ(full, base + "zaloha\\ntvdm.exe");
+
+  os::GetFullPathNameA("D:\\zal\\", kMaxPath, full);
+  EXPECT_EQ(full, "D:\\zal\\");
+}
+
+// The directory queries report the size they need, terminator included, when the buffer is
+// too small, and the length they stored otherwise.
+void ExpectSizeReporting(const char* what, std::uint32_t (*query)(std::uint32_t, std::string&)) {
+  SCOPED_TRACE(what);
+  std::string text;
+  const std::uint32_t length = query(kMaxPath, text);
+  ASSERT_GT(length, 0u);
+  ASSERT_EQ(length, text.size());
+
+  std::string tooSmall = "unchanged";
+  EXPECT_EQ(query(length, tooSmall), length + 1);  // no room for the terminator
+  EXPECT_EQ(tooSmall, "");
+  EXPECT_EQ(query(0, tooSmall), length + 1);
+
+  std::string exact;
+  EXPECT_EQ(query(length + 1, exact), length);
+  EXPECT_EQ(exact, text);
+}
+
+TEST(PathsTest, DirectoryQueriesReportTheSizeTheyNeed) {
+  ExpectSizeReporting("GetTempPathA", os::GetTempPathA);
+  ExpectSizeReporting("GetWindowsDirectoryA", os::GetWindowsDirectoryA);
+  ExpectSizeReporting("GetSystemDirectoryA", os::GetSystemDirectoryA);
+  ExpectSizeReporting("GetCurrentDirectoryA", os::GetCurrentDirectoryA);
+  ExpectSizeReporting("GetFullPathNameA", [](std::uint32_t size, std::string& path) {
+    return os::GetFullPathNameA("relative.txt", size, path);
+  });
+}
+
+TEST(PathsTest, SystemDirectoriesExistAndAreSpeltAsTheSystemGivesThem) {
+  std::string temp;
+  std::string windows;
+  std::string system;
+  os::GetTempPathA(kMaxPath, temp);
+  os::GetWindowsDirectoryA(kMaxPath, windows);
+  os::GetSystemDirectoryA(kMaxPath, system);
+  EXPECT_TRUE(temp.ends_with('\\')) << temp;
+  EXPECT_FALSE(windows.ends_with('\\')) << windows;
+  EXPECT_FALSE(system.ends_with('\\')) << system;
+  EXPECT_EQ(Upper(system), Upper(windows + "\\system32"));
+  for (const std::string& directory : {temp, windows, system}) {
+    EXPECT_NE(os::GetFileAttributesA(directory) & os::kFileAttributeDirectory, 0u) << directory;
+  }
+}
+
+TEST(PathsTest, ModuleFileNameIsTheRunningProgram) {
+  std::string path;
+  const std::uint32_t length = os::GetModuleFileNameA(kMaxPath, path);
+  EXPECT_EQ(length, path.size());
+  EXPECT_TRUE(Upper(path).ends_with(".EXE")) << path;
+  EXPECT_EQ(path.find(":\\"), 1u) << path;
+  EXPECT_EQ(os::GetFileAttributesA(path) & os::kFileAttributeDirectory, 0u);
+  EXPECT_NE(os::GetModuleBaseAddress(), 0u);
+}
+
+}  // namespace
+}  // namespace contract

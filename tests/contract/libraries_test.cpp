@@ -1,0 +1,49 @@
+// Libraries loaded at run time by full path, the clock, fonts and the window lookup.
+#include "tests/contract/contract.h"
+
+namespace contract {
+namespace {
+
+constexpr std::uint32_t kErrorModNotFound = 126;
+constexpr std::uint32_t kErrorProcNotFound = 127;
+
+TEST(LibrariesTest, LibraryLoadedByFullPathGivesItsEntryPoints) {
+  const os::Module module = os::LoadLibraryA(Kernel32Path());
+  ASSERT_NE(module, 0u) << Kernel32Path() << ": error " << os::GetLastError();
+  EXPECT_NE(os::GetProcAddress(module, kKernel32Entry), nullptr);
+  EXPECT_EQ(os::GetProcAddress(module, "NoSuchEntryPoint"), nullptr);
+  EXPECT_EQ(os::GetLastError(), kErrorProcNotFound);
+  EXPECT_TRUE(os::FreeLibrary(module));
+}
+
+TEST(LibrariesTest, MissingOrBareLibraryIsNotLoaded) {
+  std::string temp;
+  os::GetTempPathA(260, temp);
+  EXPECT_EQ(os::LoadLibraryA(temp + "iconv.dll"), 0u);
+  EXPECT_EQ(os::GetLastError(), kErrorModNotFound);
+  // Loaded by a bare name, a library could come from anywhere on the search path.
+  EXPECT_EQ(os::LoadLibraryA("kernel32.dll"), 0u);
+  EXPECT_EQ(os::GetLastError(), kErrorModNotFound);
+}
+
+TEST(ClockTest, LocalDateIsACalendarDate) {
+  const os::LocalDate date = os::GetLocalDate();
+  EXPECT_GE(date.year, 2000);
+  EXPECT_GE(date.month, 1);
+  EXPECT_LE(date.month, 12);
+  EXPECT_GE(date.day, 1);
+  EXPECT_LE(date.day, 31);
+}
+
+TEST(FontsTest, MissingFontFileIsNotAdded) {
+  std::string temp;
+  os::GetTempPathA(260, temp);
+  EXPECT_EQ(os::AddFontResourceA(temp + "no such font.fot"), 0);
+}
+
+TEST(WindowsTest, WindowOfAnUnknownClassIsNotFound) {
+  EXPECT_EQ(os::FindWindowA("SanivoNoSuchWindowClass"), 0u);
+}
+
+}  // namespace
+}  // namespace contract

@@ -1,0 +1,72 @@
+// Native set-up: the suite runs on one simulated machine, prepared to look like the Windows
+// that the suite meets under Wine. Standard output is not a console (as under a test runner),
+// the test program has a version resource, the helper program exists, and kernel32.dll can be
+// loaded.
+#include <memory>
+
+#include "platform/sim/machine.h"
+#include "tests/contract/contract.h"
+
+namespace contract {
+namespace {
+
+std::string Unquoted(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    return text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+// What the real helper program does: creates the file named by its parameter.
+void HelperStarts(sim::Machine& machine, const std::string& parameters,
+                  const std::string& directory) {
+  const std::string name = Unquoted(parameters);
+  if (name.find(':') != std::string::npos) {
+    machine.AddFile(name, kHelperMark);
+    return;
+  }
+  std::string base = directory;
+  if (base.empty()) os::GetCurrentDirectoryA(260, base);
+  if (!base.ends_with('\\')) base += '\\';
+  machine.AddFile(base + name, kHelperMark);
+}
+
+unsigned long FakeEntryPoint() { return 0; }
+
+class SimulatedMachine : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    machine_ = std::make_unique<sim::Machine>();
+    sim::Machine& machine = *machine_;
+    machine.SetNotAConsole();
+
+    std::string self;
+    os::GetModuleFileNameA(260, self);
+    machine.SetFileVersion(self, kOwnVersionMS >> 16, kOwnVersionMS & 0xFFFF, kOwnVersionLS >> 16,
+                           kOwnVersionLS & 0xFFFF);
+
+    sim::Program helper;
+    helper.onStart = [&machine](const std::string& parameters, const std::string& directory) {
+      HelperStarts(machine, parameters, directory);
+    };
+    machine.AddProgram(HelperProgram(), std::move(helper));
+
+    machine.AddLibrary(Kernel32Path(), kKernel32Entry, reinterpret_cast<void*>(&FakeEntryPoint));
+  }
+
+  void TearDown() override { machine_.reset(); }
+
+ private:
+  std::unique_ptr<sim::Machine> machine_;
+};
+
+}  // namespace
+
+bool ReadOnlyFilesRefuseWriting() { return true; }
+
+namespace {
+
+const auto* const kMachine = ::testing::AddGlobalTestEnvironment(new SimulatedMachine);
+
+}  // namespace
+}  // namespace contract
