@@ -7,7 +7,7 @@
 #include "app/texts.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
-#include "sysenv/special_dirs.h"
+#include "sysenv/system_dirs.h"
 #include "sysenv/windows_version.h"
 
 namespace sanivo {

@@ -58,8 +58,8 @@ std::string ModuleName() {
 void WriteErrorReport(const std::string& className, std::uintptr_t address,
                       const std::string& message) {
   const std::string report =
-      ConvertCharset(FormatErrorReport(className, ModuleName(), address, message),
-                     ciWindows1250, ciCP852) +
+      ConvertCharset(FormatErrorReport(className, ModuleName(), address, message), ciWindows1250,
+                     ciCP852) +
       "\r\n";
   std::uint32_t written = 0;
   os::WriteFile(os::GetStdHandle(os::kStdErrorHandle), report, &written);

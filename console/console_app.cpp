@@ -136,8 +136,8 @@ void TConsoleApplication::Clear() {
   const std::uint32_t cells = static_cast<std::uint32_t>(Width * Height);
   std::uint32_t written = 0;
   os::FillConsoleOutputCharacterA(OutputHandle, ' ', cells, {0, 0}, &written);
-  os::FillConsoleOutputAttribute(OutputHandle, static_cast<std::uint16_t>(attribute), cells,
-                                 {0, 0}, &written);
+  os::FillConsoleOutputAttribute(OutputHandle, static_cast<std::uint16_t>(attribute), cells, {0, 0},
+                                 &written);
 }
 
 void TConsoleApplication::ClearScreen() {
@@ -158,8 +158,8 @@ void TConsoleApplication::Write(const std::string& text, TCharsetId charset) {
     const std::uint32_t error = os::GetLastError();
     throw EInOutError(SystemErrorText(error), error);
   }
-  if (written != converted.size()) throw EInOutError(SystemErrorText(os::kErrorWriteFault),
-                                                     os::kErrorWriteFault);
+  if (written != converted.size())
+    throw EInOutError(SystemErrorText(os::kErrorWriteFault), os::kErrorWriteFault);
 }
 
 void TConsoleApplication::WriteAtPosition(const std::string& text, COORD position,

@@ -221,10 +221,9 @@ inline constexpr std::uint32_t kRegDword = 4;
 inline constexpr std::uint32_t kRegMultiSz = 7;
 
 // Results are system error codes (kErrorSuccess on success), as the Reg... calls return them.
-std::int32_t RegOpenKeyExA(HKey root, const std::string& subKey, std::uint32_t access,
-                           HKey& key);
-std::int32_t RegCreateKeyExA(HKey root, const std::string& subKey, std::uint32_t access,
-                             HKey& key, bool* created);
+std::int32_t RegOpenKeyExA(HKey root, const std::string& subKey, std::uint32_t access, HKey& key);
+std::int32_t RegCreateKeyExA(HKey root, const std::string& subKey, std::uint32_t access, HKey& key,
+                             bool* created);
 // With `data` null only the type and the size are asked for. Otherwise `*size` is the capacity
 // on entry; kErrorMoreData when the data does not fit. `data` receives the raw bytes (a string
 // value with its terminating zero, as stored).
@@ -246,8 +245,7 @@ int AddFontResourceA(const std::string& path);
 std::intptr_t SendMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam);
 Hwnd FindWindowA(const std::string& className);
-bool PostMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
-                  std::intptr_t lParam);
+bool PostMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
 // ---- Dynamic libraries ---------------------------------------------------------------------
 

@@ -40,8 +40,7 @@ bool ForceDirectories(const std::string& path) {
   if (DirectoryExists(dir)) return true;
   const std::string parent = ExtractFilePath(dir);
   // A drive root or a bare name has no parent left to create.
-  if (!parent.empty() && parent != dir && parent.back() != ':' &&
-      !ForceDirectories(parent)) {
+  if (!parent.empty() && parent != dir && parent.back() != ':' && !ForceDirectories(parent)) {
     return false;
   }
   return os::CreateDirectoryA(dir) || os::GetLastError() == os::kErrorAlreadyExists;
@@ -54,9 +53,8 @@ std::string ExpandFileName(const std::string& name) {
 }
 
 std::string GetCurrentDir() {
-  return QueryPath([](std::uint32_t size, std::string& path) {
-    return os::GetCurrentDirectoryA(size, path);
-  });
+  return QueryPath(
+      [](std::uint32_t size, std::string& path) { return os::GetCurrentDirectoryA(size, path); });
 }
 
 std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }

@@ -27,7 +27,7 @@ TWindowsKind ClassifyWindows9x(const os::OsVersionInfo& info) {
     case 10:
       // The second edition reports " A " as its service-pack text.
       return info.szCSDVersion[0] != '\0' && info.szCSDVersion[1] == 'A' ? wkWindows98SE
-                                                                          : wkWindows98;
+                                                                         : wkWindows98;
     case 90:
       return wkWindowsMe;
     default:

@@ -1,9 +1,10 @@
-#include <cstring>
+#include "app/main_body.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/main_body.h"
+#include <cstring>
+
 #include "app/program.h"
 #include "app/texts.h"
 #include "app_test_support.h"
@@ -49,20 +50,23 @@ TEST(MainScreen, PageLayoutColoursAndTitle) {
   machine.AddDirectory(kWorkDir);  // an existing work directory is fine
   ASSERT_EQ(RunProgram(), 0);
 
-  EXPECT_EQ(machine.Row(2, 5, 70), "╔══" + std::string(" MOREK Sanivo - oprava chyb v operačních systémech ") +
-                                       Repeat("═", 15) + "╗");
-  EXPECT_EQ(machine.Row(4, 5, 70),
-            "║  Program nyní provede následující úpravy operačního sytému:" + std::string(8, ' ') +
-                "║");
+  EXPECT_EQ(machine.Row(2, 5, 70),
+            "╔══" + std::string(" MOREK Sanivo - oprava chyb v operačních systémech ") +
+                Repeat("═", 15) + "╗");
+  EXPECT_EQ(machine.Row(4, 5, 70), "║  Program nyní provede následující úpravy operačního sytému:" +
+                                       std::string(8, ' ') + "║");
   EXPECT_EQ(machine.Row(9, 5, 70), "╚" + Repeat("═", 68) + "╝");
-  EXPECT_EQ(machine.AttributeAt(5, 2), 0x1E);   // frame in yellow
-  EXPECT_EQ(machine.AttributeAt(8, 2), 0x17);   // caption in silver
+  EXPECT_EQ(machine.AttributeAt(5, 2), 0x1E);  // frame in yellow
+  EXPECT_EQ(machine.AttributeAt(8, 2), 0x17);  // caption in silver
   EXPECT_EQ(machine.AttributeAt(58, 2), 0x17);
   EXPECT_EQ(machine.AttributeAt(59, 2), 0x1E);  // frame again after the caption
   EXPECT_EQ(machine.AttributeAt(8, 4), 0x1E);   // introduction in yellow
   EXPECT_EQ(machine.AttributeAt(0, 24), 0x1F);  // cleared to white on navy
   EXPECT_EQ(machine.Title(),
-            "MOREK Sanivo - oprava chyb v opera\x9F" "n\xA1" "ch syst\x82" "mech");
+            "MOREK Sanivo - oprava chyb v opera\x9F"
+            "n\xA1"
+            "ch syst\x82"
+            "mech");
   EXPECT_THAT(machine.CallsTo("SetConsoleTextAttribute"),
               ElementsAre("0x1F", "0x1F", "0x1E", "0x17", "0x1F"));
 }
@@ -91,9 +95,15 @@ TEST(MainScreen, WorkDirectoryFailureIsShownWithoutPause) {
 }
 
 TEST(Texts, AreHeldAsWindows1250Bytes) {
-  EXPECT_EQ(texts::kNothingToRepair, "tento syst\xE9m nepot\xF8" "ebuje nijak opravit");
-  EXPECT_EQ(texts::kSuccess, "\xDAsp\xEC\x9An\xEC dokon\xE8" "eno");
-  EXPECT_EQ(texts::kFontValueName, "Lucida Console CS Oby\xE8" "ejn\xE9 (TrueType)");
+  EXPECT_EQ(texts::kNothingToRepair,
+            "tento syst\xE9m nepot\xF8"
+            "ebuje nijak opravit");
+  EXPECT_EQ(texts::kSuccess,
+            "\xDAsp\xEC\x9An\xEC dokon\xE8"
+            "eno");
+  EXPECT_EQ(texts::kFontValueName,
+            "Lucida Console CS Oby\xE8"
+            "ejn\xE9 (TrueType)");
 }
 
 }  // namespace

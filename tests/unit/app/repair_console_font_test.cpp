@@ -15,7 +15,9 @@ constexpr const char* kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersi
 constexpr const char* kTrueTypeKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
 constexpr const char* kConsoleKey = "Console\\%SystemRoot%_system32_ntvdm.exe";
-constexpr const char* kFontValue = "Lucida Console CS Oby\xE8" "ejn\xE9 (TrueType)";
+constexpr const char* kFontValue =
+    "Lucida Console CS Oby\xE8"
+    "ejn\xE9 (TrueType)";
 constexpr const char* kFontBytes = "\x00\x01\x00\x00 our font";
 const std::string kInstalledFont = "C:\\WINDOWS\\Fonts\\mrk_lccs.ttf";
 const std::string kResourceFile = std::string(kWorkDir) + "\\mrk_lccs.fot";
@@ -178,20 +180,21 @@ const char kDefaultFailed[] = "Nelze nastavit font jako výchozí";
 
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, ConsoleFontFaultTest,
-    ::testing::Values(
-        StageFault{"CopyFileA", kInstalledFont, kInstallFailed, 0},
-        StageFault{"CreateScalableFontResourceA", "", kInstallFailed, 0},
-        StageFault{"AddFontResourceA", "", kInstallFailed, 0},
-        StageFault{"RegOpenKeyExA", std::string("HKEY_LOCAL_MACHINE\\") + kFontsKey,
-                   kInstallFailed, 0},
-        StageFault{"RegSetValueExA", kFontValue, kInstallFailed, 0},
-        StageFault{"RegOpenKeyExA", std::string("HKEY_LOCAL_MACHINE\\") + kTrueTypeKey,
-                   kRegisterFailed, 1},
-        StageFault{"RegSetValueExA", "000", kRegisterFailed, 1},
-        StageFault{"RegCreateKeyExA", std::string("HKEY_CURRENT_USER\\") + kConsoleKey,
-                   kDefaultFailed, 2, false},
-        StageFault{"RegQueryValueExA", "FontFamily", kDefaultFailed, 2},
-        StageFault{"RegSetValueExA", "FaceName", kDefaultFailed, 2}));
+    ::testing::Values(StageFault{"CopyFileA", kInstalledFont, kInstallFailed, 0},
+                      StageFault{"CreateScalableFontResourceA", "", kInstallFailed, 0},
+                      StageFault{"AddFontResourceA", "", kInstallFailed, 0},
+                      StageFault{"RegOpenKeyExA", std::string("HKEY_LOCAL_MACHINE\\") + kFontsKey,
+                                 kInstallFailed, 0},
+                      StageFault{"RegSetValueExA", kFontValue, kInstallFailed, 0},
+                      StageFault{"RegOpenKeyExA",
+                                 std::string("HKEY_LOCAL_MACHINE\\") + kTrueTypeKey,
+                                 kRegisterFailed, 1},
+                      StageFault{"RegSetValueExA", "000", kRegisterFailed, 1},
+                      StageFault{"RegCreateKeyExA",
+                                 std::string("HKEY_CURRENT_USER\\") + kConsoleKey, kDefaultFailed,
+                                 2, false},
+                      StageFault{"RegQueryValueExA", "FontFamily", kDefaultFailed, 2},
+                      StageFault{"RegSetValueExA", "FaceName", kDefaultFailed, 2}));
 
 TEST_F(ConsoleFontRepairTest, FailedFontAddingLeavesTheResourceFileAndTheCopiedFont) {
   machine.Fail("AddFontResourceA", "", 0);

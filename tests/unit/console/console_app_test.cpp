@@ -113,11 +113,12 @@ TEST_F(ConsoleAppTest, TitleKeepsTheTextAndShowsItsCodePage852Form) {
 
 TEST_F(ConsoleAppTest, DoubleFrameAroundTheMainPage) {
   console().DrawFrame({5, 2, 74, 9}, fsDouble);
-  EXPECT_EQ(machine.Row(2, 5, 70), "╔" + [] {
-    std::string edge;
-    for (int i = 0; i < 68; ++i) edge += "═";
-    return edge;
-  }() + "╗");
+  EXPECT_EQ(
+      machine.Row(2, 5, 70), "╔" + [] {
+        std::string edge;
+        for (int i = 0; i < 68; ++i) edge += "═";
+        return edge;
+      }() + "╗");
   EXPECT_EQ(machine.Row(9, 5, 1), "╚");
   EXPECT_EQ(machine.Row(9, 6, 68), machine.Row(2, 6, 68));
   EXPECT_EQ(machine.Row(9, 74, 1), "╝");

@@ -26,27 +26,19 @@ TEST_P(WindowsKindTest, ClassifiesTheReportedVersion) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryRowOfTheTable, WindowsKindTest,
-    ::testing::Values(VersionCase{1, 4, 0, " A ", wkWindows95},  // text only read for 4.10
-                      VersionCase{1, 4, 10, " A ", wkWindows98SE},
-                      VersionCase{1, 4, 10, "xA", wkWindows98SE},
-                      VersionCase{1, 4, 10, "", wkWindows98},
-                      VersionCase{1, 4, 10, "A", wkWindows98},
-                      VersionCase{1, 4, 10, " B ", wkWindows98},
-                      VersionCase{1, 4, 10, " a ", wkWindows98},
-                      VersionCase{1, 4, 90, "", wkWindowsMe},
-                      VersionCase{1, 4, 3, "", wkUnknown},
-                      VersionCase{1, 5, 0, "", wkUnknown},
-                      VersionCase{2, 3, 51, "", wkWindowsNT},
-                      VersionCase{2, 4, 0, "", wkWindowsNT},
-                      VersionCase{2, 5, 0, "", wkWindows2000},
-                      VersionCase{2, 5, 1, "Service Pack 3", wkWindowsXP},
-                      VersionCase{2, 5, 2, "", wkWindowsOtherNT},
-                      VersionCase{2, 6, 0, "", wkWindowsVista},
-                      VersionCase{2, 6, 1, "", wkWindows7},
-                      VersionCase{2, 6, 2, "", wkWindowsOtherNT},
-                      VersionCase{2, 10, 0, "", wkWindowsOtherNT},
-                      VersionCase{0, 5, 1, "", wkUnknown},
-                      VersionCase{3, 6, 1, "", wkUnknown}));
+    ::testing::Values(
+        VersionCase{1, 4, 0, " A ", wkWindows95},  // text only read for 4.10
+        VersionCase{1, 4, 10, " A ", wkWindows98SE}, VersionCase{1, 4, 10, "xA", wkWindows98SE},
+        VersionCase{1, 4, 10, "", wkWindows98}, VersionCase{1, 4, 10, "A", wkWindows98},
+        VersionCase{1, 4, 10, " B ", wkWindows98}, VersionCase{1, 4, 10, " a ", wkWindows98},
+        VersionCase{1, 4, 90, "", wkWindowsMe}, VersionCase{1, 4, 3, "", wkUnknown},
+        VersionCase{1, 5, 0, "", wkUnknown}, VersionCase{2, 3, 51, "", wkWindowsNT},
+        VersionCase{2, 4, 0, "", wkWindowsNT}, VersionCase{2, 5, 0, "", wkWindows2000},
+        VersionCase{2, 5, 1, "Service Pack 3", wkWindowsXP},
+        VersionCase{2, 5, 2, "", wkWindowsOtherNT}, VersionCase{2, 6, 0, "", wkWindowsVista},
+        VersionCase{2, 6, 1, "", wkWindows7}, VersionCase{2, 6, 2, "", wkWindowsOtherNT},
+        VersionCase{2, 10, 0, "", wkWindowsOtherNT}, VersionCase{0, 5, 1, "", wkUnknown},
+        VersionCase{3, 6, 1, "", wkUnknown}));
 
 TEST(WindowsKind, AFailedVersionQueryIsUnknown) {
   sim::Machine machine;

@@ -1,4 +1,4 @@
-#include "sysenv/special_dirs.h"
+#include "sysenv/system_dirs.h"
 
 #include <array>
 #include <cstdint>
@@ -50,19 +50,16 @@ std::string ReadRegistryPath(const std::string& path) {
 
 std::string GetSpecialDir(const std::string& name) {
   if (name == "TEMP") {
-    return QueryPath([](std::uint32_t size, std::string& path) {
-      return os::GetTempPathA(size, path);
-    });
+    return QueryPath(
+        [](std::uint32_t size, std::string& path) { return os::GetTempPathA(size, path); });
   }
   if (name == "WINDOWS") {
-    return QueryPath([](std::uint32_t size, std::string& path) {
-      return os::GetWindowsDirectoryA(size, path);
-    });
+    return QueryPath(
+        [](std::uint32_t size, std::string& path) { return os::GetWindowsDirectoryA(size, path); });
   }
   if (name == "SYSTEM") {
-    return QueryPath([](std::uint32_t size, std::string& path) {
-      return os::GetSystemDirectoryA(size, path);
-    });
+    return QueryPath(
+        [](std::uint32_t size, std::string& path) { return os::GetSystemDirectoryA(size, path); });
   }
   return ReadRegistryPath(name);
 }

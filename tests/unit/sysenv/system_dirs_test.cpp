@@ -1,4 +1,4 @@
-#include "sysenv/special_dirs.h"
+#include "sysenv/system_dirs.h"
 
 #include <gtest/gtest.h>
 
