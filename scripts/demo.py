@@ -29,8 +29,10 @@ def files(root: Path) -> dict[str, tuple[int, int]]:
             for p in root.rglob("*") if p.is_file()}
 
 
-def registry(scenario: winerun.Scenario) -> dict[str, str]:
-    return {key: scenario.reg_query(key) for key in KEYS}
+def registry(scenario: winerun.Scenario) -> dict[tuple[str, str], tuple[str, str]]:
+    """Every value of the keys the repairs write: (key, name) -> (type, data)."""
+    return {(key, value.name): (value.type, value.data)
+            for key in KEYS for value in winerun.parse_reg_query(scenario.reg_query(key))}
 
 
 def prepare(scenario: winerun.Scenario) -> list[str]:
@@ -65,18 +67,20 @@ def main() -> int:
         env = dict(scenario.environment(), LANG="cs_CZ.UTF-8")
         code = subprocess.run(["wine", str(exe), *[a.strip() for a in arguments]],
                               env=env).returncode
-        print(f"\x1b[0m\nExit code {code}. What the program changed:")
+        # The page ends on row 15 of the terminal; the report goes below it, in plain colours.
+        print(f"\x1b[0m\x1b[17;1H\x1b[J\nExit code {code}. What the program changed:")
         after = files(scenario.drive_c)
         for path in sorted(set(after) | set(files_before)):
+            windows_path = "C:\\" + path.replace("/", "\\")
             if path not in files_before:
-                print(f"  new file      C:\\{path}")
+                print(f"  new file       {windows_path}")
             elif path not in after:
-                print(f"  removed file  C:\\{path}")
+                print(f"  removed file   {windows_path}")
             elif after[path] != files_before[path]:
-                print(f"  changed file  C:\\{path}")
-        for key, listing in registry(scenario).items():
-            if listing != registry_before[key]:
-                print(f"  registry      {listing.strip()}\n")
+                print(f"  changed file   {windows_path}")
+        for (key, name), (kind, data) in sorted(registry(scenario).items()):
+            if registry_before.get((key, name)) != (kind, data):
+                print(f"  registry value {key}\\{name} = {data} ({kind})")
     return code
 
 
