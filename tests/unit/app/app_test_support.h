@@ -1,6 +1,9 @@
 // A simulated machine set up as the program finds it, and a look at the page it painted.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <string>
 
 #include "platform/sim/machine.h"
@@ -15,6 +18,20 @@ inline std::string Repeat(const std::string& text, int times) {
   std::string result;
   for (int i = 0; i < times; ++i) result += text;
   return result;
+}
+
+// Characters, not bytes, of a UTF-8 text.
+inline int Utf8Length(const std::string& text) {
+  int length = 0;
+  for (unsigned char c : text) length += (c & 0xC0) != 0x80;
+  return length;
+}
+
+// The final status line of a repair at 15,7: its text and the attribute of its first cell.
+inline void ExpectStatus(const sim::Machine& machine, const std::string& text,
+                         std::uint16_t attribute) {
+  EXPECT_EQ(machine.Row(7, 15, Utf8Length(text)), text);
+  EXPECT_EQ(machine.AttributeAt(15, 7), attribute);
 }
 
 // The running progress line from row 11 on, as the console wrapped it.

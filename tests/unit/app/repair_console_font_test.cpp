@@ -37,18 +37,11 @@ class ConsoleFontRepairTest : public ::testing::Test {
     machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "00", "Consolas");
   }
 
-  std::string Status() const { return machine.Row(7, 15, 40); }
   std::optional<sim::RegistryValue> ConsoleValue(const std::string& name) const {
     return machine.Value(os::kHkeyCurrentUser, kConsoleKey, name);
   }
   void ExpectStatus(const std::string& text, std::uint16_t attribute) const {
-    EXPECT_EQ(machine.Row(7, 15, static_cast<int>(Utf8Length(text))), text);
-    EXPECT_EQ(machine.AttributeAt(15, 7), attribute);
-  }
-  static std::size_t Utf8Length(const std::string& text) {
-    std::size_t length = 0;
-    for (unsigned char c : text) length += (c & 0xC0) != 0x80;
-    return length;
+    testing::ExpectStatus(machine, text, attribute);
   }
 
   sim::Machine machine;

@@ -52,10 +52,7 @@ class NtvdmAffinityRepairTest : public ::testing::Test {
   }
 
   void ExpectStatus(const std::string& text, std::uint16_t attribute) const {
-    std::size_t length = 0;
-    for (unsigned char c : text) length += (c & 0xC0) != 0x80;
-    EXPECT_EQ(machine.Row(7, 15, static_cast<int>(length)), text);
-    EXPECT_EQ(machine.AttributeAt(15, 7), attribute);
+    testing::ExpectStatus(machine, text, attribute);
   }
   void ExpectSystemUnchanged() const {
     EXPECT_EQ(machine.FileBytes(kLive), original);
