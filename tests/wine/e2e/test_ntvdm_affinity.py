@@ -113,6 +113,15 @@ class NtvdmAffinityRepair(PageChecks):
         self.assertNothingChanged()
         self.assertEqual(len(self.work_copies()), 1)
 
+    def test_tool_the_shell_cannot_start_ends_the_program_with_the_error_report(self):
+        self.scenario.host_path(self.exe).with_name("IMAGECFG.EXE").write_bytes(b"no program")
+        result = run_with_command_line(self.scenario, self.exe, "")
+        self.assertEqual(result.exit_code, 1, str(result.screen))
+        page = "".join(result.screen.row(y) for y in range(result.screen.height))
+        self.assertIn("Exception Exception in module sanivo.exe at ", page)
+        self.assertNothingChanged()
+        self.assertEqual(len(self.work_copies()), 1)
+
     def test_image_the_tool_cannot_patch_is_reported_and_not_installed(self):
         # An image without a load-configuration directory: IMAGECFG refuses it.
         unpatchable = winerun.program("holdfile").read_bytes()
