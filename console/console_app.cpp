@@ -153,6 +153,8 @@ void TConsoleApplication::SetTitle(const std::string& text) {
 
 void TConsoleApplication::Write(const std::string& text, TCharsetId charset) {
   const std::string converted = ConvertCharset(text, charset, ciCP852);
+  // Like a buffered stream, nothing to write means no system call and so no error.
+  if (converted.empty()) return;
   std::uint32_t written = 0;
   if (!os::WriteFile(OutputHandle, converted, &written)) {
     const std::uint32_t error = os::GetLastError();

@@ -40,7 +40,6 @@ std::string ReadRegistryPath(const std::string& path) {
   const std::string valueName = path.substr(keyPath.size());
   const os::HKey root = RootKeyFromName(keyPath);
   if (!keyPath.empty() && keyPath.front() == '\\') keyPath.erase(0, 1);
-  keyPath = ExcludeTrailingBackslash(keyPath);
 
   TRegistry registry(root);
   if (!registry.OpenKey(keyPath, false)) RaiseLastOSError();

@@ -159,6 +159,9 @@ TEST_F(ConsoleAppTest, OutputThatIsNotAConsoleStillGetsTheText) {
 
 TEST_F(ConsoleAppTest, AFailedWriteRaisesTheInputOutputError) {
   machine.Fail("WriteFile", "stdout", os::kErrorWriteFault);
+  // An empty text reaches no output, so it cannot fail.
+  EXPECT_NO_THROW(console().Write("", ciWindows1250));
+  EXPECT_THAT(machine.CallsTo("WriteFile"), IsEmpty());
   const TColor before = console().TextColor;
   try {
     console().WriteAt("x", 1, 1, ciCP852);

@@ -78,6 +78,19 @@ TEST_F(RegistryPathTest, ReportsEachFailureWithItsMessageAndClosesTheKey) {
   EXPECT_EQ(machine.OpenKeyCount(), 0);
 }
 
+TEST_F(RegistryPathTest, OnlyTheOneBackslashAfterTheRootNameIsDropped) {
+  machine.SetString(os::kHkeyCurrentUser, "", "Temp", "D:\\T");
+  EXPECT_EQ(ReadRegistryPath("HKEY_CURRENT_USER\\Temp"), "D:\\T");
+  // A doubled backslash leaves one leading the key path, which the registry refuses.
+  try {
+    ReadRegistryPath("HKEY_CURRENT_USER\\\\Temp");
+    FAIL() << "no exception";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message(), "The specified path is invalid");
+  }
+  EXPECT_EQ(machine.OpenKeyCount(), 0);
+}
+
 TEST_F(RegistryPathTest, SpecialDirectoriesComeFromTheSystemByExactName) {
   EXPECT_EQ(GetSpecialDir("TEMP"), "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\");
   EXPECT_EQ(GetSpecialDir("WINDOWS"), "C:\\WINDOWS");
