@@ -83,6 +83,14 @@ TEST(MessagesTest, SystemTextComesWithItsLineBreak) {
   EXPECT_TRUE(IsTrimmed(sanivo::SystemErrorText(os::kErrorAccessDenied)));
 }
 
+// The text of a bad executable has an insert ("%1 is not a valid Win32 application"); the call
+// must leave it as it stands instead of failing for want of arguments.
+TEST(MessagesTest, TextWithAnInsertIsGivenAsItStands) {
+  std::string text;
+  EXPECT_GT(os::FormatMessageA(193, 256, text), 0u);
+  EXPECT_NE(sanivo::SystemErrorText(193), "");
+}
+
 TEST(MessagesTest, UnknownCodeHasNoText) {
   std::string text = "unchanged";
   EXPECT_EQ(os::FormatMessageA(0x2FFFFFFF, 256, text), 0u);

@@ -149,10 +149,15 @@ TEST_F(IsFileLockedTest, OrdinaryClosedFileIsFreeAndStaysSo) {
 
 TEST_F(IsFileLockedTest, FileHeldByAnotherProcessIsLockedUntilReleased) {
   machine.AddFile(file, "MZ");
-  const os::Handle held = machine.HoldOpen(file, os::kGenericRead, os::kFileShareRead);
-  EXPECT_TRUE(IsFileLocked(file));
-  machine.Release(held);
-  EXPECT_FALSE(IsFileLocked(file));
+  // However generously the holder shares the file, the test's exclusive open conflicts.
+  for (const std::uint32_t sharing :
+       {0u, os::kFileShareRead, os::kFileShareRead | os::kFileShareWrite,
+        os::kFileShareRead | os::kFileShareWrite | os::kFileShareDelete}) {
+    const os::Handle held = machine.HoldOpen(file, os::kGenericRead, sharing);
+    EXPECT_TRUE(IsFileLocked(file)) << "holder shares " << sharing;
+    machine.Release(held);
+    EXPECT_FALSE(IsFileLocked(file));
+  }
 }
 
 TEST_F(IsFileLockedTest, EveryFailureToOpenCountsAsLocked) {
