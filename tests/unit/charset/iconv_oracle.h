@@ -28,4 +28,8 @@ class TIconvDecoder {
   iconv_t descriptor_;
 };
 
+// A whole text converted by glibc's iconv; none when it refuses the names or the text.
+std::optional<std::string> IconvText(const std::string& from, const std::string& to,
+                                     const std::string& text);
+
 }  // namespace sanivo::testing

@@ -1,0 +1,43 @@
+// The transfer encodings of Unicode that the built-in conversion passes through: UTF-8 to and
+// from big-endian four-byte units, UTF-7 (standard and modified) to and from big-endian
+// two-byte units, and the base64 routines under UTF-7.
+//
+// Texts that were stored by earlier versions rely on the exact results, odd inputs included:
+// an incomplete last unit reads as 0, UTF-8 sequences take every continuation byte that follows
+// whatever their lead byte announced, and a UTF-7 run that decodes to an odd number of bytes is
+// taken literally.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sanivo {
+
+// The 65th character of each alphabet, index 64, is the pad character.
+inline constexpr std::string_view kBase64StandardAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
+inline constexpr std::string_view kBase64ModifiedAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+,=";
+
+// The sextets of characters 33 to 127 (entry 0 is character 33) in the standard alphabet, 64
+// for every character that is not one of its 64 digits, "=" included.
+struct TBase64DecodingTable {
+  unsigned char sextet[95];
+};
+extern const TBase64DecodingTable kBase64StandardDecodingTable;
+
+std::string Utf8ToUcs4(std::string_view text);
+std::string Ucs4ToUtf8(std::string_view text);
+std::string Utf7ToUcs2(std::string_view text, bool modified);
+std::string Ucs2ToUtf7(std::string_view text, bool modified);
+
+// Every 3 bytes become 4 characters of the alphabet; a missing third or fourth sextet of the
+// last group is index 64, and an index the alphabet does not reach writes nothing.
+std::string EncodeBase64With(std::string_view data, std::string_view alphabet);
+// Skips characters outside 33..127 and those the table maps to 64 or more.
+std::string DecodeBase64ByTable(std::string_view text, const TBase64DecodingTable& table);
+// Groups of 4 characters; a character missing from the alphabet is sextet 0, a position past
+// the end of the text is 64.
+std::string DecodeBase64ByAlphabet(std::string_view text, std::string_view alphabet);
+
+}  // namespace sanivo
