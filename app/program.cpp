@@ -27,6 +27,7 @@ constexpr Module kModules[] = {
     {InitializeParamParser, FinalizeParamParser},
     {InitializeWindowsVersion, FinalizeWindowsVersion},
     {InitializeFileTypeManager, FinalizeFileTypeManager},
+    {InitializeCharsetModules, FinalizeCharsetModules},
     {InitializeConsoleApp, FinalizeConsoleApp},
 };
 

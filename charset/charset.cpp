@@ -1,23 +1,262 @@
 #include "charset/charset.h"
 
+#include <algorithm>
+#include <optional>
+
+#include "charset/iconv_binding.h"
+#include "charset/unicode_codecs.h"
+
 namespace sanivo {
 
 namespace {
 
 constexpr char kUnconvertible = '_';
+constexpr char kIntermediateName[] = "UCS-2BE";
+// Appended before the library encodes UTF-7, so that it closes a trailing run; the "-" it then
+// writes is cut off again.
+constexpr std::string_view kUtf7RunCloser{"\x00\x2D", 2};
+constexpr std::uint16_t kByteOrderMark = 0xFEFF;
+constexpr std::uint16_t kSwappedByteOrderMark = 0xFFFE;
+
+template <std::size_t N>
+bool IsIn(const std::array<TCharsetId, N>& set, TCharsetId id) {
+  return std::ranges::find(set, id) != set.end();
+}
+
+unsigned UnitSize(TCharsetId id) {
+  if (IsIn(TwoByteCharsets, id)) return 2;
+  if (IsIn(FourByteCharsets, id)) return 4;
+  return 1;
+}
+
+bool IsMapActive(TReplacementMap map) { return map.size() != 1; }
+
+void AppendUnit(std::string& out, std::uint16_t unit) {
+  out += static_cast<char>(unit >> 8);
+  out += static_cast<char>(unit & 0xFF);
+}
+
+// The built-in encoding of one unit into a one-byte charset; none when the charset lacks it and
+// nothing is to be written.
+std::optional<char> EncodeSingleByte(TCharsetId to, std::uint16_t unit, bool transliterate) {
+  if (const std::optional<unsigned char> byte = EncodeCodePageChar(to, unit)) {
+    return static_cast<char>(*byte);
+  }
+  if (transliterate) return kUnconvertible;
+  return std::nullopt;
+}
+
+// Between two one-byte charsets the built-in engine maps byte to byte: one table per pair,
+// kept for the pair that came last (the console asks for the same pair every time).
+class TSingleBytePairTable {
+ public:
+  const std::array<char, 256>& For(TCharsetId from, TCharsetId to) {
+    const int key = CodePageIndex(from) * kCodePageCount + CodePageIndex(to);
+    if (key != key_) {
+      for (unsigned byte = 0; byte < table_.size(); ++byte) {
+        const std::uint16_t unit = DecodeCodePageByte(from, static_cast<unsigned char>(byte));
+        table_[byte] = *EncodeSingleByte(to, unit, true);
+      }
+      key_ = key;
+    }
+    return table_;
+  }
+
+ private:
+  static int CodePageIndex(TCharsetId id) { return id < kCodePageCount ? id : ciISO8859_1; }
+  int key_ = -1;
+  std::array<char, 256> table_{};
+};
+
+std::string ConvertSingleBytes(const std::string& value, TCharsetId from, TCharsetId to) {
+  static TSingleBytePairTable pairTable;
+  const std::array<char, 256>& table = pairTable.For(from, to);
+  std::string result(value.size(), '\0');
+  std::ranges::transform(value, result.begin(),
+                         [&](char byte) { return table[static_cast<unsigned char>(byte)]; });
+  return result;
+}
+
+std::string DecodeSide(const std::string& value, TCharsetId from) {
+  TIconvDescriptor descriptor = IconvOpenIgnore(kIntermediateName, CharsetName(from));
+  std::string ucs2 =
+      descriptor == kNoIconv ? DecodeToUcs2(value, from) : IconvConvert(descriptor, value).output;
+  IconvClose(descriptor);
+  return ucs2;
+}
+
+// Text through the library's encoder; UTF-7 gets its last run closed.
+std::string LibraryEncode(TIconvDescriptor descriptor, std::string ucs2, TCharsetId to) {
+  if (to == ciUTF7) ucs2 += kUtf7RunCloser;
+  std::string out = IconvConvert(descriptor, ucs2).output;
+  if (to == ciUTF7 && !out.empty()) out.pop_back();
+  return out;
+}
+
+std::string LastPass(std::string text, TCharsetId to) {
+  switch (to) {
+    case ciUTF7:
+      return Ucs2ToUtf7(text, false);
+    case ciModifiedUTF7:
+      return Ucs2ToUtf7(text, true);
+    case ciUTF8:
+      return Ucs4ToUtf8(text);
+    default:
+      return text;
+  }
+}
+
+std::string EncodeUnitByUnit(const std::string& ucs2, TCharsetId to, TReplacementMap map,
+                             bool transliterate, TIconvDescriptor descriptor) {
+  const unsigned size = UnitSize(to);
+  const bool littleEndian = IsIn(LittleEndianCharsets, to);
+  std::string result;
+  for (std::size_t i = 0; i + 1 < ucs2.size(); i += 2) {
+    std::uint16_t unit = static_cast<std::uint16_t>(static_cast<unsigned char>(ucs2[i]) << 8 |
+                                                    static_cast<unsigned char>(ucs2[i + 1]));
+    if (IsMapActive(map)) unit = ReplaceCodePoint(unit, map);
+    if (descriptor != kNoIconv) {
+      std::string pair;
+      AppendUnit(pair, unit);
+      result += LibraryEncode(descriptor, pair, to);
+    } else if (size == 1) {
+      if (unit <= 0x7F) {
+        result += static_cast<char>(unit);
+      } else if (const std::optional<char> byte = EncodeSingleByte(to, unit, transliterate)) {
+        result += *byte;
+      }
+    } else {
+      const auto low = static_cast<std::uint8_t>(unit & 0xFF);
+      const auto high = static_cast<std::uint8_t>(unit >> 8);
+      result += WriteCodeUnit({low, high, 0, 0}, size, littleEndian);
+    }
+  }
+  return result;
+}
+
+std::string EncodeSide(const std::string& ucs2, TCharsetId to, TReplacementMap map,
+                       bool transliterate) {
+  const std::string toName = CharsetName(to);
+  TIconvDescriptor descriptor = transliterate ? IconvOpenTranslit(toName, kIntermediateName)
+                                              : IconvOpenIgnore(toName, kIntermediateName);
+  std::string result;
+  if (descriptor != kNoIconv && !IsMapActive(map)) {
+    result = LibraryEncode(descriptor, ucs2, to);
+  } else {
+    result = EncodeUnitByUnit(ucs2, to, map, transliterate, descriptor);
+    if (descriptor == kNoIconv) result = LastPass(std::move(result), to);
+  }
+  IconvClose(descriptor);
+  return result;
+}
+
+bool IsSingleByteWithoutPass(TCharsetId id) { return UnitSize(id) == 1; }
 
 }  // namespace
 
 std::string ConvertCharset(const std::string& value, TCharsetId from, TCharsetId to) {
-  if (from == to) return value;
-  std::string result;
-  result.reserve(value.size());
-  for (const char byte : value) {
-    const std::uint16_t character = DecodeCodePageByte(from, static_cast<unsigned char>(byte));
-    const std::optional<unsigned char> encoded = EncodeCodePageChar(to, character);
-    result += encoded ? static_cast<char>(*encoded) : kUnconvertible;
+  return ConvertCharsetMapped(value, from, to, NoReplacement);
+}
+
+std::string ConvertCharsetMapped(const std::string& value, TCharsetId from, TCharsetId to,
+                                 TReplacementMap map) {
+  return ConvertCharsetEx(value, from, to, map, true);
+}
+
+std::string ConvertCharsetEx(const std::string& value, TCharsetId from, TCharsetId to,
+                             TReplacementMap map, bool transliterate) {
+  if (from == to && !IsMapActive(map)) return value;
+  // Without the library, one-byte charsets map byte to byte; the result is the same as
+  // going through the intermediate unit by unit.
+  if (!IconvLoad() && !IsMapActive(map) && transliterate && IsSingleByteWithoutPass(from) &&
+      IsSingleByteWithoutPass(to)) {
+    return ConvertSingleBytes(value, from, to);
   }
-  return result;
+  return EncodeSide(DecodeSide(value, from), to, map, transliterate);
+}
+
+std::string DecodeToUcs2(const std::string& value, TCharsetId from) {
+  std::string text;
+  switch (from) {
+    case ciUTF8:
+      text = Utf8ToUcs4(value);
+      break;
+    case ciUTF7:
+      text = Utf7ToUcs2(value, false);
+      break;
+    case ciModifiedUTF7:
+      text = Utf7ToUcs2(value, true);
+      break;
+    default:
+      text = value;
+      break;
+  }
+  const TCharsetTable& table = GetCharsetTable(from);
+  const unsigned size = UnitSize(from);
+  bool littleEndian = IsIn(LittleEndianCharsets, from);
+  std::string ucs2;
+  for (std::size_t position = 1; position <= text.size();) {
+    TCodeUnitBytes unit = ReadCodeUnit(text, position, size, littleEndian);
+    if (unit[3] == 0 && unit[2] == 0) {
+      const auto value16 = static_cast<std::uint16_t>(unit[1] << 8 | unit[0]);
+      if (value16 == kSwappedByteOrderMark) {
+        littleEndian = !littleEndian;
+        continue;
+      }
+      if (value16 == kByteOrderMark) continue;
+    }
+    if (size == 1 && unit[0] >= kFirstTableByte) {
+      const std::uint16_t character = table[unit[0] - kFirstTableByte];
+      unit[0] = static_cast<std::uint8_t>(character & 0xFF);
+      unit[1] = static_cast<std::uint8_t>(character >> 8);
+    }
+    ucs2 += static_cast<char>(unit[1]);
+    ucs2 += static_cast<char>(unit[0]);
+  }
+  return ucs2;
+}
+
+// Only whole pairs count: a lone last word has nothing to be replaced by.
+std::uint16_t ReplaceCodePoint(std::uint16_t unit, TReplacementMap map) {
+  if (!IsMapActive(map)) return unit;
+  for (std::size_t i = 0; i + 1 < map.size(); i += 2) {
+    if (map[i] == unit) return map[i + 1];
+  }
+  return unit;
+}
+
+TCodeUnitBytes ReadCodeUnit(std::string_view text, std::size_t& position, unsigned size,
+                            bool littleEndian) {
+  if (size > 4) size = 1;
+  TCodeUnitBytes bytes{};
+  const std::size_t start = position - 1;
+  if (start + size <= text.size()) {
+    for (unsigned i = 0; i < size; ++i) {
+      const auto byte = static_cast<std::uint8_t>(text[start + i]);
+      bytes[littleEndian ? i : size - 1 - i] = byte;
+    }
+  }
+  position += size;
+  return bytes;
+}
+
+std::string WriteCodeUnit(const TCodeUnitBytes& bytes, unsigned size, bool littleEndian) {
+  if (size > 4) size = 1;
+  std::string unit(size, '\0');
+  for (unsigned i = 0; i < size; ++i) {
+    unit[littleEndian ? i : size - 1 - i] = static_cast<char>(bytes[i]);
+  }
+  return unit;
+}
+
+void InitializeCharsetModules() {
+  InitializeIconvBinding();
+  InitializeCharsetAliases();
+}
+
+void FinalizeCharsetModules() {
+  FinalizeCharsetAliases();
+  FinalizeIconvBinding();
 }
 
 }  // namespace sanivo

@@ -1,18 +1,55 @@
+// Conversion of text between charsets through a big-endian UCS-2 intermediate: each side is
+// done by the optional iconv library when it takes the charset, else by the built-in tables
+// and codecs. No conversion fails: what cannot be shown becomes "_" or is left to the
+// library's transliteration.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "charset/charset_id.h"
 #include "charset/code_pages.h"
 
 namespace sanivo {
 
-// Turns text from one charset into another, byte by byte through the Unicode value of each byte.
-// Same ids give the text back unchanged. A character that the target code page lacks becomes
-// "_", so the result always has as many bytes as the text; the conversion never fails.
-//
-// Only single-byte code pages are converted so far: every id above 24 is read and written as
-// ISO-8859-1, the Unicode forms (ids 25 to 31) included, whose code units are not decoded yet.
+// Pairs (from, to) of Unicode values. A map of exactly one word replaces nothing, whatever the
+// word; a longer one is active.
+using TReplacementMap = std::span<const std::uint16_t>;
+inline constexpr std::array<std::uint16_t, 1> NoReplacement = {0};
+
+// The ids whose built-in code unit is two or four bytes, and those whose units are
+// little-endian; every other id has one-byte units.
+inline constexpr std::array<TCharsetId, 4> TwoByteCharsets = {ciUCS2, ciUTF7, ciModifiedUTF7,
+                                                              ciUCS2LE};
+inline constexpr std::array<TCharsetId, 3> FourByteCharsets = {ciUCS4, ciUTF8, ciUCS4LE};
+inline constexpr std::array<TCharsetId, 2> LittleEndianCharsets = {ciUCS2LE, ciUCS4LE};
+
 std::string ConvertCharset(const std::string& value, TCharsetId from, TCharsetId to);
+std::string ConvertCharsetMapped(const std::string& value, TCharsetId from, TCharsetId to,
+                                 TReplacementMap map);
+std::string ConvertCharsetEx(const std::string& value, TCharsetId from, TCharsetId to,
+                             TReplacementMap map, bool transliterate);
+
+// The built-in decoding of value into UCS-2BE: byte-order marks are dropped, and a swapped one
+// turns the byte order for the rest of the text.
+std::string DecodeToUcs2(const std::string& value, TCharsetId from);
+std::uint16_t ReplaceCodePoint(std::uint16_t unit, TReplacementMap map);
+
+// The bytes of one code unit, least significant first.
+using TCodeUnitBytes = std::array<std::uint8_t, 4>;
+// Reads the unit at position (counted from 1) and advances position by size; a unit that the
+// text cuts short reads as 0. A size above 4 counts as 1.
+TCodeUnitBytes ReadCodeUnit(std::string_view text, std::size_t& position, unsigned size,
+                            bool littleEndian);
+std::string WriteCodeUnit(const TCodeUnitBytes& bytes, unsigned size, bool littleEndian);
+
+// Module start-up and shut-down of the whole conversion: the library's lock, then the alias
+// table; released in reverse.
+void InitializeCharsetModules();
+void FinalizeCharsetModules();
 
 }  // namespace sanivo

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace sanivo {
 
@@ -119,8 +121,25 @@ enum TCharsetId : std::uint8_t {
 
 inline constexpr int kCharsetIdCount = 108;
 
-// The name under which iconv knows the charset. An id without a name of its own (35, or a value
-// beyond the list) is named "ISO-8859-1", the charset the built-in engine reads it as.
-std::string_view CharsetName(TCharsetId id);
+// One charset's names for iconv, separated by single blanks; the first is the one passed on.
+struct TIconvChar {
+  TCharsetId Id;
+  std::string_view Aliases;
+};
+
+inline constexpr int kCharsetAliasCount = 113;
+
+// Filled by the module's start-up in a fixed order, emptied by its shut-down.
+extern std::vector<TIconvChar> CharsetAliases;
+void InitializeCharsetAliases();
+void FinalizeCharsetAliases();
+
+// The name under which iconv knows the charset: the first word of the id's first alias record.
+// An id without a record (35, or a value beyond the list) is named "ISO-8859-1", the charset the
+// built-in engine reads it as; so is every id while the table is empty.
+std::string CharsetName(TCharsetId id);
+
+// The part of value before the first occurrence of delimiter; all of value without one.
+std::string LeftOfDelimiter(std::string_view value, std::string_view delimiter);
 
 }  // namespace sanivo

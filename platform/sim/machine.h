@@ -175,6 +175,11 @@ class Machine {
   // ERROR_MOD_NOT_FOUND.
   void AddLibrary(const std::string& path, const std::string& entry, void* address);
   int LoadedLibraryCount() const;  // libraries loaded and not freed as often
+  // An iconv library at `path` whose "libiconv_open", "libiconv", "libiconv_close" and
+  // "libiconvctl" are the host's iconv; its open refuses the target names in `refusedNames`
+  // (suffixes included, as passed), as a library that lacks a charset does. An entry can be
+  // taken away with Fail("GetProcAddress", entry, ...).
+  void AddIconvLibrary(const std::string& path, std::vector<std::string> refusedNames = {});
 
   // ---- Faults ----
   // The next `times` calls (-1: every call) of `operation` (an os:: function name such as

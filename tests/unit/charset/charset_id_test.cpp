@@ -43,9 +43,16 @@ const std::set<std::string_view> kNamesUnknownToGlibc = {
     "CP853",
 };
 
+// The names come from the alias table that the module's start-up fills.
+class CharsetNameTest : public ::testing::Test {
+ protected:
+  CharsetNameTest() { InitializeCharsetAliases(); }
+  ~CharsetNameTest() override { FinalizeCharsetAliases(); }
+};
+
 // Every name goes to iconv as it stands, so a misspelt one would quietly fall back to the
 // built-in engine.
-TEST(CharsetName, GlibcKnowsEveryNameThatIsNotLibiconvOnly) {
+TEST_F(CharsetNameTest, GlibcKnowsEveryNameThatIsNotLibiconvOnly) {
   for (int id = 0; id < kCharsetIdCount; ++id) {
     const std::string name(CharsetName(TCharsetId(id)));
     SCOPED_TRACE(id);
@@ -57,7 +64,7 @@ TEST(CharsetName, GlibcKnowsEveryNameThatIsNotLibiconvOnly) {
   }
 }
 
-TEST(CharsetName, IdsWithoutNameOfTheirOwnAreNamedIso8859_1) {
+TEST_F(CharsetNameTest, IdsWithoutNameOfTheirOwnAreNamedIso8859_1) {
   EXPECT_EQ(CharsetName(ciUnassigned), "ISO-8859-1");
   EXPECT_EQ(CharsetName(TCharsetId(kCharsetIdCount)), "ISO-8859-1");
   EXPECT_EQ(CharsetName(TCharsetId(255)), "ISO-8859-1");

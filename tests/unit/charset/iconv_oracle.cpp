@@ -34,17 +34,18 @@ std::optional<std::uint16_t> TIconvDecoder::Decode(unsigned char byte) {
 }
 
 std::optional<std::string> IconvText(const std::string& from, const std::string& to,
-                                     const std::string& text) {
+                                     const std::string& text, bool flush) {
   const iconv_t descriptor = iconv_open(to.c_str(), from.c_str());
   if (descriptor == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   std::string input = text;
-  std::string output(text.size() * 8 + 16, '\0');
+  std::string output(text.size() * 8 + 64, '\0');
   char* in = input.data();
   char* out = output.data();
   std::size_t in_left = input.size();
   std::size_t out_left = output.size();
-  const bool converted = iconv(descriptor, &in, &in_left, &out, &out_left) != kIconvFailed &&
-                         iconv(descriptor, nullptr, nullptr, &out, &out_left) != kIconvFailed;
+  const bool converted =
+      iconv(descriptor, &in, &in_left, &out, &out_left) != kIconvFailed &&
+      (!flush || iconv(descriptor, nullptr, nullptr, &out, &out_left) != kIconvFailed);
   iconv_close(descriptor);
   if (!converted) return std::nullopt;
   output.resize(output.size() - out_left);

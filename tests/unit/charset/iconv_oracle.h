@@ -28,8 +28,9 @@ class TIconvDecoder {
   iconv_t descriptor_;
 };
 
-// A whole text converted by glibc's iconv; none when it refuses the names or the text.
+// A whole text converted by glibc's iconv in one call, then flushed unless `flush` is false;
+// none when it refuses the names or the text.
 std::optional<std::string> IconvText(const std::string& from, const std::string& to,
-                                     const std::string& text);
+                                     const std::string& text, bool flush = true);
 
 }  // namespace sanivo::testing

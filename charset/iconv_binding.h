@@ -1,0 +1,41 @@
+// The optional iconv library: "iconv.dll" beside the program, loaded on first use and kept until
+// the module shuts down. Without it, or without a usable entry point, the built-in engine works.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sanivo {
+
+// A conversion descriptor of the library; kNoIconv when there is none.
+using TIconvDescriptor = std::intptr_t;
+inline constexpr TIconvDescriptor kNoIconv = -1;
+
+inline constexpr char kIconvLibraryName[] = "iconv.dll";
+
+// Module start-up creates the lock that guards loading; shut-down unloads the library and
+// destroys the lock. Outside that time no library is loaded and every side is built in.
+void InitializeIconvBinding();
+void FinalizeIconvBinding();
+
+// True when the library is loaded, after loading it if needed. A failed load is not remembered.
+bool IconvLoad();
+// Always true.
+bool IconvUnload();
+
+TIconvDescriptor IconvOpen(const std::string& toName, const std::string& fromName);
+TIconvDescriptor IconvOpenIgnore(const std::string& toName, const std::string& fromName);
+TIconvDescriptor IconvOpenTranslit(const std::string& toName, const std::string& fromName);
+
+struct TIconvResult {
+  std::string output;
+  std::size_t consumed = 0;  // input bytes the library took
+};
+// The whole input through the library's conversion entry.
+TIconvResult IconvConvert(TIconvDescriptor descriptor, std::string_view input);
+// Closes the descriptor and sets it to kNoIconv.
+int IconvClose(TIconvDescriptor& descriptor);
+
+}  // namespace sanivo
