@@ -150,6 +150,58 @@ std::string EncodeSide(const std::string& ucs2, TCharsetId to, TReplacementMap m
   return result;
 }
 
+// The built-in decoding of fixed-size units into UCS-2BE, appended to ucs2.
+void AppendDecodedUnits(std::string& ucs2, std::string_view text, TCharsetId from,
+                        bool littleEndian) {
+  const TCharsetTable& table = GetCharsetTable(from);
+  const unsigned size = UnitSize(from);
+  for (std::size_t position = 1; position <= text.size();) {
+    TCodeUnitBytes unit = ReadCodeUnit(text, position, size, littleEndian);
+    if (unit[3] == 0 && unit[2] == 0) {
+      const auto value = static_cast<std::uint16_t>(unit[1] << 8 | unit[0]);
+      if (value == kSwappedByteOrderMark) {
+        littleEndian = !littleEndian;
+        continue;
+      }
+      if (value == kByteOrderMark) continue;
+    }
+    if (size == 1 && unit[0] >= kFirstTableByte) {
+      const std::uint16_t character = table[unit[0] - kFirstTableByte];
+      unit[0] = static_cast<std::uint8_t>(character & 0xFF);
+      unit[1] = static_cast<std::uint8_t>(character >> 8);
+    }
+    ucs2 += static_cast<char>(unit[1]);
+    ucs2 += static_cast<char>(unit[0]);
+  }
+}
+
+std::string DecodeUnits(std::string_view text, TCharsetId from, bool littleEndian) {
+  std::string ucs2;
+  ucs2.reserve(2 * text.size() / UnitSize(from) + 2);
+  AppendDecodedUnits(ucs2, text, from, littleEndian);
+  return ucs2;
+}
+
+// UTF-8 straight to UCS-2BE, as if through big-endian four-byte units: byte-order marks are
+// dropped, and after a swapped one the rest is read from those units the other way round.
+std::string DecodeUtf8(std::string_view utf8) {
+  std::string ucs2(2 * utf8.size(), '\0');
+  char* out = ucs2.data();
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::uint32_t value = ReadUtf8Sequence(utf8, i);
+    if (value == kByteOrderMark) continue;
+    if (value == kSwappedByteOrderMark) {
+      ucs2.resize(static_cast<std::size_t>(out - ucs2.data()));
+      AppendDecodedUnits(ucs2, Utf8ToUcs4(utf8.substr(i)), ciUTF8, true);
+      return ucs2;
+    }
+    *out++ = static_cast<char>(value >> 8 & 0xFF);
+    *out++ = static_cast<char>(value & 0xFF);
+  }
+  ucs2.resize(static_cast<std::size_t>(out - ucs2.data()));
+  return ucs2;
+}
+
 bool IsSingleByteWithoutPass(TCharsetId id) { return UnitSize(id) == 1; }
 
 }  // namespace
@@ -176,44 +228,16 @@ std::string ConvertCharsetEx(const std::string& value, TCharsetId from, TCharset
 }
 
 std::string DecodeToUcs2(const std::string& value, TCharsetId from) {
-  std::string text;
   switch (from) {
     case ciUTF8:
-      text = Utf8ToUcs4(value);
-      break;
+      return DecodeUtf8(value);
     case ciUTF7:
-      text = Utf7ToUcs2(value, false);
-      break;
+      return DecodeUnits(Utf7ToUcs2(value, false), from, false);
     case ciModifiedUTF7:
-      text = Utf7ToUcs2(value, true);
-      break;
+      return DecodeUnits(Utf7ToUcs2(value, true), from, false);
     default:
-      text = value;
-      break;
+      return DecodeUnits(value, from, IsIn(LittleEndianCharsets, from));
   }
-  const TCharsetTable& table = GetCharsetTable(from);
-  const unsigned size = UnitSize(from);
-  bool littleEndian = IsIn(LittleEndianCharsets, from);
-  std::string ucs2;
-  for (std::size_t position = 1; position <= text.size();) {
-    TCodeUnitBytes unit = ReadCodeUnit(text, position, size, littleEndian);
-    if (unit[3] == 0 && unit[2] == 0) {
-      const auto value16 = static_cast<std::uint16_t>(unit[1] << 8 | unit[0]);
-      if (value16 == kSwappedByteOrderMark) {
-        littleEndian = !littleEndian;
-        continue;
-      }
-      if (value16 == kByteOrderMark) continue;
-    }
-    if (size == 1 && unit[0] >= kFirstTableByte) {
-      const std::uint16_t character = table[unit[0] - kFirstTableByte];
-      unit[0] = static_cast<std::uint8_t>(character & 0xFF);
-      unit[1] = static_cast<std::uint8_t>(character >> 8);
-    }
-    ucs2 += static_cast<char>(unit[1]);
-    ucs2 += static_cast<char>(unit[0]);
-  }
-  return ucs2;
 }
 
 // Only whole pairs count: a lone last word has nothing to be replaced by.

@@ -66,19 +66,20 @@ void AppendSextet(std::string& out, unsigned sextet, std::string_view alphabet) 
 const TBase64DecodingTable kBase64StandardDecodingTable =
     MakeDecodingTable(kBase64StandardAlphabet);
 
+std::uint32_t ReadUtf8Sequence(std::string_view text, std::size_t& position) {
+  const auto byte = static_cast<unsigned char>(text[position++]);
+  if (byte < 0x80) return byte;
+  std::uint32_t value = LeadByteBits(byte);
+  while (position < text.size() && IsContinuationByte(static_cast<unsigned char>(text[position]))) {
+    value = value << 6 | (static_cast<unsigned char>(text[position++]) & 0x3F);
+  }
+  return value;
+}
+
 std::string Utf8ToUcs4(std::string_view text) {
   std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i++]);
-    std::uint32_t value = byte;
-    if (byte >= 0x80) {
-      value = LeadByteBits(byte);
-      while (i < text.size() && IsContinuationByte(static_cast<unsigned char>(text[i]))) {
-        value = value << 6 | (static_cast<unsigned char>(text[i++]) & 0x3F);
-      }
-    }
-    AppendBigEndianUnit(out, value, 4);
-  }
+  out.reserve(4 * text.size());
+  for (std::size_t i = 0; i < text.size();) AppendBigEndianUnit(out, ReadUtf8Sequence(text, i), 4);
   return out;
 }
 

@@ -8,6 +8,8 @@
 // taken literally.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,9 @@ struct TBase64DecodingTable {
 extern const TBase64DecodingTable kBase64StandardDecodingTable;
 
 std::string Utf8ToUcs4(std::string_view text);
+// The value of the UTF-8 sequence at position, which moves past it: a lead byte's bits and every
+// continuation byte that follows (low 32 bits); a byte below 0x80 is its own value.
+std::uint32_t ReadUtf8Sequence(std::string_view text, std::size_t& position);
 std::string Ucs4ToUtf8(std::string_view text);
 std::string Utf7ToUcs2(std::string_view text, bool modified);
 std::string Ucs2ToUtf7(std::string_view text, bool modified);

@@ -71,6 +71,12 @@ TEST(ConvertCharsetEx, ByteOrderMarksAreDroppedAndASwappedOneTurnsTheOrder) {
                          "A",
                          ciUTF8),
             Ucs2({'A'}));
+  // A swapped mark in UTF-8 turns the order of the four-byte units behind it: "B" is then
+  // read as 0x42000000, whose low 16 bits are 0.
+  EXPECT_EQ(DecodeToUcs2("A\xEF\xBF\xBE"
+                         "B\xEF\xBB\xBF",
+                         ciUTF8),
+            Ucs2({'A', 0, 0}));
   // Beyond the plane only the low 16 bits are kept; a cut-off last unit reads as 0.
   EXPECT_EQ(DecodeToUcs2("\xF0\x9F\x98\x80", ciUTF8), Ucs2({0xF600}));
   EXPECT_EQ(DecodeToUcs2("\x01\x0D\x41", ciUCS2), Ucs2({0x10D, 0}));
