@@ -1,8 +1,11 @@
 // The DOS subsystem of Windows XP misbehaves on several processors: pin NTVDM.EXE to the
 // first one with the image-configuration tool and put the patched file in place of the live
 // file and of the system's cached copies, keeping a backup on request.
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/main_body.h"
 #include "app/repairs.h"
@@ -42,18 +45,34 @@ std::string TodayAsFileName() {
   return name;
 }
 
-// A value ending in "\" names a directory that gets a backup named by today's date.
-std::string BackupPathFromParam(std::string value) {
-  if (!EndsWithStr("\\", value)) return ExpandFileName(value);
-  value.pop_back();
-  return IncludeTrailingBackslash(ExpandFileName(value)) + TodayAsFileName();
+// A value ending in "\" names a directory that gets a backup named by today's date. The value
+// is expanded with its backslash: without it, "D:\" would shrink to "D:", which names D:'s
+// current directory rather than its root. Empty when the value cannot be expanded.
+std::string BackupPathFromParam(const std::string& value) {
+  const std::string expanded = ExpandFileName(value);
+  if (expanded.empty() || !EndsWithStr("\\", value)) return expanded;
+  return IncludeTrailingBackslash(expanded) + TodayAsFileName();
+}
+
+// A backup must not land on a file that the repair itself overwrites or deletes, nor on a
+// device, where the copy would vanish or show up on the screen.
+bool IsUsableBackupPath(const std::string& backupPath, const std::string& workCopy) {
+  if (backupPath.empty() || IsDevicePath(backupPath)) return false;
+  const auto isBackupPath = [&backupPath](const std::string& path) {
+    return EqualsIgnoringCase(backupPath, ExpandFileName(path));
+  };
+  return !isBackupPath(workCopy) &&
+         std::none_of(NtvdmPaths.begin(), NtvdmPaths.end(), isBackupPath);
 }
 
 // A failed backup does not stop the repair; the warning stays on screen, and so do its colour
 // and the cursor behind it.
-void BackUp(const std::string& live) {
+void BackUp(const std::string& live, const std::string& workCopy) {
   try {
     const std::string backupPath = BackupPathFromParam(ParamParser->GetParamValue(kBackupParam));
+    if (!IsUsableBackupPath(backupPath, workCopy)) {
+      throw Exception(std::string(texts::kBackupCopyFailed));
+    }
     ForceDirectories(ExtractFilePath(backupPath));
     if (!os::CopyFileA(live, backupPath, false)) {
       throw Exception(std::string(texts::kBackupCopyFailed));
@@ -64,21 +83,43 @@ void BackUp(const std::string& live) {
   }
 }
 
-// The tool's exit status says nothing reliable: look at the result itself.
-bool HasFirstProcessorAffinity(const std::string& path) {
+// The image as the tool left it, when it is pinned to the first processor; the tool's exit
+// status says nothing reliable, so the result itself is looked at.
+std::optional<std::string> PatchedImage(const std::string& path) {
   try {
-    return TPeImage(ReadWholeFile(path)).AffinityMask() == kFirstProcessor;
+    std::string bytes = ReadWholeFile(path);
+    if (TPeImage(bytes).AffinityMask() == kFirstProcessor) return bytes;
   } catch (const EFileAccessError&) {
-    return false;
   } catch (const EPeImageError&) {
+  }
+  return std::nullopt;
+}
+
+bool Replaced(const std::string& path, const std::string& bytes) {
+  try {
+    ReplaceFileContents(path, bytes);
+    return true;
+  } catch (const EFileAccessError&) {
     return false;
   }
 }
 
-void ReplaceCachedCopies(const std::string& patched) {
+// Every present copy is tried even after one has failed, so that as few as possible keep the
+// old image (the system's file protection would put it back); the first failure is reported.
+std::optional<std::string> FirstCachedCopyNotReplaced(const std::string& patched) {
+  std::optional<std::string> notReplaced;
   for (std::size_t i = 1; i < NtvdmPaths.size(); ++i) {
-    if (FileExists(NtvdmPaths[i])) os::CopyFileA(patched, NtvdmPaths[i], false);
+    if (FileExists(NtvdmPaths[i]) && !Replaced(NtvdmPaths[i], patched) && !notReplaced) {
+      notReplaced = NtvdmPaths[i];
+    }
   }
+  return notReplaced;
+}
+
+void ShowFailureWithPath(std::string_view text, const std::string& path) {
+  ShowStatus(clRed, text);
+  ConsoleApplication->SetTextColor(clSilver);
+  WriteTextAt(path, kStatusX, kStatusDetailY);
 }
 
 }  // namespace
@@ -92,28 +133,28 @@ void RepairNtvdmAffinity() {
 
   if (!FileExists(live)) return ShowStatus(clRed, texts::kNtvdmMissing);
   if (IsFileLocked(live)) return ShowStatus(clRed, texts::kNtvdmInUse);
-  if (ParamParser->HasParam(kBackupParam)) BackUp(live);
+  if (ParamParser->HasParam(kBackupParam)) BackUp(live, workCopy);
 
   WriteText(texts::kStepWorkCopy);
   if (!os::CopyFileA(live, workCopy, false)) {
-    ShowStatus(clRed, texts::kWorkCopyFailed);
-    ConsoleApplication->SetTextColor(clSilver);
-    return WriteTextAt(workCopy, kStatusX, kStatusDetailY);
+    return ShowFailureWithPath(texts::kWorkCopyFailed, workCopy);
   }
   if (!FileExists(AppDir + kToolProbeName)) return ShowStatus(clRed, texts::kToolMissing);
 
   WriteText(texts::kStepAffinity);
   ExecuteAndWait(AppDir + kToolName, kToolOptions + ("\"" + workCopy + "\""), WorkDir, os::kSwShow,
                  0);
-  if (!HasFirstProcessorAffinity(workCopy)) return ShowStatus(clRed, texts::kAffinityFailed);
+  const std::optional<std::string> patched = PatchedImage(workCopy);
+  if (!patched) return ShowStatus(clRed, texts::kAffinityFailed);
 
   WriteText(texts::kStepReplaceOriginal);
-  if (!os::CopyFileA(workCopy, live, false)) return ShowStatus(clRed, texts::kReplaceFailed);
+  if (!Replaced(live, *patched)) return ShowStatus(clRed, texts::kReplaceFailed);
   WriteText(texts::kStepReplaceCaches);
-  ReplaceCachedCopies(workCopy);
+  const std::optional<std::string> notReplaced = FirstCachedCopyNotReplaced(*patched);
   WriteText(texts::kStepPreserve);
   os::WinExec(live, os::kSwShow);
   os::DeleteFileA(workCopy);
+  if (notReplaced) return ShowFailureWithPath(texts::kCachedCopyNotReplaced, *notReplaced);
   ShowStatus(clLime, texts::kSuccess);
 }
 

@@ -38,6 +38,8 @@ const std::string_view kWorkCopyFailed = "Nelze vytvořit dočasný soubor";
 const std::string_view kToolMissing = "Nelze najít nástroj IMAGECFG.EXE";
 const std::string_view kAffinityFailed = "Nelze upravit afinitu souboru NTVDM.EXE";
 const std::string_view kReplaceFailed = "Nelze přepsat púvodní soubor NTVDM.EXE";
+const std::string_view kCachedCopyNotReplaced =
+    "Nelze nahradit kopii NTVDM.EXE v mezipaměti systému";
 const std::string_view kStepWorkCopy = "kopírování do dočasného adresáře . . ";
 const std::string_view kStepAffinity = "úprava afinity . . ";
 const std::string_view kStepReplaceOriginal = "přepsání originálu . . ";

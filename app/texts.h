@@ -44,6 +44,7 @@ extern const std::string_view kWorkCopyFailed;
 extern const std::string_view kToolMissing;
 extern const std::string_view kAffinityFailed;
 extern const std::string_view kReplaceFailed;
+extern const std::string_view kCachedCopyNotReplaced;
 extern const std::string_view kStepWorkCopy;
 extern const std::string_view kStepAffinity;
 extern const std::string_view kStepReplaceOriginal;

@@ -113,6 +113,8 @@ Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t 
                    std::uint32_t creation, std::uint32_t flags);
 bool WriteFile(Handle file, std::string_view bytes, std::uint32_t* written);
 bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes);
+// Writes the file's buffered data to the disk; the handle needs write access.
+bool FlushFileBuffers(Handle file);
 bool CloseHandle(Handle handle);
 
 // ---- Processes -----------------------------------------------------------------------------

@@ -59,12 +59,16 @@ std::uint32_t WriteNewFile(const std::string& path, std::string_view bytes) {
       os::CreateFileA(path, os::kGenericWrite, 0, os::kCreateAlways, os::kFileAttributeNormal);
   if (file == os::kInvalidHandle) return os::GetLastError();
   std::uint32_t error = WriteAll(file, bytes);
-  // Closing flushes; a failure there loses data just as a failed write does.
+  // The move that follows must not put in place data that is still only in the cache.
+  if (error == os::kErrorSuccess && !os::FlushFileBuffers(file)) error = os::GetLastError();
+  // A failed close loses data just as a failed write does.
   if (!os::CloseHandle(file) && error == os::kErrorSuccess) error = os::GetLastError();
   return error;
 }
 
 }  // namespace
+
+std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
 
 std::string ReadWholeFile(const std::string& path) {
   const os::Handle file =
@@ -81,7 +85,7 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 void ReplaceFileContents(const std::string& path, std::string_view bytes) {
-  const std::string temporary = path + ".imagecfg.tmp";
+  const std::string temporary = TemporaryNameFor(path);
   if (std::uint32_t error = WriteNewFile(temporary, bytes); error != os::kErrorSuccess) {
     os::DeleteFileA(temporary);
     Fail("cannot write", temporary, error);

@@ -15,8 +15,13 @@ class EFileAccessError : public std::runtime_error {
 
 std::string ReadWholeFile(const std::string& path);
 
-// Writes the bytes to a temporary file beside `path`, then moves it over `path`. On any
-// failure the original is untouched and the temporary file is gone.
+// The temporary file beside `path` that ReplaceFileContents writes first.
+std::string TemporaryNameFor(const std::string& path);
+
+// Replaces the file all or nothing: writes the bytes to a temporary file beside `path`, flushes
+// it to the disk, then moves it over `path` in one step. On any failure (EFileAccessError) the
+// original is untouched and the temporary file is gone; a process killed half-way leaves at
+// most the temporary file behind.
 void ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 }  // namespace sanivo

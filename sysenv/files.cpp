@@ -13,6 +13,23 @@ std::size_t NameStart(const std::string& path) {
   return delimiter == std::string::npos ? 0 : delimiter + 1;
 }
 
+// The part of a name that Windows matches against its device names: up to the first dot or
+// colon, without trailing blanks, in upper case.
+std::string DeviceStem(std::string name) {
+  name = name.substr(0, name.find_first_of(".:"));
+  name.erase(name.find_last_not_of(' ') + 1);
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return name;
+}
+
+bool IsDeviceName(const std::string& stem) {
+  if (stem == "NUL" || stem == "CON" || stem == "PRN" || stem == "AUX") return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
 }  // namespace
 
 std::string QueryPath(const PathQuery& query) {
@@ -67,6 +84,19 @@ std::string IncludeTrailingBackslash(const std::string& path) {
 
 std::string ExcludeTrailingBackslash(const std::string& path) {
   return !path.empty() && path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+bool IsDevicePath(const std::string& path) {
+  std::string normal = path;
+  for (char& c : normal) {
+    if (c == '/') c = '\\';
+  }
+  if (normal.starts_with("\\\\.\\") || normal.starts_with("\\\\?\\")) return true;
+  // A drive's colon is no part of the name; a colon after the name is ("CON:").
+  const std::size_t separator = normal.find_last_of('\\');
+  std::string name = separator == std::string::npos ? normal : normal.substr(separator + 1);
+  if (separator == std::string::npos && name.size() >= 2 && name[1] == ':') name.erase(0, 2);
+  return IsDeviceName(DeviceStem(name));
 }
 
 }  // namespace sanivo

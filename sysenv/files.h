@@ -28,4 +28,9 @@ std::string ExtractFileName(const std::string& path);
 std::string IncludeTrailingBackslash(const std::string& path);
 std::string ExcludeTrailingBackslash(const std::string& path);
 
+// Whether Windows takes the path for a device rather than a file: anything under "\\.\" or
+// "\\?\", or a last name that is NUL, CON, PRN, AUX, COM1 to COM9 or LPT1 to LPT9 in any case,
+// whatever extension, trailing blanks or colon follow it ("C:\zal\nul.bak" is NUL).
+bool IsDevicePath(const std::string& path);
+
 }  // namespace sanivo

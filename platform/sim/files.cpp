@@ -443,6 +443,21 @@ bool WriteFile(Handle file, std::string_view bytes, std::uint32_t* written) {
   return true;
 }
 
+// Only open files are flushed here; the data is already where it will stay.
+bool FlushFileBuffers(Handle file) {
+  auto& s = sim::Current("FlushFileBuffers");
+  s.Log("FlushFileBuffers", sim::HandleText(file));
+  auto open = s.openFiles.find(file);
+  sim::FileNode* node = open == s.openFiles.end() ? nullptr : s.Node(open->second.key);
+  if (s.FailsByInjection("FlushFileBuffers",
+                         {node != nullptr ? std::string_view(node->path) : ""})) {
+    return false;
+  }
+  if (open == s.openFiles.end()) return s.Refuse(kErrorInvalidHandle);
+  if (!sim::DataAccessOf(open->second.access).write) return s.Refuse(kErrorAccessDenied);
+  return true;
+}
+
 bool CloseHandle(Handle handle) {
   auto& s = sim::Current("CloseHandle");
   s.Log("CloseHandle", sim::HandleText(handle));

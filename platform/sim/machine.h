@@ -192,7 +192,7 @@ class Machine {
   // RegDeleteValueA, "stdout"/"stderr" for WriteFile to those handles, the class name for
   // FindWindowA, the entry name for GetProcAddress, the code for FormatMessageA, and "" for
   // calls without one. Matching is case-insensitive; an empty `target` matches all. Faults are
-  // tried in the order they were added.
+  // tried in the order they were added. FlushFileBuffers has the file's path, as ReadFile.
   //
   // A faulted call changes nothing and returns its failure value: false, 0, kInvalidHandle,
   // kInvalidFileAttributes, WAIT_FAILED, a null pointer or a 0 x 0 size, with the last error set
@@ -229,6 +229,7 @@ class Machine {
   //   Sleep                          the milliseconds
   //   WaitForSingleObject            "HANDLE,MS"
   //   CloseHandle, FreeLibrary       the handle
+  //   FlushFileBuffers               the handle
   //   ShellExecuteExA                "FILE|PARAMETERS"
   //   WinExec                        the command line
   //   SendMessageA, PostMessageA     "HWND,MESSAGE,WPARAM,LPARAM"

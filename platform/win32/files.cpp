@@ -99,6 +99,8 @@ bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes) {
   return ok != FALSE;
 }
 
+bool FlushFileBuffers(Handle file) { return ::FlushFileBuffers(ToNative(file)) != FALSE; }
+
 bool CloseHandle(Handle handle) { return ::CloseHandle(ToNative(handle)) != FALSE; }
 
 }  // namespace os

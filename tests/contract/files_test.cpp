@@ -171,6 +171,27 @@ TEST_F(FilesTest, ReadAndWriteFollowTheHandle) {
   EXPECT_TRUE(os::CloseHandle(file));
 }
 
+// The all-or-nothing replace flushes its temporary file before the move; only a handle that
+// may write can be flushed.
+TEST_F(FilesTest, FlushNeedsAHandleThatMayWrite) {
+  const std::string path = Path("flushed.bin");
+  const os::Handle writer =
+      os::CreateFileA(path, os::kGenericWrite, 0, os::kCreateAlways, os::kFileAttributeNormal);
+  ASSERT_NE(writer, os::kInvalidHandle);
+  std::uint32_t written = 0;
+  EXPECT_TRUE(os::WriteFile(writer, "data", &written));
+  EXPECT_TRUE(os::FlushFileBuffers(writer));
+  EXPECT_TRUE(os::CloseHandle(writer));
+
+  const os::Handle reader =
+      os::CreateFileA(path, os::kGenericRead, os::kFileShareRead, os::kOpenExisting, 0);
+  ASSERT_NE(reader, os::kInvalidHandle);
+  EXPECT_FALSE(os::FlushFileBuffers(reader));
+  EXPECT_EQ(os::GetLastError(), os::kErrorAccessDenied);
+  EXPECT_TRUE(os::CloseHandle(reader));
+  EXPECT_EQ(ReadWholeFile(path), "data");
+}
+
 // ---- Paths and the directories of the system ----
 
 TEST(PathsTest, FullPathOfRelativeNamesStartsAtTheCurrentDirectory) {

@@ -303,7 +303,7 @@ class Screen:
 
 @dataclasses.dataclass
 class ConsoleResult:
-    exit_code: int | None  # None when the time ran out or a signal ended wine
+    exit_code: int | None  # None when the time ran out; 128 + N when signal N ended wine
     timed_out: bool
     screen: Screen
     title: str  # the console title, as the terminal got it
@@ -453,11 +453,15 @@ class Scenario:
         return PipedResult(done.returncode, False, done.stdout, done.stderr)
 
     def run_console(self, program: Path | str, args: Sequence[str] = (), timeout: float = 120,
-                    cwd: Path | None = None) -> ConsoleResult:
+                    cwd: Path | None = None,
+                    file_size_limit: int | None = None) -> ConsoleResult:
         """Runs the program in a tmux pane of 80 x 25 cells, waits for it to end and reads the
-        screen it left. A private tmux server keeps parallel scenarios apart."""
+        screen it left. A private tmux server keeps parallel scenarios apart. With
+        file_size_limit, wine and every process it starts can write no file beyond that many
+        bytes: a write past it ends the writing process (SIGXFSZ)."""
         session = _TmuxSession(self.root)
-        command = shlex.join(["wine", str(program), *args])
+        limit = ["prlimit", f"--fsize={file_size_limit}"] if file_size_limit is not None else []
+        command = shlex.join([*limit, "wine", str(program), *args])
         try:
             session.start(command, self.environment(), cwd)
             exit_code, timed_out = session.wait(timeout)
@@ -471,13 +475,18 @@ class Scenario:
 
 
 class _TmuxSession:
-    """One tmux server on a socket of its own, with one window of exactly 80 x 25 cells."""
+    """One tmux server on a socket of its own, with one window of exactly 80 x 25 cells.
+
+    The program's exit status is written to a file by the pane's own shell. tmux cannot be
+    relied on for it: the pane counts as dead as soon as the terminal closes, which may come
+    before tmux has collected the process, and #{pane_dead_status} is then still empty."""
 
     def __init__(self, directory: Path):
         number = next(_session_numbers)
         config = directory / f"tmux-{number}.conf"
-        # The pane stays after the program ends, so that its screen and exit code can be read,
-        # and tmux writes no notice of its own into it.
+        self.status_file = directory / f"status-{number}"
+        # The pane stays after the program ends, so that its screen can be read, and tmux
+        # writes no notice of its own into it.
         config.write_text("set -g status off\nset -g remain-on-exit on\n"
                           'set -g remain-on-exit-format ""\n')
         self.base = ["tmux", "-u", "-L", f"winerun-{os.getpid()}-{number}", "-f", str(config)]
@@ -490,20 +499,29 @@ class _TmuxSession:
 
     def start(self, command: str, env: dict[str, str], cwd: Path | None) -> None:
         directory = ["-c", str(cwd)] if cwd else []
+        # Written whole by a rename, so that a half-written number is never read.
+        partial = shlex.quote(str(self.status_file) + ".partial")
+        wrapped = (f"{command}; echo $? > {partial}; "
+                   f"mv {partial} {shlex.quote(str(self.status_file))}")
         self._tmux("new-session", "-d", "-s", "scenario", "-x", str(SCREEN_WIDTH),
-                   "-y", str(SCREEN_HEIGHT), *directory, command, env=env)
+                   "-y", str(SCREEN_HEIGHT), *directory, wrapped, env=env)
         size = self._tmux("display-message", "-p", "-t", "scenario",
                           "#{pane_width}x#{pane_height}").strip()
         if size != f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}":
             raise WineRunError(f"the pane is {size}, not {SCREEN_WIDTH}x{SCREEN_HEIGHT}")
 
     def wait(self, timeout: float) -> tuple[int | None, bool]:
+        """The exit status once the program has ended and the pane is closed (all its output
+        then shown), or (None, True) when the time runs out first."""
         deadline = time.monotonic() + timeout
         while True:
-            state = self._tmux("display-message", "-p", "-t", "scenario",
-                               "#{pane_dead} #{pane_dead_status}").split()
-            if state and state[0] == "1":
-                return (int(state[1]) if len(state) > 1 else None), False
+            dead = self._tmux("display-message", "-p", "-t", "scenario",
+                              "#{pane_dead}").strip() == "1"
+            if dead:
+                # The shell renames the file before it ends, and the pane closes only then.
+                if not self.status_file.exists():
+                    raise WineRunError("the pane's shell ended without the exit status")
+                return int(self.status_file.read_text()), False
             if time.monotonic() > deadline:
                 return None, True
             time.sleep(0.1)

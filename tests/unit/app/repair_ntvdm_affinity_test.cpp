@@ -5,6 +5,7 @@
 #include "app_test_support.h"
 #include "cmdline/command_line.h"
 #include "pe/pe_image.h"
+#include "sysenv/file_access.h"
 #include "tests/unit/pe/test_image.h"
 #include "tools/imagecfg/imagecfg.h"
 
@@ -20,6 +21,8 @@ const std::string kDllCache = "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE";
 const std::string kServicePack = "C:\\WINDOWS\\ServicePackFiles\\i386\\NTVDM.EXE";
 const std::string kWorkCopy = std::string(kWorkDir) + "\\ntvdm.exe";
 const std::string kTool = std::string(kAppDir) + "IMAGECFG.EXE";
+// What the system reports for a name that does not fit the ANSI calls' MAX_PATH.
+constexpr std::uint32_t kErrorFilenameExcedRange = 206;
 
 std::uint64_t MaskOf(const std::string& bytes) { return TPeImage(bytes).AffinityMask(); }
 
@@ -122,12 +125,19 @@ TEST_F(NtvdmAffinityRepairTest, MissingOrBusyLiveFileStopsBeforeAnyChange) {
   EXPECT_FALSE(machine.HasDirectory("C:\\zal"));
 }
 
+// A drive root stays the root: it does not become the drive's current directory.
 TEST_F(NtvdmAffinityRepairTest, BackupIntoADirectoryIsNamedByTodaysDate) {
-  machine.SetCommandLine("sanivo.exe -ZALOHA:C:\\zal\\");
+  machine.SetCurrentDirectory("D:\\prace");
   machine.SetLocalDate(2027, 3, 9);
-  ASSERT_EQ(RunProgram(), 0);
-  ExpectStatus("Úspěšně dokončeno", 0x1A);
-  EXPECT_EQ(machine.FileBytes("C:\\zal\\20270309.bak"), original);
+  for (const std::string directory : {"C:\\zal\\", "C:\\zal\\a\\b\\", "D:\\"}) {
+    SCOPED_TRACE(directory);
+    machine.SetCommandLine("sanivo.exe -ZALOHA:" + directory);
+    ASSERT_EQ(RunProgram(), 0);
+    ExpectStatus("Úspěšně dokončeno", 0x1A);
+    EXPECT_EQ(machine.FileBytes(directory + "20270309.bak"), original);
+    machine.AddFile(kLive, original);
+  }
+  EXPECT_FALSE(machine.HasFile("D:\\prace\\20270309.bak"));
 }
 
 TEST_F(NtvdmAffinityRepairTest, BackupToAFileNameRelativeToTheCurrentDirectory) {
@@ -137,11 +147,32 @@ TEST_F(NtvdmAffinityRepairTest, BackupToAFileNameRelativeToTheCurrentDirectory) 
   EXPECT_EQ(machine.FileBytes("C:\\Zalohy\\stare\\ntvdm.old"), original);
 }
 
+// Nothing is written for a target that cannot be expanded, that the repair itself overwrites
+// or deletes, or that is a device; a copy that fails warns the same way.
 TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
   machine.AddDirectory("C:\\zal");
-  for (const char* commandLine : {"sanivo.exe -zaloha:", "sanivo.exe -zaloha:C:\\zal"}) {
-    SCOPED_TRACE(commandLine);
-    machine.SetCommandLine(commandLine);
+  machine.AddDirectory(kWorkDir);  // so that the listing shows what the backup adds
+  const std::string tooLong = "C:\\" + Repeat("a", 305) + "\\";
+  machine.Fail("GetFullPathNameA", tooLong, kErrorFilenameExcedRange);
+  const struct {
+    std::string value;
+    bool copied;  // the copy is tried and refused
+  } cases[] = {
+      {"", false},
+      {"C:\\zal", true},
+      {tooLong, false},
+      {"c:\\windows\\SYSTEM32\\dllcache\\ntvdm.exe", false},
+      {"C:\\WINDOWS\\system32\\.\\NTVDM.EXE", false},
+      {kWorkCopy, false},
+      {"CON", false},
+      {"C:\\zal\\nul.bak", false},
+      {"\\\\.\\C:", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    machine.SetCommandLine("sanivo.exe \"-zaloha:" + c.value + "\"");
+    const auto listing = machine.Listing();
+    const int copiesBefore = machine.CallCount("CopyFileA");
     const std::uint32_t sleptBefore = machine.TotalSleep();
     ASSERT_EQ(RunProgram(), 0);
     // The success line overwrites the start of the warning; the step texts that followed the
@@ -151,7 +182,14 @@ TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
     EXPECT_EQ(machine.AttributeAt(36, 7), 0x1E);
     EXPECT_EQ(machine.AttributeAt(15, 7), 0x1A);
     EXPECT_GE(machine.TotalSleep() - sleptBefore, 5000u);
-    EXPECT_EQ(MaskOf(machine.FileBytes(kLive)), 1u);
+    EXPECT_EQ(machine.CallCount("CopyFileA") - copiesBefore, c.copied ? 2 : 1);
+    EXPECT_EQ(machine.Listing(), listing);
+    for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+      EXPECT_EQ(MaskOf(machine.FileBytes(path)), 1u) << path;
+    }
+    for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+      machine.AddFile(path, original);
+    }
   }
 }
 
@@ -198,20 +236,50 @@ TEST_F(NtvdmAffinityRepairTest, ToolThatBreaksTheImageIsReportedToo) {
   ExpectSystemUnchanged();
 }
 
+// The live file is replaced all or nothing: a write cut short leaves it as it was.
 TEST_F(NtvdmAffinityRepairTest, LiveFileThatCannotBeReplacedStaysAsItWas) {
-  machine.Fail("CopyFileA", kLive, os::kErrorAccessDenied);
+  machine.Fail("WriteFile", TemporaryNameFor(kLive), os::kErrorWriteFault);
   ASSERT_EQ(RunProgram(), 0);
   ExpectStatus("Nelze přepsat púvodní soubor NTVDM.EXE", 0x1C);
   ExpectSystemUnchanged();
+  EXPECT_FALSE(machine.HasFile(TemporaryNameFor(kLive)));
   EXPECT_EQ(MaskOf(machine.FileBytes(kWorkCopy)), 1u);
 }
 
-TEST_F(NtvdmAffinityRepairTest, FailingCachedCopiesGoUnnoticed) {
-  machine.Fail("CopyFileA", kDllCache, os::kErrorAccessDenied);
-  ASSERT_EQ(RunProgram(), 0);
-  ExpectStatus("Úspěšně dokončeno", 0x1A);
-  EXPECT_EQ(machine.FileBytes(kDllCache), original);
-  EXPECT_EQ(MaskOf(machine.FileBytes(kServicePack)), 1u);
+// A cached copy left unpatched would let the system's file protection undo the repair: every
+// present copy is still tried, the work copy still deleted, and the first failure shown.
+TEST_F(NtvdmAffinityRepairTest, CachedCopyThatCannotBeReplacedIsReportedWithItsPath) {
+  const struct {
+    bool dllCacheHeld;
+    bool servicePackReadOnly;
+    std::string shown;
+  } cases[] = {
+      {true, false, kDllCache},
+      {false, true, kServicePack},
+      {true, true, kDllCache},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+      machine.AddFile(path, original);
+    }
+    machine.SetReadOnly(kServicePack, c.servicePackReadOnly);
+    const os::Handle holder =
+        machine.HoldOpen(kDllCache, os::kGenericRead, c.dllCacheHeld ? os::kFileShareRead : 7);
+    const std::size_t launchesBefore = machine.Launches().size();
+    ASSERT_EQ(RunProgram(), 0);
+    machine.Release(holder);
+    machine.SetReadOnly(kServicePack, false);
+
+    ExpectStatus("Nelze nahradit kopii NTVDM.EXE v mezipaměti systému", 0x1C);
+    EXPECT_EQ(machine.Row(8, 15, static_cast<int>(c.shown.size())), c.shown);
+    EXPECT_EQ(machine.AttributeAt(15, 8), 0x17);
+    EXPECT_EQ(MaskOf(machine.FileBytes(kLive)), 1u);
+    EXPECT_EQ(MaskOf(machine.FileBytes(kDllCache)), c.dllCacheHeld ? 0u : 1u);
+    EXPECT_EQ(MaskOf(machine.FileBytes(kServicePack)), c.servicePackReadOnly ? 0u : 1u);
+    EXPECT_FALSE(machine.HasFile(kWorkCopy));
+    EXPECT_EQ(machine.Launches().size() - launchesBefore, 2u);  // the tool, then WinExec
+  }
 }
 
 }  // namespace

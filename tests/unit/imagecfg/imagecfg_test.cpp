@@ -10,6 +10,7 @@
 #include "pe/pe_image.h"
 #include "platform/os.h"
 #include "platform/sim/machine.h"
+#include "sysenv/file_access.h"
 #include "tests/unit/pe/test_image.h"
 
 namespace sanivo {
@@ -19,7 +20,7 @@ using test::BuildTestImage;
 using ::testing::IsEmpty;
 
 const std::string kImage = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\Morek-Sanivo\\ntvdm.exe";
-const std::string kTemporary = kImage + ".imagecfg.tmp";
+const std::string kTemporary = TemporaryNameFor(kImage);
 const std::string kUsage =
     "usage: IMAGECFG [-a mask] file  (mask in hexadecimal with 0x, or decimal)";
 

@@ -27,12 +27,16 @@ def install_release(scenario: winerun.Scenario, *names: str) -> str:
 
 
 def run_with_command_line(scenario: winerun.Scenario, exe: str, arguments: str,
-                          timeout: float = 120) -> winerun.ConsoleResult:
-    """Runs sanivo.exe in the console with an exact command line (through launch.exe)."""
+                          timeout: float = 120, cwd: str | None = None,
+                          file_size_limit: int | None = None) -> winerun.ConsoleResult:
+    """Runs sanivo.exe in the console with an exact command line (through launch.exe), from
+    the Windows directory cwd if given; file_size_limit as for Scenario.run_console."""
     line_file = scenario.drive_c / "command-line.txt"
     line_file.write_bytes(('"%s"' % exe + arguments).encode("cp1250"))
     launcher = scenario.install(winerun.program("launch"), r"C:\tools")
-    return scenario.run_console(launcher, [r"C:\command-line.txt"], timeout=timeout)
+    return scenario.run_console(launcher, [r"C:\command-line.txt"], timeout=timeout,
+                                cwd=scenario.host_path(cwd) if cwd else None,
+                                file_size_limit=file_size_limit)
 
 
 def listing(root: Path) -> set[str]:

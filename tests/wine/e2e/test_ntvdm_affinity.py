@@ -7,14 +7,20 @@ import os
 import subprocess
 import time
 import unittest
+from pathlib import PureWindowsPath
 
 import pe_facts
 import winerun
-from sanivo_e2e import PageChecks, SUCCESS, install_release, run_with_command_line
+from sanivo_e2e import APP_DIR, PageChecks, SUCCESS, install_release, run_with_command_line
 
 LIVE = r"C:\windows\system32\NTVDM.EXE"
 CACHED = (r"C:\windows\system32\dllcache\NTVDM.EXE",
           r"C:\windows\ServicePackFiles\i386\NTVDM.EXE")
+CACHED_COPY_NOT_REPLACED = "Nelze nahradit kopii NTVDM.EXE v mezipaměti systému"
+
+
+def today() -> str:
+    return datetime.date.today().strftime("%Y%m%d")
 
 
 class NtvdmAffinityRepair(PageChecks):
@@ -38,8 +44,9 @@ class NtvdmAffinityRepair(PageChecks):
     def content(self, windows_path: str) -> bytes:
         return self.scenario.host_path(windows_path).read_bytes()
 
-    def repair(self, arguments: str = "", bottom_edge: bool = True) -> winerun.ConsoleResult:
-        result = run_with_command_line(self.scenario, self.exe, arguments)
+    def repair(self, arguments: str = "", bottom_edge: bool = True,
+               cwd: str | None = None) -> winerun.ConsoleResult:
+        result = run_with_command_line(self.scenario, self.exe, arguments, cwd=cwd)
         self.assertEqual(result.exit_code, 0, str(result.screen))
         self.assertPainted(result.screen, bottom_edge)
         heading = "- oprava problému s vícejádrovými procesory . . ."
@@ -59,20 +66,88 @@ class NtvdmAffinityRepair(PageChecks):
     def work_copies(self) -> list:
         return list((self.scenario.drive_c / "users").rglob("Morek-Sanivo/ntvdm.exe"))
 
+    def hold(self, windows_path: str) -> None:
+        """Keeps the file open in another process, without sharing deletion, until the end."""
+        marker = self.scenario.drive_c / "held.txt"
+        holder = subprocess.Popen(
+            ["wine", str(winerun.program("holdfile")), windows_path, r"C:\held.txt", "60"],
+            env=self.scenario.environment(), stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(holder.wait)
+        self.addCleanup(holder.kill)
+        deadline = time.monotonic() + 60
+        while not marker.exists():
+            self.assertLess(time.monotonic(), deadline, "the holder never opened the file")
+            self.assertIsNone(holder.poll(), "the holder ended")
+            time.sleep(0.2)
+
     def test_patches_live_file_and_cached_copies_after_a_dated_backup(self):
-        result = self.repair(r" -zaloha:C:\zal\ ")
+        result = self.repair(r" -zaloha:C:\zal\a\b\ ")
         self.assertStatus(result.screen, SUCCESS, "lime")
         for path in (LIVE, *CACHED):
             self.assertPatched(path)
-        today = datetime.date.today().strftime("%Y%m%d")
-        self.assertEqual(self.content(rf"C:\zal\{today}.bak"), self.original)
+        self.assertEqual(self.content(rf"C:\zal\a\b\{today()}.bak"), self.original)
         self.assertEqual(self.work_copies(), [])
 
     def test_quoted_backup_directory_with_a_blank(self):
         result = self.repair(r' "-zaloha:C:\zal dir\"')
         self.assertStatus(result.screen, SUCCESS, "lime")
-        today = datetime.date.today().strftime("%Y%m%d")
-        self.assertEqual(self.content(rf"C:\zal dir\{today}.bak"), self.original)
+        self.assertEqual(self.content(rf"C:\zal dir\{today()}.bak"), self.original)
+
+    def test_drive_root_as_backup_directory_is_the_root_not_the_current_directory(self):
+        self.scenario.host_path(r"C:\prace").mkdir()
+        result = self.repair(r" -zaloha:C:\ ", cwd=r"C:\prace")
+        self.assertStatus(result.screen, SUCCESS, "lime")
+        self.assertEqual(self.content(rf"C:\{today()}.bak"), self.original)
+        self.assertFalse(self.scenario.host_path(rf"C:\prace\{today()}.bak").exists())
+
+    def test_backup_targets_that_cannot_be_used_warn_and_get_nothing(self):
+        too_long = "C:\\" + "a" * 305 + "\\"  # 309 characters, past MAX_PATH
+        for value in (too_long, "CON", CACHED[0].lower()):
+            with self.subTest(value=value[:24]):
+                result = self.repair(f' "-zaloha:{value}"', bottom_edge=False)
+                self.assertStatus(result.screen, SUCCESS, "lime")
+                self.assertEqual(result.screen.text(15 + len(SUCCESS), 7, 4), "lohu")
+                self.assertColours(result.screen, 36, 7, "yellow", None)
+                self.assertFalse(self.scenario.host_path(rf"C:\{today()}.bak").exists())
+                for path in (LIVE, *CACHED):
+                    self.assertPatched(path)
+                    self.put(path, self.original)
+
+    def test_cached_copy_held_open_is_reported_with_its_path(self):
+        self.hold(CACHED[0])
+        result = self.repair()
+        self.assertStatus(result.screen, CACHED_COPY_NOT_REPLACED, "red")
+        self.assertEqual(result.screen.text(15, 8, len(CACHED[0])), CACHED[0])
+        self.assertColours(result.screen, 15, 8, "silver", None)
+        self.assertEqual(self.content(CACHED[0]), self.original)
+        self.assertPatched(LIVE)
+        self.assertPatched(CACHED[1])
+        self.assertEqual(self.work_copies(), [])
+
+    def test_write_cut_short_while_replacing_leaves_the_live_file_whole(self):
+        # The patched image is made larger than the file-size limit of the run, so that the
+        # limit cuts the very write that puts it in place of the live file. Our IMAGECFG
+        # patches a copy beforehand; the stand-in renames it over the work copy.
+        prepared = r"C:\prepared.exe"
+        self.put(prepared, self.original)
+        patched = self.scenario.run_piped(str(PureWindowsPath(APP_DIR) / "IMAGECFG.EXE"),
+                                          ["-a", "0X1", prepared])
+        self.assertEqual(patched.exit_code, 0, patched.stderr)
+        tool = self.scenario.host_path(self.exe).with_name("IMAGECFG.EXE")
+        tool.write_bytes(winerun.program("swapin").read_bytes())
+        tool.with_name("prepared.bin").write_bytes(self.content(prepared) + b"\0" * 65536)
+
+        limit = len(self.original) + 4096
+        result = run_with_command_line(self.scenario, self.exe, "", file_size_limit=limit)
+        # The program died in the write (what Wine then reports as its exit code is Wine's
+        # business): the temporary file holds what got written, the live file is whole.
+        self.assertTrue(result.screen.row(11).startswith(
+            "kopírování do dočasného adresáře . . úprava afinity . . přepsání originálu . . "),
+            str(result.screen))
+        self.assertEqual(result.screen.text(15, 7, len(SUCCESS)).strip(), "", str(result.screen))
+        self.assertNothingChanged()
+        self.assertEqual(self.scenario.host_path(LIVE + ".tmp").stat().st_size, limit)
 
     def test_empty_backup_value_warns_and_the_repair_goes_on(self):
         # The step texts go on behind the warning on row 7 and wrap over the frame's bottom
@@ -84,18 +159,7 @@ class NtvdmAffinityRepair(PageChecks):
         self.assertPatched(LIVE)
 
     def test_busy_live_file_changes_nothing(self):
-        marker = self.scenario.drive_c / "held.txt"
-        holder = subprocess.Popen(
-            ["wine", str(winerun.program("holdfile")), LIVE, r"C:\held.txt", "60"],
-            env=self.scenario.environment(), stdin=subprocess.DEVNULL,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(holder.wait)
-        self.addCleanup(holder.kill)
-        deadline = time.monotonic() + 60
-        while not marker.exists():
-            self.assertLess(time.monotonic(), deadline, "the holder never opened the file")
-            self.assertIsNone(holder.poll(), "the holder ended")
-            time.sleep(0.2)
+        self.hold(LIVE)
         result = self.repair(r" -zaloha:C:\zal\ ")
         self.assertStatus(result.screen, "Nejdříve vypněte všechny DOS aplikace", "red")
         self.assertNothingChanged()

@@ -1,0 +1,67 @@
+#include "sysenv/file_access.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/os.h"
+#include "platform/sim/machine.h"
+
+namespace sanivo {
+namespace {
+
+const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
+const std::string kTemporary = TemporaryNameFor(kLive);
+const std::string kOriginal("MZ original\0image", 17);
+const std::string kPatched("MZ patched\0image, longer", 24);
+
+TEST(ReplaceFileContentsTest, MovesAFlushedFileFromBesideTheOriginalOverIt) {
+  sim::Machine machine;
+  machine.AddFile(kLive, kOriginal);
+
+  ReplaceFileContents(kLive, kPatched);
+
+  EXPECT_EQ(machine.FileBytes(kLive), kPatched);
+  EXPECT_FALSE(machine.HasFile(kTemporary));
+  EXPECT_EQ(machine.OpenHandleCount(), 0);
+  EXPECT_THAT(machine.CallsTo("MoveFileExA"),
+              ::testing::ElementsAre(kTemporary + "|" + kLive + "|9"));
+}
+
+// Whatever step fails, or is refused by the system, the original stays byte for byte and no
+// temporary file is left: the replace is all or nothing.
+TEST(ReplaceFileContentsTest, EveryFailureLeavesTheOriginalAndNoTemporaryFile) {
+  const struct {
+    const char* what;
+    std::function<void(sim::Machine&)> arrange;
+  } cases[] = {
+      {"temporary file not created",
+       [](sim::Machine& m) { m.Fail("CreateFileA", kTemporary, os::kErrorAccessDenied); }},
+      {"write cut", [](sim::Machine& m) { m.Fail("WriteFile", kTemporary, os::kErrorWriteFault); }},
+      {"flush failed",
+       [](sim::Machine& m) { m.Fail("FlushFileBuffers", kTemporary, os::kErrorWriteFault); }},
+      {"move failed",
+       [](sim::Machine& m) { m.Fail("MoveFileExA", kLive, os::kErrorAccessDenied); }},
+      {"original read-only", [](sim::Machine& m) { m.SetReadOnly(kLive, true); }},
+      {"original held open without delete sharing",
+       [](sim::Machine& m) { m.HoldOpen(kLive, os::kGenericRead, os::kFileShareRead); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Machine machine;
+    machine.AddFile(kLive, kOriginal);
+    c.arrange(machine);
+    const auto listing = machine.Listing();
+
+    EXPECT_THROW(ReplaceFileContents(kLive, kPatched), EFileAccessError);
+
+    EXPECT_EQ(machine.FileBytes(kLive), kOriginal);
+    EXPECT_EQ(machine.Listing(), listing);
+    EXPECT_EQ(machine.OpenHandleCount(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace sanivo
