@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/program.h"
 #include "app_test_support.h"
 #include "cmdline/command_line.h"
@@ -98,6 +100,21 @@ TEST_F(NtvdmAffinityRepairTest, PatchesTheLiveFileAndBothCachedCopies) {
                 0),
             0u);
   EXPECT_EQ(machine.TotalSleep() % 50, 0u);
+}
+
+// The system may report its directories with a trailing backslash; the paths formed from them
+// must not get a doubled one.
+TEST_F(NtvdmAffinityRepairTest, DirectoriesWithATrailingBackslashGiveTheSamePaths) {
+  machine.SetWindowsDirectory("C:\\WINDOWS\\");
+  machine.SetSystemDirectory("C:\\WINDOWS\\system32\\");
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Úspěšně dokončeno", 0x1A);
+  const auto launches = machine.Launches();
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[1].file, kLive);
+  const auto probed = machine.CallsTo("GetFileAttributesA");
+  EXPECT_NE(std::find(probed.begin(), probed.end(), kServicePack), probed.end());
+  EXPECT_NE(std::find(probed.begin(), probed.end(), kDllCache), probed.end());
 }
 
 TEST_F(NtvdmAffinityRepairTest, AbsentCachedCopiesAreNotCreated) {
