@@ -1,6 +1,7 @@
 #include "charset/charset.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "charset/iconv_binding.h"
@@ -184,21 +185,47 @@ std::string DecodeUnits(std::string_view text, TCharsetId from, bool littleEndia
 
 // UTF-8 straight to UCS-2BE, as if through big-endian four-byte units: byte-order marks are
 // dropped, and after a swapped one the rest is read from those units the other way round.
+// Eight bytes at once, none of them with the high bit set.
+bool IsAsciiWord(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return (word & 0x8080808080808080u) == 0;
+}
+
 std::string DecodeUtf8(std::string_view utf8) {
-  std::string ucs2(2 * utf8.size(), '\0');
-  char* out = ucs2.data();
+  // Written through a small buffer so that only the pages of the result are touched, once.
+  std::string ucs2;
+  ucs2.reserve(2 * utf8.size());
+  char chunk[4096];
+  std::size_t used = 0;
   for (std::size_t i = 0; i < utf8.size();) {
+    if (used + 16 > sizeof chunk) {
+      ucs2.append(chunk, used);
+      used = 0;
+    }
+    if (i + 8 <= utf8.size() && IsAsciiWord(utf8.data() + i)) {
+      for (int k = 0; k < 8; ++k) {
+        chunk[used++] = '\0';
+        chunk[used++] = utf8[i++];
+      }
+      continue;
+    }
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      chunk[used++] = '\0';
+      chunk[used++] = utf8[i++];
+      continue;
+    }
     const std::uint32_t value = ReadUtf8Sequence(utf8, i);
     if (value == kByteOrderMark) continue;
     if (value == kSwappedByteOrderMark) {
-      ucs2.resize(static_cast<std::size_t>(out - ucs2.data()));
+      ucs2.append(chunk, used);
       AppendDecodedUnits(ucs2, Utf8ToUcs4(utf8.substr(i)), ciUTF8, true);
       return ucs2;
     }
-    *out++ = static_cast<char>(value >> 8 & 0xFF);
-    *out++ = static_cast<char>(value & 0xFF);
+    chunk[used++] = static_cast<char>(value >> 8 & 0xFF);
+    chunk[used++] = static_cast<char>(value & 0xFF);
   }
-  ucs2.resize(static_cast<std::size_t>(out - ucs2.data()));
+  ucs2.append(chunk, used);
   return ucs2;
 }
 
