@@ -166,6 +166,7 @@ class Machine {
   std::vector<Launch> Launches() const;
   std::uint32_t TotalSleep() const;  // sum of every Sleep
   os::Hwnd AddWindow(const std::string& className);
+  void RemoveWindow(os::Hwnd window);  // posts to it fail from then on
   std::vector<PostedMessage> Posted(os::Hwnd window) const;
   std::vector<PostedMessage> Broadcasts() const;  // SendMessageA to HWND_BROADCAST
   // Resource files passed to a successful AddFontResourceA, in order.

@@ -22,6 +22,8 @@ os::Hwnd Machine::AddWindow(const std::string& className) {
   return window;
 }
 
+void Machine::RemoveWindow(os::Hwnd window) { state_->windows.erase(window); }
+
 std::vector<PostedMessage> Machine::Posted(os::Hwnd window) const {
   auto found = state_->windows.find(window);
   return found == state_->windows.end() ? std::vector<PostedMessage>() : found->second.posted;
