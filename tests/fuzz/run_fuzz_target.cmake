@@ -4,9 +4,11 @@
 #   cmake -DTARGET=... -DRUNS=... -DWORK=... -DARTIFACTS=... -DSEEDS=dir;dir -P run_fuzz_target.cmake
 if(DEFINED ENV{SANIVO_FUZZ_SECONDS})
   set(limit -max_total_time=$ENV{SANIVO_FUZZ_SECONDS})
+  set(WORK ${WORK}/kept)
 else()
-  file(REMOVE_RECURSE ${WORK})
   set(limit -runs=${RUNS} -seed=1)
+  set(WORK ${WORK}/fixed-run)
+  file(REMOVE_RECURSE ${WORK})
 endif()
 file(MAKE_DIRECTORY ${WORK} ${ARTIFACTS})
 # libFuzzer adds what it finds to the first folder only: the seeds stay as they are.
