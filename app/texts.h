@@ -1,5 +1,5 @@
-// Every text the program shows. texts.cpp alone is compiled to Windows-1250, so each of these
-// holds the bytes that the console's converting write expects.
+// Every text the program shows, held as the Windows-1250 bytes that the console's converting
+// write expects.
 #pragma once
 
 #include <string_view>
