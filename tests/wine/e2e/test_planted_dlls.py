@@ -32,8 +32,7 @@ class PlantedLibraries(PageChecks):
             for name in PLANTED:
                 shutil.copy(winerun.program("canary"), directory / name)
 
-    def repair(self, scenario: winerun.Scenario, heading: str,
-               *release_files: str) -> winerun.ConsoleResult:
+    def repair(self, scenario: winerun.Scenario, heading: str, *release_files: str) -> None:
         exe = install_release(scenario, *release_files)
         self.plant_everywhere(scenario)
         result = scenario.run_console(exe, timeout=120, cwd=scenario.drive_c / "pracovni")
@@ -41,7 +40,6 @@ class PlantedLibraries(PageChecks):
         self.assertPainted(result.screen)
         self.assertEqual(result.screen.text(10, 6, len(heading)), heading)
         self.assertStatus(result.screen, SUCCESS, "lime")
-        return result
 
     def assertNoCanaryLoaded(self, scenario: winerun.Scenario) -> None:
         loaded = {marker.name: marker.read_text(errors="replace")
@@ -49,8 +47,7 @@ class PlantedLibraries(PageChecks):
         self.assertEqual(loaded, {}, "canary loaded by the program named in each marker")
 
     def assertCanaryWorks(self, scenario: winerun.Scenario) -> None:
-        """A canary that a program does load leaves its marker: the empty list above means
-        something."""
+        """A canary that a program does load leaves its marker, so no marker means no load."""
         control = scenario.install(winerun.program("canary"), r"C:\control")
         scenario.run_piped("rundll32.exe", [control + ",Nothing"], timeout=60)
         self.assertTrue((scenario.drive_c / "canary" / "canary.dll.loaded").exists())
