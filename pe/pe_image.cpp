@@ -190,12 +190,10 @@ std::uint64_t TPeImage::FileOffsetOf(std::uint32_t rva, std::uint32_t length) co
     if (rva >= virtualAddress && rva < std::uint64_t{virtualAddress} + backed) {
       const std::uint64_t inSection = rva - virtualAddress;
       const std::uint64_t offset = std::uint64_t{rawPointer} + inSection;
-      // A crafted section may claim addresses past 4 GB, or file bytes past the end or of the
-      // headers: writing there would damage the image instead of setting the field.
-      if (inSection + length > backed || std::uint64_t{rva} + length > kAddressSpaceEnd ||
-          offset + length > bytes_.size()) {
-        break;
-      }
+      // A crafted section may claim addresses past 4 GB, or file bytes of the headers: writing
+      // there would damage the image instead of setting the field. (Bytes past the end of the
+      // file are refused where they are read.)
+      if (inSection + length > backed || std::uint64_t{rva} + length > kAddressSpaceEnd) break;
       if (offset < headersEnd_) throw EPeImageError(kLoadConfigInHeaders);
       return offset;
     }
