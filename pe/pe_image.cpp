@@ -1,5 +1,6 @@
 #include "pe/pe_image.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <limits>
@@ -25,7 +26,8 @@ constexpr std::uint64_t kFileHeaderSize = 20;
 
 constexpr std::uint16_t kOptionalMagicPe32 = 0x10B;
 constexpr std::uint16_t kOptionalMagicPe32Plus = 0x20B;
-constexpr std::uint64_t kOptionalCheckSum = 64;  // the same in both formats
+constexpr std::uint64_t kOptionalSizeOfHeaders = 60;  // the same in both formats
+constexpr std::uint64_t kOptionalCheckSum = 64;       // the same in both formats
 constexpr std::uint64_t kOptionalNumberOfRvaAndSizes32 = 92;
 constexpr std::uint64_t kOptionalNumberOfRvaAndSizes64 = 108;
 constexpr std::uint64_t kOptionalDataDirectory32 = 96;
@@ -33,6 +35,7 @@ constexpr std::uint64_t kOptionalDataDirectory64 = 112;
 constexpr std::uint64_t kDataDirectoryEntrySize = 8;  // VirtualAddress, Size
 constexpr std::uint32_t kDirectoryLoadConfig = 10;    // IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG
 
+constexpr std::uint64_t kAddressSpaceEnd = std::uint64_t{1} << 32;  // RVAs are DWORDs
 constexpr std::uint64_t kSectionHeaderSize = 40;
 constexpr std::uint64_t kSectionVirtualSize = 8;
 constexpr std::uint64_t kSectionVirtualAddress = 12;
@@ -50,6 +53,8 @@ constexpr const char* kLoadConfigTooSmall =
     "the load-configuration directory is too small to hold the affinity mask";
 constexpr const char* kLoadConfigOutside =
     "the load-configuration directory lies outside the image's sections";
+constexpr const char* kLoadConfigInHeaders =
+    "the load-configuration directory lies in the file's headers";
 constexpr const char* kTruncatedHeaders = "not a PE image: the file ends inside its headers";
 
 std::string HexText(std::uint64_t value) {
@@ -96,8 +101,14 @@ TPeImage::TPeImage(std::string bytes) : bytes_(std::move(bytes)) {
   RequireBytes(bytes_, optionalHeader_, fixedPart, kTruncatedHeaders);
 
   sectionTable_ = optionalHeader_ + optionalHeaderSize_;
+  const std::uint64_t sectionTableEnd = sectionTable_ + sectionCount_ * kSectionHeaderSize;
   RequireBytes(bytes_, sectionTable_, sectionCount_ * kSectionHeaderSize,
                "not a PE image: the section table lies past the end of the file");
+  // The loader maps SizeOfHeaders bytes as the header page; a section table that runs past
+  // that claim is still header.
+  headersEnd_ = std::max<std::uint64_t>(
+      sectionTableEnd,
+      ReadU32(bytes_, optionalHeader_ + kOptionalSizeOfHeaders, kTruncatedHeaders));
 }
 
 int TPeImage::AffinityMaskBits() const { return format_ == TPeFormat::pfPe32 ? 32 : 64; }
@@ -178,8 +189,13 @@ std::uint64_t TPeImage::FileOffsetOf(std::uint32_t rva, std::uint32_t length) co
     const std::uint64_t backed = virtualSize != 0 && virtualSize < rawSize ? virtualSize : rawSize;
     if (rva >= virtualAddress && rva < std::uint64_t{virtualAddress} + backed) {
       const std::uint64_t inSection = rva - virtualAddress;
-      if (inSection + length > backed) break;
-      return rawPointer + inSection;
+      const std::uint64_t offset = std::uint64_t{rawPointer} + inSection;
+      // A crafted section may claim addresses past 4 GB, or file bytes of the headers: writing
+      // there would damage the image instead of setting the field. (Bytes past the end of the
+      // file are refused where they are read.)
+      if (inSection + length > backed || std::uint64_t{rva} + length > kAddressSpaceEnd) break;
+      if (offset < headersEnd_) throw EPeImageError(kLoadConfigInHeaders);
+      return offset;
     }
   }
   throw EPeImageError(kLoadConfigOutside);

@@ -32,10 +32,15 @@ class TPeImage {
   std::uint32_t ComputeChecksum() const;  // what Windows computes for the current bytes
   void UpdateChecksum();                  // stores ComputeChecksum()
 
- private:
-  std::uint64_t ChecksumOffset() const;
+  // Where the two edited fields lie in the file: SetAffinityMask and UpdateChecksum change no
+  // byte outside these AffinityMaskBits() / 8 and 4 bytes. AffinityMaskOffset raises as
+  // AffinityMask does.
   std::uint64_t AffinityMaskOffset() const;
-  // The file offset of `length` bytes at `rva`, all inside one section's data in the file.
+  std::uint64_t ChecksumOffset() const;
+
+ private:
+  // The file offset of `length` bytes at `rva`, all inside one section's data in the file and
+  // past the headers, so that an edit there cannot change what the headers say.
   std::uint64_t FileOffsetOf(std::uint32_t rva, std::uint32_t length) const;
 
   std::string bytes_;
@@ -44,6 +49,7 @@ class TPeImage {
   std::uint32_t optionalHeaderSize_ = 0;
   std::uint64_t sectionTable_ = 0;
   std::uint32_t sectionCount_ = 0;
+  std::uint64_t headersEnd_ = 0;  // the first file offset that no header occupies
 };
 
 }  // namespace sanivo

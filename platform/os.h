@@ -251,6 +251,12 @@ bool PostMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std
 
 // ---- Dynamic libraries ---------------------------------------------------------------------
 
+// SetDllDirectoryA("") and, where kernel32 has it (not on XP), SetDefaultDllDirectories(
+// LOAD_LIBRARY_SEARCH_SYSTEM32): from then on neither the current directory nor, where the
+// second call exists, the program's own directory is searched for a library that the system
+// loads on demand. Called first thing by each program, which runs elevated.
+void RestrictDllSearchToSystem();
+
 // Loads by the path given; callers pass full paths only (the program runs elevated).
 Module LoadLibraryA(const std::string& path);
 void* GetProcAddress(Module module, const std::string& name);

@@ -16,6 +16,11 @@ int Machine::LoadedLibraryCount() const { return static_cast<int>(state_->loaded
 
 namespace os {
 
+// Recorded only: the simulated loader never searches, it takes full paths as they are.
+void RestrictDllSearchToSystem() {
+  sim::Current("RestrictDllSearchToSystem").Log("RestrictDllSearchToSystem", "");
+}
+
 // Only a file registered with AddLibrary loads; any other existing file is not an image.
 Module LoadLibraryA(const std::string& path) {
   auto& s = sim::Current("LoadLibraryA");

@@ -35,6 +35,30 @@ class LastErrorKept {
   DWORD code_;
 };
 
+// A DLL of the system directory, loaded by its full path and kept loaded. The program runs
+// elevated: a library found through the search path could be one planted beside the program
+// or in the current directory, so libraries that load further ones on demand are loaded this
+// way instead of being imported.
+class SystemLibrary {
+ public:
+  explicit SystemLibrary(const char* fileName);
+  SystemLibrary(const SystemLibrary&) = delete;
+  SystemLibrary& operator=(const SystemLibrary&) = delete;
+
+  // Null when the library could not be loaded or lacks the entry, the last error then set as
+  // the failed step set it.
+  template <class Function>
+  Function Entry(const char* name) const {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(Address(name)));
+  }
+
+ private:
+  FARPROC Address(const char* name) const;
+
+  HMODULE module_ = nullptr;
+  DWORD loadError_ = ERROR_SUCCESS;
+};
+
 // Runs one of the "fill this buffer of N characters" calls (GetTempPathA and its kind) with a
 // buffer of exactly `bufferSize` characters. On success `text` gets the stored characters; when
 // the call reports the size it needs, or fails, `text` is empty. Returns the call's result.

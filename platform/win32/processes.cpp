@@ -20,7 +20,12 @@ bool ShellExecuteExA(ShellExecuteInfo& info) {
   record.lpParameters = NullIfEmpty(info.parameters);
   record.lpDirectory = NullIfEmpty(info.directory);
   record.nShow = info.nShow;
-  const BOOL ok = ::ShellExecuteExA(&record);
+  // Not imported: shell32 loads further libraries on demand, and an import would be resolved
+  // before the program could restrict where they are looked for.
+  static const win32::SystemLibrary shell32("shell32.dll");
+  const auto shellExecuteEx = shell32.Entry<decltype(&::ShellExecuteExA)>("ShellExecuteExA");
+  if (shellExecuteEx == nullptr) return false;
+  const BOOL ok = shellExecuteEx(&record);
   info.hInstApp = reinterpret_cast<std::uintptr_t>(record.hInstApp);
   info.hProcess = win32::FromNative(record.hProcess);
   return ok != FALSE;

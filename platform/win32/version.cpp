@@ -38,44 +38,22 @@ class VersionLibrary {
   decltype(&::GetFileVersionInfoA) readInfo = nullptr;
   decltype(&::VerQueryValueA) queryValue = nullptr;
 
-  // Every call fails as the loading failed, while the library is missing.
+  // Every call fails as the loading failed, while the library or one of its entries is missing.
   bool Missing() const {
-    if (module_ != nullptr) return false;
+    if (loadError_ == ERROR_SUCCESS) return false;
     ::SetLastError(loadError_);
     return true;
   }
 
  private:
-  VersionLibrary() {
-    char directory[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryA(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-      loadError_ = length == 0 ? ::GetLastError() : ERROR_FILENAME_EXCED_RANGE;
-      return;
-    }
-    const std::string path = std::string(directory, length) + "\\version.dll";
-    HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module == nullptr) {
-      loadError_ = ::GetLastError();
-      return;
-    }
-    sizeOfInfo = Entry<decltype(sizeOfInfo)>(module, "GetFileVersionInfoSizeA");
-    readInfo = Entry<decltype(readInfo)>(module, "GetFileVersionInfoA");
-    queryValue = Entry<decltype(queryValue)>(module, "VerQueryValueA");
-    if (sizeOfInfo == nullptr || readInfo == nullptr || queryValue == nullptr) {
-      loadError_ = ERROR_PROC_NOT_FOUND;
-      ::FreeLibrary(module);
-      return;
-    }
-    module_ = module;
+  VersionLibrary() : library_("version.dll") {
+    sizeOfInfo = library_.Entry<decltype(sizeOfInfo)>("GetFileVersionInfoSizeA");
+    readInfo = sizeOfInfo ? library_.Entry<decltype(readInfo)>("GetFileVersionInfoA") : nullptr;
+    queryValue = readInfo ? library_.Entry<decltype(queryValue)>("VerQueryValueA") : nullptr;
+    if (queryValue == nullptr) loadError_ = ::GetLastError();
   }
 
-  template <class Function>
-  static Function Entry(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-  }
-
-  HMODULE module_ = nullptr;
+  win32::SystemLibrary library_;
   DWORD loadError_ = ERROR_SUCCESS;
 };
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Checks the import table of a 32-bit Windows program built here: it may import only from the
-system DLLs that every supported Windows loads from its KnownDLLs list, and its subsystem
-version must be 5.01, so that it starts on Windows XP.
+system DLLs that every supported Windows loads from its KnownDLLs list and that load no further
+library on demand (shell32 does: the program loads it at run time by full path, after it has
+restricted the DLL search), and its subsystem version must be 5.01, so that it starts on
+Windows XP.
 
     check_imports.py OBJDUMP PROGRAM.exe
 """
@@ -10,8 +12,7 @@ import re
 import subprocess
 import sys
 
-ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
-                "msvcrt.dll"}
+ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
 SUBSYSTEM_VERSION = (5, 1)
 
 

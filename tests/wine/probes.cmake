@@ -15,3 +15,10 @@ sanivo_wine_scenario(wine_params SCRIPT ${CMAKE_CURRENT_LIST_DIR}/test_params.py
                      PROGRAMS launch params_probe LABELS cmdline)
 sanivo_wine_scenario(wine_execute SCRIPT ${CMAKE_CURRENT_LIST_DIR}/test_execute.py
                      PROGRAMS exec_probe sleeper LABELS sysenv)
+
+# dll_search_probe loads a library by bare name with and without the restricted DLL search;
+# the canary DLL of the end-to-end scenarios is what it finds when it finds a planted one.
+add_executable(dll_search_probe ${CMAKE_CURRENT_LIST_DIR}/dll_search_probe.cpp)
+target_link_libraries(dll_search_probe PRIVATE sanivo_platform)
+sanivo_wine_scenario(wine_dll_search SCRIPT ${CMAKE_CURRENT_LIST_DIR}/test_dll_search.py
+                     PROGRAMS dll_search_probe canary LABELS platform)

@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/os.h"
 #include "tools/imagecfg/imagecfg.h"
 
 int main(int argc, char** argv) {
+  // Started by an elevated program: before anything can make the system load a library.
+  os::RestrictDllSearchToSystem();
   return sanivo::RunImagecfg(std::vector<std::string>(argv + 1, argv + argc));
 }

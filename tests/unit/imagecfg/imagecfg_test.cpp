@@ -11,6 +11,7 @@
 #include "platform/os.h"
 #include "platform/sim/machine.h"
 #include "sysenv/file_access.h"
+#include "tests/unit/pe/edit_invariant.h"
 #include "tests/unit/pe/test_image.h"
 
 namespace sanivo {
@@ -52,6 +53,7 @@ TEST(ImagecfgTest, SetsTheMaskAsTheRepairAsksAndLeavesAValidChecksum) {
   EXPECT_EQ(patched.AffinityMask(), 1u);
   EXPECT_EQ(patched.Checksum(), patched.ComputeChecksum());
   EXPECT_NE(patched.Checksum(), TPeImage(original).Checksum());
+  EXPECT_THAT(test::ChangesOutsideEdit(original, machine.FileBytes(kImage)), IsEmpty());
   // Nothing on the console the tool shares with the repair's screen.
   EXPECT_THAT(machine.Stdout(), IsEmpty());
   EXPECT_THAT(machine.Stderr(), IsEmpty());
@@ -113,6 +115,10 @@ TEST(ImagecfgTest, FilesItCannotPatch) {
        "the load-configuration directory is too small to hold the affinity mask"},
       {BuildTestImage(), "0x100000000",
        "the affinity mask 0x100000000 does not fit the image's 32-bit field"},
+      // A section whose raw data lies over the file header: the mask would overwrite
+      // SizeOfOptionalHeader.
+      {test::BuildCraftedImage({.rawPointer = 0x24}), "0X1",
+       "the load-configuration directory lies in the file's headers"},
   };
   for (const auto& c : cases) {
     machine.AddFile(kImage, c.bytes);

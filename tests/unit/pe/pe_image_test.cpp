@@ -3,17 +3,21 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "tests/unit/pe/edit_invariant.h"
 #include "tests/unit/pe/test_image.h"
 
 namespace sanivo {
 namespace {
 
+using test::BuildCraftedImage;
 using test::BuildTestImage;
+using test::ChangesOutsideEdit;
 using test::kAffinityField32;
 using test::kAffinityField64;
 using test::kTestLoadConfig;
@@ -21,7 +25,7 @@ using test::kTestNtHeaders;
 using test::kTestOptionalHeader;
 using test::PutU32;
 using test::TestImageOptions;
-using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 
 // The positions at which two images differ.
 std::vector<std::size_t> ChangedBytes(const std::string& before, const std::string& after) {
@@ -134,6 +138,63 @@ TEST(PeImageTest, DirectoryOutsideTheSectionDataIsRefused) {
   EXPECT_EQ(ErrorReadingMask(bytes), outside);
 }
 
+// Sections that map the directory's bytes onto the headers, past the end of the file or past
+// 4 GB; each layout plants a plausible directory size where it points.
+TEST(PeImageTest, CraftedSectionLayoutsAreRefusedAndLeaveTheImageAlone) {
+  const std::string inHeaders = "the load-configuration directory lies in the file's headers";
+  const std::string outside = "the load-configuration directory lies outside the image's sections";
+  const struct {
+    const char* layout;
+    test::CraftedLayout crafted;
+    std::string message;
+  } cases[] = {
+      {"mask over SizeOfOptionalHeader", {.rawPointer = 0x24}, inHeaders},
+      {"mask over the section's own raw-data pointer", {.rawPointer = 0x11C}, inHeaders},
+      {"directory in the padding before SizeOfHeaders", {.rawPointer = 0x180}, inHeaders},
+      {"raw data past the end of the file", {.rawPointer = 0x3E0}, outside},
+      {"raw-data pointer that wraps a 32-bit sum", {.rawPointer = 0xFFFFFFF0u}, outside},
+      {"directory that runs past 4 GB",
+       {.virtualAddress = 0xFFFFFF00u, .directoryRva = 0xFFFFFFF0u},
+       outside},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layout);
+    const std::string bytes = BuildCraftedImage(c.crafted);
+    EXPECT_EQ(ErrorReadingMask(bytes), c.message);
+    TPeImage image(bytes);
+    EXPECT_EQ(PeErrorOf([&] { image.SetAffinityMask(1); }), c.message);
+    EXPECT_THAT(ChangedBytes(bytes, image.Bytes()), IsEmpty());
+  }
+  // The same builder with the section where it belongs gives a usable image.
+  EXPECT_EQ(TPeImage(BuildCraftedImage({})).AffinityMask(), 0u);
+}
+
+// Setting the mask and the checksum changes those two fields and no other byte.
+TEST(PeImageTest, AnEditChangesOnlyTheMaskAndTheChecksum) {
+  const std::filesystem::path fixtures(SANIVO_NTVDM_FIXTURE_DIR);
+  const std::string images[] = {
+      BuildTestImage({.affinityMask = 0x5A5A5A5A}),
+      BuildTestImage({.format = TPeFormat::pfPe32Plus, .affinityMask = 0x5A5A5A5A5A5A5A5Aull}),
+      test::ReadHostFile(fixtures / "ntvdm_fixture.exe"),
+      test::ReadHostFile(fixtures / "ntvdm_fixture_mask5.exe")};
+  for (const std::string& before : images) {
+    for (const std::uint64_t mask : {0x1ull, 0xA5A5A5A5ull}) {
+      TPeImage image(before);
+      image.SetAffinityMask(mask);
+      image.UpdateChecksum();
+      EXPECT_THAT(ChangesOutsideEdit(before, image.Bytes()), IsEmpty());
+      EXPECT_EQ(image.AffinityMask(), mask);
+      EXPECT_EQ(image.Checksum(), image.ComputeChecksum());
+    }
+  }
+  // The check itself sees a byte changed anywhere else, and a change of length.
+  const std::string before = images[0];
+  std::string after = before;
+  after[kTestNtHeaders + 4 + 16] ^= 1;
+  EXPECT_THAT(ChangesOutsideEdit(before, after), ::testing::ElementsAre(kTestNtHeaders + 4 + 16));
+  EXPECT_THAT(ChangesOutsideEdit(before, before + "x"), ::testing::ElementsAre(before.size()));
+}
+
 TEST(PeImageTest, FilesThatAreNotPeImages) {
   const auto constructionError = [](const std::string& bytes) {
     return PeErrorOf([&] { TPeImage image(bytes); });
@@ -198,8 +259,9 @@ TEST(PeImageTest, DamagedHeadersGiveOnlyPeErrors) {
       if (random() % 4 == 0) bytes.resize(random() % bytes.size());
       try {
         TPeImage image(bytes);
-        image.SetAffinityMask(image.AffinityMask() & 1);
+        image.SetAffinityMask(image.AffinityMask() ^ 1);
         image.UpdateChecksum();
+        EXPECT_THAT(ChangesOutsideEdit(bytes, image.Bytes()), IsEmpty()) << "round " << round;
         ++accepted;
       } catch (const EPeImageError&) {
         ++refused;

@@ -81,4 +81,16 @@ std::string BuildTestImage(const TestImageOptions& options) {
   return bytes;
 }
 
+std::string BuildCraftedImage(const CraftedLayout& layout) {
+  std::string bytes = BuildTestImage();
+  const std::size_t section = kTestOptionalHeader + 96 + 16 * 8;
+  PutU32(bytes, section + 12, layout.virtualAddress);
+  PutU32(bytes, section + 20, layout.rawPointer);
+  PutU32(bytes, kTestOptionalHeader + 96 + 10 * 8, layout.directoryRva);
+  const std::uint64_t directory =
+      std::uint64_t{layout.rawPointer} + (layout.directoryRva - layout.virtualAddress);
+  if (directory + 4 <= bytes.size()) PutU32(bytes, directory, 72);
+  return bytes;
+}
+
 }  // namespace sanivo::test

@@ -24,6 +24,19 @@ struct TestImageOptions {
 
 std::string BuildTestImage(const TestImageOptions& options = {});
 
+// Where a crafted PE32 image says its one section and its load-configuration directory are.
+struct CraftedLayout {
+  std::uint32_t virtualAddress = 0x1000;
+  std::uint32_t rawPointer = 0x200;
+  std::uint32_t directoryRva = 0x1040;
+};
+
+// A PE32 test image laid out as `layout` says, with a plausible directory size (72) planted
+// where that layout puts the directory in the file, so that only the layout itself can make a
+// reader refuse it. {.rawPointer = 0x24} is the image of a bug report: the mask field then
+// covers SizeOfOptionalHeader and the characteristics of the file header.
+std::string BuildCraftedImage(const CraftedLayout& layout);
+
 // Where the builder puts things.
 inline constexpr std::size_t kTestNtHeaders = 0x80;
 inline constexpr std::size_t kTestOptionalHeader = kTestNtHeaders + 24;
