@@ -1,5 +1,6 @@
 // cpconv.exe: standard input and output are used as raw bytes through the system's handles,
-// and an iconv.dll beside the program takes the sides it knows.
+// and an iconv.dll beside the program takes the sides it knows. Like the other programs it
+// keeps the DLL search to the system directory.
 #include <string>
 
 #include "charset/charset.h"
@@ -32,6 +33,7 @@ bool WriteAll(std::int32_t which, std::string_view bytes) {
 }  // namespace
 
 int main() {
+  os::RestrictDllSearchToSystem();
   const auto options =
       sanivo::ParseCpconvArguments(sanivo::CommandLineArguments(os::GetCommandLineA()));
   if (!options) {
