@@ -13,6 +13,12 @@ std::string MessageText(os::Hwnd window, std::uint32_t message, std::uintptr_t w
          "," + std::to_string(lParam);
 }
 
+// The file or directory of that name, resolved against the current directory.
+const FileNode* FileNamed(const Machine::State& s, const std::string& name) {
+  const std::optional<Location> location = s.Locate(name);
+  return location ? s.Node(location->key) : nullptr;
+}
+
 // The first bytes of a TrueType font, as far as the simulation looks.
 bool IsTrueTypeFile(const FileNode* node) {
   if (node == nullptr || node->directory || node->bytes.size() < 12) return false;
@@ -96,9 +102,7 @@ bool CreateScalableFontResourceA(std::uint32_t hidden, const std::string& resour
   if (!currentPath.empty()) {
     fontName = (currentPath.back() == '\\' ? currentPath : currentPath + "\\") + fontFile;
   }
-  std::optional<sim::Location> font = s.Locate(fontName);
-  const sim::FileNode* fontNode = font ? s.Node(font->key) : nullptr;
-  if (!sim::IsTrueTypeFile(fontNode)) return s.Refuse(kErrorInvalidParameter);
+  if (!sim::IsTrueTypeFile(sim::FileNamed(s, fontName))) return s.Refuse(kErrorInvalidParameter);
   if (!resource) return s.Refuse(sim::kErrorInvalidName);
   if (std::uint32_t error = s.ParentError(*resource); error != kErrorSuccess) {
     return s.Refuse(error);
@@ -107,12 +111,14 @@ bool CreateScalableFontResourceA(std::uint32_t hidden, const std::string& resour
   sim::FileNode& node = s.files[resource->key];
   node.path = resource->full;
   node.attributes = 0x20;
-  node.bytes = std::string(sim::kFontResourceMarker) + fontNode->path;
+  // The font's name goes in as the caller gave it, without the current path.
+  node.bytes = std::string(sim::kFontResourceMarker) + fontFile;
   return true;
 }
 
 // Takes a resource file made above or a TrueType font file itself. A file that is neither
-// gives 0 without a new error code, as Wine's does.
+// gives 0 without a new error code, as Wine's does. A bare font name in a resource file is
+// looked for in the current directory and then in the Windows Fonts folder.
 int AddFontResourceA(const std::string& path) {
   auto& s = sim::Current("AddFontResourceA");
   s.Log("AddFontResourceA", path);
@@ -125,9 +131,11 @@ int AddFontResourceA(const std::string& path) {
   }
   const sim::FileNode* font = node;
   if (node->bytes.starts_with(sim::kFontResourceMarker)) {
-    std::optional<sim::Location> named =
-        s.Locate(std::string_view(node->bytes).substr(sim::kFontResourceMarker.size()));
-    font = named ? s.Node(named->key) : nullptr;
+    const std::string named = node->bytes.substr(sim::kFontResourceMarker.size());
+    font = sim::FileNamed(s, named);
+    if (font == nullptr && named.find_first_of("\\:") == std::string::npos) {
+      font = sim::FileNamed(s, s.windowsDirectory + "\\Fonts\\" + named);
+    }
   }
   if (!sim::IsTrueTypeFile(font)) return 0;
   s.addedFonts.push_back(path);
