@@ -48,6 +48,7 @@ FontFiles LocateFontFiles() {
   return files;
 }
 
+// A file that cannot be read counts as different: replacing it is the way to find out more.
 bool HoldsTheseBytes(const std::string& path, const std::string& bytes) {
   try {
     return ReadWholeFile(path) == bytes;
