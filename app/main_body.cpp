@@ -65,7 +65,17 @@ void ReportWorkDirFailure() {
   WriteTextAt(WorkDir, 10, 14);
 }
 
+// The count comes back even when the ids do not fit; 0 means no console at all.
+bool ConsoleIsOwn() {
+  std::uint32_t processId = 0;
+  return os::GetConsoleProcessList(&processId, 1) == 1;
+}
+
 }  // namespace
+
+void KeepFailureReadable() {
+  if (ConsoleIsOwn()) os::Sleep(kFinalPauseMs);
+}
 
 void RunMainBody() {
   WorkDir = IncludeTrailingBackslash(GetSpecialDir("TEMP")) + std::string(texts::kWorkDirName);
@@ -74,6 +84,7 @@ void RunMainBody() {
   PaintMainScreen();
   if (!ForceDirectories(WorkDir)) {
     ReportWorkDirFailure();
+    KeepFailureReadable();
     return;
   }
   RunRepairForThisWindows();

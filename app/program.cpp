@@ -95,6 +95,7 @@ int RunProgram() {
     WriteErrorReport("Exception", 0, error.what());
     exitCode = 1;
   }
+  if (exitCode != 0) KeepFailureReadable();
   ReleaseMainBodyGlobals();
   return exitCode;
 }

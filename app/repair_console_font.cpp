@@ -2,12 +2,14 @@
 // the letters: install ours, offer it to the console and make it the font of ntvdm.exe.
 #include <string>
 
+#include "app/font_file.h"
 #include "app/main_body.h"
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/stage.h"
 #include "app/texts.h"
 #include "platform/os.h"
+#include "sysenv/file_access.h"
 #include "sysenv/files.h"
 #include "sysenv/process.h"
 #include "sysenv/registry.h"
@@ -18,7 +20,7 @@ namespace sanivo {
 namespace {
 
 constexpr char kFontFileName[] = "mrk_lccs.ttf";
-constexpr char kFaceName[] = "Lucida Console CS";
+const std::string kFaceName(kConsoleFaceName);
 constexpr char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 constexpr char kTrueTypeFontKey[] =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
@@ -46,11 +48,32 @@ FontFiles LocateFontFiles() {
   return files;
 }
 
-void InstallFont(const FontFiles& files, TRegistry& registry) {
+// A file that cannot be read counts as different: replacing it is the way to find out more.
+bool HoldsTheseBytes(const std::string& path, const std::string& bytes) {
+  try {
+    return ReadWholeFile(path) == bytes;
+  } catch (const EFileAccessError&) {
+    return false;
+  }
+}
+
+// A damaged font in the Fonts folder would make every later run fail, so one that differs
+// from ours is replaced; an identical one is left alone. Only a checked font goes in.
+void PutFontInPlace(const FontFiles& files) {
+  const std::string font = ReadWholeFile(files.source);
+  if (!IsOurConsoleFont(font)) Abort();
   if (!FileExists(files.target)) {
     WriteText(texts::kStepCopying);
     if (!os::CopyFileA(files.source, files.target, false)) Abort();
+  } else if (!HoldsTheseBytes(files.target, font)) {
+    WriteText(texts::kStepCopying);
+    if (IsFileLocked(files.target)) Abort();
+    ReplaceFileContents(files.target, font);
   }
+}
+
+void InstallFont(const FontFiles& files, TRegistry& registry) {
+  PutFontInPlace(files);
   WriteText(texts::kStepCleaning);
   if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) Abort();
   WriteText(texts::kStepCreatingFot);

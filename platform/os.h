@@ -69,6 +69,10 @@ bool FillConsoleOutputAttribute(Handle output, std::uint16_t attribute, std::uin
 bool SetConsoleTextAttribute(Handle output, std::uint16_t attribute);
 bool SetConsoleCursorPosition(Handle output, Coord position);
 bool SetConsoleTitleA(const std::string& title);
+// The ids of the processes attached to the calling process's console, this one included, into
+// `processIds` (room for `count`, at least 1). Returns how many there are; when that is more
+// than `count`, nothing is stored. 0 on failure, as for a process without a console.
+std::uint32_t GetConsoleProcessList(std::uint32_t* processIds, std::uint32_t count);
 
 // ---- Files and handles ---------------------------------------------------------------------
 

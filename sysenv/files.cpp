@@ -60,7 +60,8 @@ bool ForceDirectories(const std::string& path) {
   if (!parent.empty() && parent != dir && parent.back() != ':' && !ForceDirectories(parent)) {
     return false;
   }
-  return os::CreateDirectoryA(dir) || os::GetLastError() == os::kErrorAlreadyExists;
+  // Another program may have made it meanwhile; a file of that name is no directory.
+  return os::CreateDirectoryA(dir) || DirectoryExists(dir);
 }
 
 std::string ExpandFileName(const std::string& name) {

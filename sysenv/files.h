@@ -10,7 +10,8 @@ namespace sanivo {
 // An existing file, not a directory.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
-// Creates the directory and every missing parent; an existing directory counts as success.
+// Creates the directory and every missing parent; an existing directory counts as success, a
+// file at the path or at a parent as failure.
 bool ForceDirectories(const std::string& path);
 // The full path of a name relative to the current directory; empty when it cannot be formed.
 std::string ExpandFileName(const std::string& name);

@@ -93,6 +93,8 @@ void Machine::SetConsole(int width, int height, int largestWidth, int largestHei
 
 void Machine::SetNotAConsole() { state_->console.isConsole = false; }
 
+void Machine::SetConsoleProcessCount(std::uint32_t count) { state_->console.processCount = count; }
+
 std::uint8_t Machine::CharAt(int x, int y) const {
   const Console& console = state_->console;
   if (!Inside(console, {static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)})) {
@@ -231,6 +233,26 @@ bool SetConsoleTitleA(const std::string& title) {
   if (s.FailsByInjection("SetConsoleTitleA", {})) return false;
   s.console.title = title;
   return true;
+}
+
+std::uint32_t GetConsoleProcessList(std::uint32_t* processIds, std::uint32_t count) {
+  auto& s = sim::Current("GetConsoleProcessList");
+  s.Log("GetConsoleProcessList", std::to_string(count));
+  if (s.FailsByInjection("GetConsoleProcessList", {})) return 0;
+  const std::uint32_t attached = s.console.processCount;
+  // The buffer is checked before the console, as Wine does.
+  const std::uint32_t error = processIds == nullptr || count == 0 ? kErrorInvalidParameter
+                              : attached == 0                     ? kErrorInvalidHandle
+                                                                  : kErrorSuccess;
+  if (error != kErrorSuccess) {
+    s.Refuse(error);
+    return 0;
+  }
+  // The program comes last, after the processes that were there before it.
+  for (std::uint32_t i = 0; i < attached && attached <= count; ++i) {
+    processIds[i] = sim::kFirstConsoleProcessId + i;
+  }
+  return attached;
 }
 
 }  // namespace os

@@ -137,6 +137,11 @@ class Machine {
   // over the buffer width and stop at the buffer's end; a start or cursor position outside the
   // buffer gives ERROR_INVALID_PARAMETER.
   void SetNotAConsole();
+  // How many processes GetConsoleProcessList reports on the program's console, the program
+  // included: 2 at first (started from a command prompt), 1 when the console is its own (as
+  // when started from Explorer), 0 when it has no console (ERROR_INVALID_HANDLE, as under
+  // Wine with standard output piped).
+  void SetConsoleProcessCount(std::uint32_t count);
   std::uint8_t CharAt(int x, int y) const;        // the CP852 byte of a cell
   std::uint16_t AttributeAt(int x, int y) const;  // the attribute of a cell
   // Row y as UTF-8 (CP852 decoded), trailing blanks kept; `from`/`count` cut it.
@@ -169,7 +174,9 @@ class Machine {
   void RemoveWindow(os::Hwnd window);  // posts to it fail from then on
   std::vector<PostedMessage> Posted(os::Hwnd window) const;
   std::vector<PostedMessage> Broadcasts() const;  // SendMessageA to HWND_BROADCAST
-  // Resource files passed to a successful AddFontResourceA, in order.
+  // Resource and font files passed to a successful AddFontResourceA, in order. A font file is
+  // a TrueType one when it starts with the version 00 01 00 00 or "true"; nothing more is
+  // looked at.
   std::vector<std::string> AddedFonts() const;
   // A library file (created when missing) exporting `entry`; call once per entry. Only such
   // files load: another existing file gives ERROR_BAD_EXE_FORMAT, a missing one
@@ -241,6 +248,7 @@ class Machine {
   //   CharUpperBuffA                 the text
   //   FormatMessageA                 "CODE,BUFFERSIZE"
   //   GetVersionExA                  the record's size field
+  //   GetConsoleProcessList          the room given, "2"
   //   GetTempPathA, GetWindowsDirectoryA, GetSystemDirectoryA, GetCurrentDirectoryA,
   //   GetModuleFileNameA             the buffer size
   //   the others                     ""

@@ -98,11 +98,13 @@ struct Console {
   std::string title;
   std::string stdoutBytes;
   std::string stderrBytes;
+  std::uint32_t processCount = 2;  // attached to the console, the program included
 };
 
 inline constexpr os::Handle kStdInput = 3;  // the console handles of Windows XP
 inline constexpr os::Handle kStdOutput = 7;
 inline constexpr os::Handle kStdError = 11;
+inline constexpr std::uint32_t kFirstConsoleProcessId = 0x100;  // GetConsoleProcessList
 
 // ---- Processes, windows, libraries ----
 struct Process {

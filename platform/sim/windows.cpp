@@ -13,6 +13,19 @@ std::string MessageText(os::Hwnd window, std::uint32_t message, std::uintptr_t w
          "," + std::to_string(lParam);
 }
 
+// The file or directory of that name, resolved against the current directory.
+const FileNode* FileNamed(const Machine::State& s, const std::string& name) {
+  const std::optional<Location> location = s.Locate(name);
+  return location ? s.Node(location->key) : nullptr;
+}
+
+// The first bytes of a TrueType font, as far as the simulation looks.
+bool IsTrueTypeFile(const FileNode* node) {
+  if (node == nullptr || node->directory || node->bytes.size() < 12) return false;
+  const std::string_view version = std::string_view(node->bytes).substr(0, 4);
+  return version == std::string_view("\0\1\0\0", 4) || version == "true";
+}
+
 }  // namespace
 
 os::Hwnd Machine::AddWindow(const std::string& className) {
@@ -74,6 +87,9 @@ bool PostMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam, std
   return true;
 }
 
+// Wine's GDI is the oracle here: a non-empty current path is put before the font file name,
+// whatever that name holds, and a font file that is missing or no TrueType font is refused
+// with ERROR_INVALID_PARAMETER before the resource file is looked at.
 bool CreateScalableFontResourceA(std::uint32_t hidden, const std::string& resourceFile,
                                  const std::string& fontFile, const std::string& currentPath) {
   auto& s = sim::Current("CreateScalableFontResourceA");
@@ -84,27 +100,27 @@ bool CreateScalableFontResourceA(std::uint32_t hidden, const std::string& resour
                          {resourceFile, resource ? resource->full : resourceFile})) {
     return false;
   }
+  std::string fontName = fontFile;
+  if (!currentPath.empty()) {
+    fontName = (currentPath.back() == '\\' ? currentPath : currentPath + "\\") + fontFile;
+  }
+  if (!sim::IsTrueTypeFile(sim::FileNamed(s, fontName))) return s.Refuse(kErrorInvalidParameter);
   if (!resource) return s.Refuse(sim::kErrorInvalidName);
   if (std::uint32_t error = s.ParentError(*resource); error != kErrorSuccess) {
     return s.Refuse(error);
   }
   if (s.Node(resource->key) != nullptr) return s.Refuse(kErrorFileExists);
-  // A bare font file name is looked for in `currentPath`.
-  const bool bare = fontFile.find_first_of("\\:") == std::string::npos;
-  std::string fontName = fontFile;
-  if (bare && !currentPath.empty()) {
-    fontName = currentPath.back() == '\\' ? currentPath + fontFile : currentPath + "\\" + fontFile;
-  }
-  std::optional<sim::Location> font = s.Locate(fontName);
-  const sim::FileNode* fontNode = font ? s.Node(font->key) : nullptr;
-  if (fontNode == nullptr || fontNode->directory) return s.Refuse(kErrorFileNotFound);
   sim::FileNode& node = s.files[resource->key];
   node.path = resource->full;
   node.attributes = 0x20;
-  node.bytes = std::string(sim::kFontResourceMarker) + fontNode->path;
+  // The font's name goes in as the caller gave it, without the current path.
+  node.bytes = std::string(sim::kFontResourceMarker) + fontFile;
   return true;
 }
 
+// Takes a resource file made above or a TrueType font file itself. A file that is neither
+// gives 0 without a new error code, as Wine's does. A bare font name in a resource file is
+// looked for in the current directory and then in the Windows Fonts folder.
 int AddFontResourceA(const std::string& path) {
   auto& s = sim::Current("AddFontResourceA");
   s.Log("AddFontResourceA", path);
@@ -115,16 +131,15 @@ int AddFontResourceA(const std::string& path) {
     s.lastError = kErrorFileNotFound;
     return 0;
   }
-  if (!node->bytes.starts_with(sim::kFontResourceMarker)) {
-    s.lastError = kErrorInvalidParameter;
-    return 0;
+  const sim::FileNode* font = node;
+  if (node->bytes.starts_with(sim::kFontResourceMarker)) {
+    const std::string named = node->bytes.substr(sim::kFontResourceMarker.size());
+    font = sim::FileNamed(s, named);
+    if (font == nullptr && named.find_first_of("\\:") == std::string::npos) {
+      font = sim::FileNamed(s, s.windowsDirectory + "\\Fonts\\" + named);
+    }
   }
-  std::optional<sim::Location> font =
-      s.Locate(std::string_view(node->bytes).substr(sim::kFontResourceMarker.size()));
-  if (!font || s.Node(font->key) == nullptr) {
-    s.lastError = kErrorFileNotFound;
-    return 0;
-  }
+  if (!sim::IsTrueTypeFile(font)) return 0;
   s.addedFonts.push_back(path);
   return 1;
 }

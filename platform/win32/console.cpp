@@ -1,4 +1,7 @@
 // Console screen-buffer calls.
+#include <algorithm>
+#include <vector>
+
 #include "platform/win32/native.h"
 
 namespace os {
@@ -48,6 +51,14 @@ bool SetConsoleCursorPosition(Handle output, Coord position) {
 
 bool SetConsoleTitleA(const std::string& title) {
   return ::SetConsoleTitleA(title.c_str()) != FALSE;
+}
+
+std::uint32_t GetConsoleProcessList(std::uint32_t* processIds, std::uint32_t count) {
+  std::vector<DWORD> ids(count > 0 ? count : 1);  // DWORD is not std::uint32_t to MinGW
+  const DWORD found = ::GetConsoleProcessList(processIds ? ids.data() : nullptr, count);
+  const win32::LastErrorKept keep;
+  if (found <= count) std::copy_n(ids.begin(), found, processIds);
+  return found;
 }
 
 }  // namespace os

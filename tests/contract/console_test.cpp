@@ -43,5 +43,17 @@ TEST(ConsoleTest, PlainWritesToStandardOutputAndErrorGoThrough) {
   }
 }
 
+// The suite runs with its output piped, and Wine then gives the program no console at all.
+// In a console window of its own the list holds the program alone, and started from cmd, cmd
+// as well: the start-up scenarios show those two.
+TEST(ConsoleTest, ProcessListWithoutAConsoleFailsAfterCheckingTheBuffer) {
+  std::uint32_t processIds[2] = {};
+  os::SetLastError(0);
+  EXPECT_EQ(os::GetConsoleProcessList(processIds, 0), 0u);
+  EXPECT_EQ(os::GetLastError(), os::kErrorInvalidParameter);
+  EXPECT_EQ(os::GetConsoleProcessList(processIds, 2), 0u);
+  EXPECT_EQ(os::GetLastError(), os::kErrorInvalidHandle);
+}
+
 }  // namespace
 }  // namespace contract

@@ -32,6 +32,8 @@ std::string ProgramDirectory() {
 
 std::string HelperProgram() { return ProgramDirectory() + "contract_helper.exe"; }
 
+std::string ConsoleFontFile() { return ProgramDirectory() + "mrk_lccs.ttf"; }
+
 std::string Kernel32Path() {
   std::string system;
   os::GetSystemDirectoryA(kMaxPath, system);

@@ -21,6 +21,9 @@ std::string ProgramDirectory();
 std::string HelperProgram();
 inline constexpr char kHelperMark[] = "done";
 
+// The console font that the build derives, mrk_lccs.ttf, lies beside the test program.
+std::string ConsoleFontFile();
+
 // The test program carries a version resource of file version 1.2.3.4.
 inline constexpr std::uint32_t kOwnVersionMS = 0x00010002;
 inline constexpr std::uint32_t kOwnVersionLS = 0x00030004;

@@ -1,7 +1,9 @@
 // Native set-up: the suite runs on one simulated machine, prepared to look like the Windows
-// that the suite meets under Wine. Standard output is not a console (as under a test runner),
-// the test program has a version resource, the helper program exists, and kernel32.dll can be
-// loaded.
+// that the suite meets under Wine. Standard output is not a console and the program has none
+// (as under a test runner with piped output), the test program has a version resource, the
+// helper program and the console font lie beside it, and kernel32.dll can be loaded.
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "platform/sim/machine.h"
@@ -39,6 +41,7 @@ class SimulatedMachine : public ::testing::Environment {
     machine_ = std::make_unique<sim::Machine>();
     sim::Machine& machine = *machine_;
     machine.SetNotAConsole();
+    machine.SetConsoleProcessCount(0);
 
     std::string self;
     os::GetModuleFileNameA(260, self);
@@ -52,6 +55,10 @@ class SimulatedMachine : public ::testing::Environment {
     machine.AddProgram(HelperProgram(), std::move(helper));
 
     machine.AddLibrary(Kernel32Path(), kKernel32Entry, reinterpret_cast<void*>(&FakeEntryPoint));
+
+    std::ifstream font(SANIVO_CONSOLE_FONT_FILE, std::ios::binary);
+    ASSERT_TRUE(font) << SANIVO_CONSOLE_FONT_FILE;
+    machine.AddFile(ConsoleFontFile(), std::string(std::istreambuf_iterator<char>(font), {}));
   }
 
   void TearDown() override { machine_.reset(); }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "app/program.h"
 #include "app/texts.h"
@@ -81,18 +82,55 @@ TEST(MainScreen, DirectoriesAreFormedWithoutDoubledOrTrailingBackslashes) {
   EXPECT_TRUE(machine.HasDirectory("D:\\Tmp\\Morek-Sanivo"));
 }
 
-TEST(MainScreen, WorkDirectoryFailureIsShownWithoutPause) {
+// What keeps the work directory from being made, and how many processes share the console:
+// the message stays for the final pause only where the console closes with the program.
+struct WorkDirBlock {
+  const char* what;
+  std::function<void(sim::Machine&)> block;
+  std::uint32_t consoleProcesses;
+  std::uint32_t pause;
+  std::string workDir = kWorkDir;
+};
+
+void PrintTo(const WorkDirBlock& block, std::ostream* os) { *os << block.what; }
+
+class WorkDirectoryFailureTest : public ::testing::TestWithParam<WorkDirBlock> {};
+
+TEST_P(WorkDirectoryFailureTest, IsShownInRedWithThePathAndNoRepairRuns) {
   sim::Machine machine;
-  machine.SetVersion(2, 5, 1);
-  machine.Fail("CreateDirectoryA", kWorkDir, os::kErrorAccessDenied);
+  machine.SetVersion(2, 6, 1);  // Windows 7: the font repair would copy the font first
+  machine.AddFile(std::string(kAppDir) + "mrk_lccs.ttf", "font");
+  machine.SetConsoleProcessCount(GetParam().consoleProcesses);
+  GetParam().block(machine);
   EXPECT_EQ(RunProgram(), 0);
   EXPECT_EQ(machine.Row(13, 10, 30), "Nelze vytvořit dočasný adresář");
   EXPECT_EQ(machine.AttributeAt(10, 13), 0x1C);
-  EXPECT_EQ(machine.Row(14, 10, static_cast<int>(std::strlen(kWorkDir))), kWorkDir);
+  const std::string& workDir = GetParam().workDir;
+  EXPECT_EQ(machine.Row(14, 10, static_cast<int>(workDir.size())), workDir);
   EXPECT_EQ(machine.AttributeAt(10, 14), 0x17);
   EXPECT_EQ(machine.Row(6, 6, 68), std::string(68, ' '));  // no repair ran
-  EXPECT_EQ(machine.TotalSleep(), 0u);
+  EXPECT_FALSE(machine.HasFile("C:\\WINDOWS\\Fonts\\mrk_lccs.ttf"));
+  EXPECT_EQ(machine.TotalSleep(), GetParam().pause);
 }
+
+const auto kRefused = [](sim::Machine& m) {
+  m.Fail("CreateDirectoryA", kWorkDir, os::kErrorAccessDenied);
+};
+const auto kFileInTheWay = [](sim::Machine& m) { m.AddFile(kWorkDir, "not a directory"); };
+const auto kFileAsParent = [](sim::Machine& m) {
+  m.SetTempPath("C:\\Data\\Temp\\");
+  os::RemoveDirectoryA("C:\\Data\\Temp");
+  m.AddFile("C:\\Data\\Temp", "not a directory");
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, WorkDirectoryFailureTest,
+    ::testing::Values(WorkDirBlock{"refused, console shared with cmd", kRefused, 2, 0},
+                      WorkDirBlock{"refused, console of its own", kRefused, 1, kFinalPauseMs},
+                      WorkDirBlock{"refused, no console", kRefused, 0, 0},
+                      WorkDirBlock{"file of that name", kFileInTheWay, 1, kFinalPauseMs},
+                      WorkDirBlock{"file as a parent", kFileAsParent, 2, 0,
+                                   "C:\\Data\\Temp\\Morek-Sanivo"}));
 
 TEST(Texts, AreHeldAsWindows1250Bytes) {
   EXPECT_EQ(texts::kNothingToRepair,

@@ -18,20 +18,24 @@ TEST(ErrorReport, AddsAFullStopOnlyWhereOneIsMissing) {
             "Exception EAbort in module a.exe at FFFFFFFF.\r\n\r\n");
 }
 
+// The report stays for the final pause only where the console closes with the program.
 TEST(TopLevelHandler, AnEscapingErrorIsReportedOnStandardErrorWithExitCodeOne) {
-  sim::Machine machine;
-  machine.SetVersion(2, 10, 0);
-  machine.SetModulePath("C:\\Nástroje\\sanivo.exe");
-  machine.Fail("WriteFile", "stdout", os::kErrorWriteFault);
+  for (const auto& [consoleProcesses, pause] : {std::pair{2u, 0u}, std::pair{1u, 4000u}}) {
+    sim::Machine machine;
+    machine.SetVersion(2, 10, 0);
+    machine.SetModulePath("C:\\Nástroje\\sanivo.exe");
+    machine.SetConsoleProcessCount(consoleProcesses);
+    machine.Fail("WriteFile", "stdout", os::kErrorWriteFault);
 
-  EXPECT_EQ(RunProgram(), 1);
+    EXPECT_EQ(RunProgram(), 1);
 
-  const std::string report = machine.Stderr();
-  ASSERT_EQ(report.rfind("Exception EInOutError in module sanivo.exe at ", 0), 0u) << report;
-  EXPECT_EQ(report.substr(report.size() - 5), ".\r\n\r\n");
-  EXPECT_NE(report.find(".\r\n"), std::string::npos);
-  EXPECT_EQ(machine.TotalSleep(), 0u);
-  EXPECT_EQ(ConsoleApplication, nullptr);  // shut-down ran
+    const std::string report = machine.Stderr();
+    ASSERT_EQ(report.rfind("Exception EInOutError in module sanivo.exe at ", 0), 0u) << report;
+    EXPECT_EQ(report.substr(report.size() - 5), ".\r\n\r\n");
+    EXPECT_NE(report.find(".\r\n"), std::string::npos);
+    EXPECT_EQ(machine.TotalSleep(), pause) << consoleProcesses << " console processes";
+    EXPECT_EQ(ConsoleApplication, nullptr);  // shut-down ran
+  }
 }
 
 TEST(TopLevelHandler, TheReportIsConvertedToTheOemCodePage) {

@@ -3,6 +3,7 @@
 
 #include "app/program.h"
 #include "app_test_support.h"
+#include "font_samples.h"
 
 namespace sanivo {
 namespace {
@@ -18,7 +19,7 @@ constexpr const char* kConsoleKey = "Console\\%SystemRoot%_system32_ntvdm.exe";
 constexpr const char* kFontValue =
     "Lucida Console CS Oby\xE8"
     "ejn\xE9 (TrueType)";
-constexpr const char* kFontBytes = "\x00\x01\x00\x00 our font";
+const std::string kFontSource = std::string(kAppDir) + "mrk_lccs.ttf";
 const std::string kInstalledFont = "C:\\WINDOWS\\Fonts\\mrk_lccs.ttf";
 const std::string kResourceFile = std::string(kWorkDir) + "\\mrk_lccs.fot";
 
@@ -27,12 +28,16 @@ std::string Dword(std::uint32_t value) {
   return std::string(reinterpret_cast<const char*>(&value), 4);
 }
 
+const char kInstallFailed[] = "Font nelze nainstalovat";
+const char kRegisterFailed[] = "Nelze zaregistrovat font do registrů";
+const char kDefaultFailed[] = "Nelze nastavit font jako výchozí";
+
 // A Windows 7 as it comes: the console offers its two TrueType faces.
 class ConsoleFontRepairTest : public ::testing::Test {
  protected:
   ConsoleFontRepairTest() {
     machine.SetVersion(2, 6, 1);
-    machine.AddFile(std::string(kAppDir) + "mrk_lccs.ttf", kFontBytes);
+    machine.AddFile(kFontSource, OurConsoleFont());
     machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
     machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "00", "Consolas");
   }
@@ -52,8 +57,12 @@ TEST_F(ConsoleFontRepairTest, FreshSystemGetsTheFontRegisteredAndMadeTheNtvdmDef
 
   EXPECT_EQ(machine.Row(6, 10, 47), "- oprava problému s češtinou ve Windows 7 . . .");
   ExpectStatus("Úspěšně dokončeno", 0x1A);
-  EXPECT_EQ(machine.FileBytes(kInstalledFont), kFontBytes);
+  EXPECT_EQ(machine.FileBytes(kInstalledFont), OurConsoleFont());
   EXPECT_FALSE(machine.HasFile(kResourceFile));
+  // The font by its bare name, found in the Fonts folder given with its trailing backslash.
+  EXPECT_THAT(machine.CallsTo("CreateScalableFontResourceA"),
+              ElementsAre("0|" + kResourceFile + "|mrk_lccs.ttf|C:\\WINDOWS\\Fonts\\"));
+  EXPECT_THAT(machine.CallsTo("AddFontResourceA"), ElementsAre(kResourceFile));
   EXPECT_THAT(machine.AddedFonts(), ElementsAre(kResourceFile));
   EXPECT_EQ(machine.Value(os::kHkeyLocalMachine, kFontsKey, kFontValue)->data, Sz("mrk_lccs.ttf"));
   EXPECT_EQ(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "000")->data,
@@ -89,6 +98,7 @@ TEST_F(ConsoleFontRepairTest, SecondRunReusesTheInstalledFontAndItsTrueTypeEntry
 
   ExpectStatus("Úspěšně dokončeno", 0x1A);
   EXPECT_EQ(machine.CallsTo("CopyFileA").size(), copiesBefore);
+  EXPECT_THAT(machine.CallsTo("MoveFileExA"), IsEmpty());  // the identical font stays
   EXPECT_EQ(machine.AddedFonts().size(), 2u);
   EXPECT_FALSE(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "0000"));
   EXPECT_EQ(ConsoleValue("FontSize")->data, Dword(0x100008));  // left alone: family was 55
@@ -122,7 +132,7 @@ TEST_F(ConsoleFontRepairTest, ExistingConsoleSettingsKeepSizeUnlessTheyWereForAR
 }
 
 TEST_F(ConsoleFontRepairTest, MissingFontChangesNothing) {
-  os::DeleteFileA(std::string(kAppDir) + "mrk_lccs.ttf");
+  os::DeleteFileA(kFontSource);
   const auto registryBefore = machine.RegistryDump();
   ASSERT_EQ(RunProgram(), 0);
   ExpectStatus("Nelze najít font k instalaci", 0x1C);
@@ -130,6 +140,60 @@ TEST_F(ConsoleFontRepairTest, MissingFontChangesNothing) {
   EXPECT_EQ(machine.RegistryDump(), registryBefore);
   EXPECT_THAT(machine.AddedFonts(), IsEmpty());
   EXPECT_EQ(machine.TotalSleep(), 4000u);
+}
+
+TEST(ConsoleFontSourceTest, DamagedOrForeignFontIsNeitherCopiedNorHandedToGdi) {
+  const struct {
+    const char* what;
+    std::string font;
+  } sources[] = {{"cut in half", OurConsoleFont().substr(0, OurConsoleFont().size() / 2)},
+                 {"another face", ItsSourceFont()},
+                 {"empty", ""}};
+  for (const auto& [what, font] : sources) {
+    SCOPED_TRACE(what);
+    sim::Machine damaged;
+    damaged.SetVersion(2, 6, 1);
+    damaged.AddFile(kFontSource, font);
+    const auto registryBefore = damaged.RegistryDump();
+    ASSERT_EQ(RunProgram(), 0);
+    testing::ExpectStatus(damaged, kInstallFailed, 0x1C);
+    EXPECT_FALSE(damaged.HasFile(kInstalledFont));
+    EXPECT_THAT(damaged.CallsTo("CreateScalableFontResourceA"), IsEmpty());
+    EXPECT_EQ(damaged.RegistryDump(), registryBefore);
+  }
+}
+
+// A font of our name already in the Fonts folder: ours is put in its place unless it is
+// there already or another program holds the file.
+TEST_F(ConsoleFontRepairTest, DifferentFontOfOurNameIsReplacedWhenNotInUse) {
+  const struct {
+    const char* what;
+    std::string installed;
+    bool held;
+    bool replaced;
+  } cases[] = {
+      {"zero bytes", "", false, true},
+      {"an older font", ItsSourceFont(), false, true},
+      {"ours, in use", OurConsoleFont(), true, false},
+      {"zero bytes, in use", "", true, false},
+  };
+  for (const auto& [what, installed, held, replaced] : cases) {
+    SCOPED_TRACE(what);
+    machine.AddFile(kInstalledFont, installed);
+    const os::Handle holder =
+        held ? machine.HoldOpen(kInstalledFont, os::kGenericRead, os::kFileShareRead) : 0;
+    const int movesBefore = machine.CallCount("MoveFileExA");
+    ASSERT_EQ(RunProgram(), 0);
+    // Put in place in one move; a file in use is not even tried.
+    EXPECT_EQ(machine.CallCount("MoveFileExA") - movesBefore, replaced ? 1 : 0);
+    if (installed == OurConsoleFont() || replaced) {
+      ExpectStatus("Úspěšně dokončeno", 0x1A);
+    } else {
+      ExpectStatus(kInstallFailed, 0x1C);
+    }
+    EXPECT_EQ(machine.FileBytes(kInstalledFont), replaced ? OurConsoleFont() : installed);
+    if (held) machine.Release(holder);
+  }
 }
 
 // One failing step of each stage, the message it shows and what it leaves behind.
@@ -166,10 +230,6 @@ TEST_P(ConsoleFontFaultTest, ShowsTheStageMessageAndKeepsEarlierStages) {
   EXPECT_EQ(offered, fault.stagesDone >= 2);
   EXPECT_FALSE(ConsoleValue("FaceName"));
 }
-
-const char kInstallFailed[] = "Font nelze nainstalovat";
-const char kRegisterFailed[] = "Nelze zaregistrovat font do registrů";
-const char kDefaultFailed[] = "Nelze nastavit font jako výchozí";
 
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, ConsoleFontFaultTest,
@@ -213,11 +273,15 @@ TEST_F(ConsoleFontRepairTest, UnreadableTrueTypeEntryStopsTheRegistration) {
   EXPECT_TRUE(machine.Value(os::kHkeyLocalMachine, kFontsKey, kFontValue));
 }
 
-TEST_F(ConsoleFontRepairTest, ConsoleKeyWithoutFontFamilyIsLeftUnwritten) {
+TEST_F(ConsoleFontRepairTest, ConsoleKeyWithoutAnIntegerFontFamilyIsLeftUnwritten) {
   machine.SetString(os::kHkeyCurrentUser, kConsoleKey, "QuickEdit", "x");
-  ASSERT_EQ(RunProgram(), 0);
-  ExpectStatus(kDefaultFailed, 0x1C);
-  EXPECT_THAT(machine.ValueNames(os::kHkeyCurrentUser, kConsoleKey), ElementsAre("QuickEdit"));
+  for (const bool stringFamily : {false, true}) {
+    if (stringFamily) machine.SetString(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", "48");
+    ASSERT_EQ(RunProgram(), 0);
+    ExpectStatus(kDefaultFailed, 0x1C);
+    EXPECT_FALSE(ConsoleValue("FaceName")) << "FontFamily as a string: " << stringFamily;
+    EXPECT_FALSE(ConsoleValue("FontSize")) << "FontFamily as a string: " << stringFamily;
+  }
 }
 
 TEST_F(ConsoleFontRepairTest, FailureWritingANewConsoleKeyLeavesItPartlyWritten) {

@@ -112,6 +112,19 @@ TEST_F(ConsoleTest, NotAConsoleKeepsTheBytesButIgnoresConsoleCalls) {
   EXPECT_EQ(machine.Row(0, 0, 4), "    ");
 }
 
+// As Wine gives it: the ids only when they all fit, the count always (cmd in front of us).
+TEST_F(ConsoleTest, ProcessListStoresTheIdsOnlyWhenAllFit) {
+  std::uint32_t ids[3] = {};
+  EXPECT_EQ(os::GetConsoleProcessList(ids, 1), 2u);
+  EXPECT_EQ(ids[0], 0u);
+  EXPECT_EQ(os::GetConsoleProcessList(ids, 3), 2u);
+  EXPECT_NE(ids[0], 0u);
+  EXPECT_NE(ids[1], ids[0]);
+  EXPECT_EQ(ids[2], 0u);
+  machine.SetConsoleProcessCount(1);
+  EXPECT_EQ(os::GetConsoleProcessList(ids, 1), 1u);
+}
+
 TEST_F(ConsoleTest, ScreenReadsCodePage852AsUtf8) {
   Write("\x9F\xC9\xCD\xBB\xA7");
   EXPECT_EQ(machine.Row(0, 0, 5), "č╔═╗ž");

@@ -90,13 +90,15 @@ TEST_F(SystemTest, MessagesComeFromTheSystemTable) {
   EXPECT_EQ(os::GetLastError(), 317u);  // ERROR_MR_MID_NOT_FOUND
 }
 
+// The contract suite holds the rest of what these calls accept and refuse.
 TEST_F(SystemTest, FontResourceNeedsTheFontAndAFreeName) {
   const std::string fot = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\mrk_lccs.fot";
   EXPECT_FALSE(os::CreateScalableFontResourceA(0, fot, "mrk_lccs.ttf", "C:\\WINDOWS\\Fonts\\"));
-  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+  EXPECT_EQ(os::GetLastError(), os::kErrorInvalidParameter);
   EXPECT_EQ(os::AddFontResourceA(fot), 0);
 
-  machine.AddFile("C:\\WINDOWS\\Fonts\\mrk_lccs.ttf", "ttf");
+  machine.AddFile("C:\\WINDOWS\\Fonts\\mrk_lccs.ttf",
+                  std::string("\0\1\0\0 and a TrueType body", 24));
   ASSERT_TRUE(os::CreateScalableFontResourceA(0, fot, "mrk_lccs.ttf", "C:\\WINDOWS\\Fonts\\"));
   EXPECT_TRUE(machine.HasFile(fot));
   EXPECT_FALSE(os::CreateScalableFontResourceA(0, fot, "mrk_lccs.ttf", "C:\\WINDOWS\\Fonts\\"));
@@ -104,7 +106,9 @@ TEST_F(SystemTest, FontResourceNeedsTheFontAndAFreeName) {
 
   EXPECT_EQ(os::AddFontResourceA(fot), 1);
   EXPECT_EQ(machine.AddedFonts(), std::vector<std::string>{fot});
-  EXPECT_EQ(os::AddFontResourceA("C:\\WINDOWS\\Fonts\\mrk_lccs.ttf"), 0);
+  // A font whose file went away after its resource file was made.
+  os::DeleteFileA("C:\\WINDOWS\\Fonts\\mrk_lccs.ttf");
+  EXPECT_EQ(os::AddFontResourceA(fot), 0);
   os::SendMessageA(os::kBroadcast, os::kWmFontChange, 0, 0);
   ASSERT_EQ(machine.Broadcasts().size(), 1u);
   EXPECT_EQ(machine.Broadcasts()[0].message, os::kWmFontChange);

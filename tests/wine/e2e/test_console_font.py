@@ -4,7 +4,8 @@
 import unittest
 
 import winerun
-from sanivo_e2e import (PageChecks, SUCCESS, RELEASE, install_release, listing, reg_add)
+from sanivo_e2e import (APP_DIR, PageChecks, SUCCESS, RELEASE, install_release, listing,
+                        reg_add)
 
 FONTS_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts"
 TRUETYPE_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Console\TrueTypeFont"
@@ -52,6 +53,10 @@ class ConsoleFontRepair(PageChecks):
             work_dir = scenario.drive_c / "users"
             self.assertEqual([p for p in work_dir.rglob("*.fot")], [])
             self.assertRegistered(scenario)
+            # The console settings outlive the Wine session: the key is no volatile one.
+            scenario.stop_wine()
+            face = scenario.reg_value(CONSOLE_KEY, "FaceName")
+            self.assertEqual(face.data if face else None, FACE)
 
             # GDI offers the installed face as a fixed-pitch TrueType font with Czech letters
             # and box drawing.
@@ -61,6 +66,26 @@ class ConsoleFontRepair(PageChecks):
             again = self.run_repair(scenario, "mrk_lccs.ttf")
             self.assertStatus(again.screen, SUCCESS, "lime")
             self.assertRegistered(scenario)
+
+    def test_damaged_font_is_refused_and_a_differing_installed_one_replaced(self):
+        with winerun.Scenario(version="win7") as scenario:
+            seed_windows7(scenario)
+            fonts = scenario.host_path(r"C:\windows\Fonts")
+            installed = fonts / "mrk_lccs.ttf"
+            installed.write_bytes(b"")
+            font = (RELEASE / "mrk_lccs.ttf").read_bytes()
+            # Cut in half, the font once crashed GDI's resource call (exit code 5).
+            scenario.host_path(APP_DIR).mkdir(parents=True, exist_ok=True)
+            scenario.host_path(APP_DIR + r"\mrk_lccs.ttf").write_bytes(font[:len(font) // 2])
+            damaged = self.run_repair(scenario)
+            self.assertStatus(damaged.screen, "Font nelze nainstalovat", "red")
+            self.assertEqual(installed.read_bytes(), b"")
+            self.assertIsNone(scenario.reg_value(FONTS_KEY, FONT_VALUE))
+
+            result = self.run_repair(scenario, "mrk_lccs.ttf")
+            self.assertStatus(result.screen, SUCCESS, "lime")
+            self.assertEqual(installed.read_bytes(), font)
+            self.assertEqual([path.name for path in fonts.glob("mrk_lccs*")], ["mrk_lccs.ttf"])
 
     def test_without_the_font_nothing_changes(self):
         with winerun.Scenario(version="win7") as scenario:
