@@ -5,12 +5,13 @@ cpconv.exe hands the library's transliteration through where the built-in engine
 from __future__ import annotations
 
 import os
+import shutil
 import subprocess
 import unittest
 from pathlib import Path
 
 import winerun
-from sanivo_e2e import APP_DIR, RELEASE, PageChecks, install_release
+from sanivo_e2e import APP_DIR, RELEASE, PageChecks, install_release, reg_add
 
 ICONV_DLL = Path(os.environ["SANIVO_ICONV_DLL"])
 
@@ -65,6 +66,26 @@ class WithGnuLibiconv(PageChecks):
             # Sides that only the library knows: a charset without a table of its own.
             code, koi8u = cpconv(scenario, ["27", "39"], "Ґ".encode())
             self.assertEqual((code, koi8u), (0, "Ґ".encode("koi8_u")))
+
+    def test_an_iconv_dll_in_the_current_directory_or_on_path_is_never_loaded(self):
+        with winerun.Scenario(version="win2k") as scenario:
+            exe = install_release(scenario)
+            (scenario.drive_c / "canary").mkdir()
+            for folder in ("pracovni", "napath"):
+                (scenario.drive_c / folder).mkdir()
+                shutil.copy(winerun.program("canary"), scenario.drive_c / folder / "iconv.dll")
+            reg_add(scenario, r"HKCU\Environment", "PATH", r"C:\napath")
+
+            result = scenario.run_console(exe, timeout=90, cwd=scenario.drive_c / "pracovni")
+            self.assertEqual(result.exit_code, 0, str(result.screen))
+            self.assertPainted(result.screen)
+            self.assertEqual(list((scenario.drive_c / "canary").iterdir()), [])
+
+            # A load by bare name from elsewhere does reach the one on PATH.
+            scenario.run_piped("rundll32.exe", ["iconv.dll,Nothing"], timeout=60,
+                               cwd=scenario.drive_c)
+            marker = scenario.drive_c / "canary" / "iconv.dll.loaded"
+            self.assertTrue(marker.exists())
 
     def test_cpconv_refuses_bad_arguments(self):
         with winerun.Scenario() as scenario:
