@@ -92,6 +92,7 @@ int RunProgram() {
     WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()), error.Message());
     exitCode = 1;
   } catch (const std::exception& error) {
+    // Not ours but reachable: a 32-bit process can run out of memory (std::bad_alloc).
     WriteErrorReport("Exception", 0, error.what());
     exitCode = 1;
   }

@@ -89,8 +89,8 @@ std::optional<std::string> PatchedImage(const std::string& path) {
   try {
     std::string bytes = ReadWholeFile(path);
     if (TPeImage(bytes).AffinityMask() == kFirstProcessor) return bytes;
-  } catch (const EFileAccessError&) {
-  } catch (const EPeImageError&) {
+  } catch (const Exception&) {
+    // Unreadable, or not an image the tool could have pinned: either way not patched.
   }
   return std::nullopt;
 }

@@ -72,9 +72,9 @@ int Run(const Request& request) {
     ReplaceFileContents(request.file, image.Bytes());
     return kExitSuccess;
   } catch (const EPeImageError& error) {
-    return Failure(kExitFailure, request.file + ": " + error.what());
+    return Failure(kExitFailure, request.file + ": " + error.Message());
   } catch (const EFileAccessError& error) {
-    return Failure(kExitFailure, error.what());
+    return Failure(kExitFailure, error.Message());
   }
 }
 

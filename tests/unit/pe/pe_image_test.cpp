@@ -40,7 +40,7 @@ std::string PeErrorOf(const std::function<void()>& action) {
   try {
     action();
   } catch (const EPeImageError& error) {
-    return error.what();
+    return error.Message();
   }
   return "(no error)";
 }
