@@ -144,7 +144,7 @@ TEST(ImagecfgTest, BadArgumentsGiveTheUsageLine) {
 // temporary file behind.
 TEST(ImagecfgTest, FailedReadOrWriteLeavesTheOriginalUntouched) {
   const struct {
-    const char* operation;
+    sim::FailableCall operation;
     std::string target;
     std::uint32_t error;
     std::string message;
@@ -159,7 +159,7 @@ TEST(ImagecfgTest, FailedReadOrWriteLeavesTheOriginalUntouched) {
        "cannot read " + kImage + ": the file is in use by another process"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.operation);
+    SCOPED_TRACE(c.operation.Name());
     sim::Machine machine;  // a fresh machine per case: a fault stays armed
     machine.AddFile(kImage, BuildTestImage());
     machine.Fail(c.operation, c.target, c.error);
