@@ -31,20 +31,21 @@ constexpr Module kModules[] = {
     {InitializeConsoleApp, FinalizeConsoleApp},
 };
 
-class ModulesUp {
+// Starts the modules in order and, when it goes out of scope, finalizes those that started.
+class StartedModules {
  public:
-  ModulesUp() = default;
+  StartedModules() = default;
   void Start() {
     for (const Module& module : kModules) {
       module.initialize();
       ++started_;
     }
   }
-  ~ModulesUp() {
+  ~StartedModules() {
     while (started_ > 0) kModules[--started_].finalize();
   }
-  ModulesUp(const ModulesUp&) = delete;
-  ModulesUp& operator=(const ModulesUp&) = delete;
+  StartedModules(const StartedModules&) = delete;
+  StartedModules& operator=(const StartedModules&) = delete;
 
  private:
   std::size_t started_ = 0;
@@ -83,7 +84,7 @@ std::string FormatErrorReport(const std::string& className, const std::string& m
 
 // The error report comes first, then module shut-down, which runs on every way out.
 int RunProgram() {
-  ModulesUp modules;
+  StartedModules modules;
   int exitCode = 0;
   try {
     modules.Start();

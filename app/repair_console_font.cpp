@@ -61,13 +61,13 @@ bool HoldsTheseBytes(const std::string& path, const std::string& bytes) {
 // from ours is replaced; an identical one is left alone. Only a checked font goes in.
 void PutFontInPlace(const FontFiles& files) {
   const std::string font = ReadWholeFile(files.source);
-  if (!IsOurConsoleFont(font)) Abort();
+  if (!IsOurConsoleFont(font)) RaiseAbort();
   if (!FileExists(files.target)) {
     WriteText(texts::kStepCopying);
-    if (!os::CopyFileA(files.source, files.target, false)) Abort();
+    if (!os::CopyFileA(files.source, files.target, false)) RaiseAbort();
   } else if (!HoldsTheseBytes(files.target, font)) {
     WriteText(texts::kStepCopying);
-    if (IsFileLocked(files.target)) Abort();
+    if (IsFileLocked(files.target)) RaiseAbort();
     ReplaceFileContents(files.target, font);
   }
 }
@@ -75,15 +75,16 @@ void PutFontInPlace(const FontFiles& files) {
 void InstallFont(const FontFiles& files, TRegistry& registry) {
   PutFontInPlace(files);
   WriteText(texts::kStepCleaning);
-  if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) Abort();
+  if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) RaiseAbort();
   WriteText(texts::kStepCreatingFot);
-  if (!os::CreateScalableFontResourceA(0, files.resource, kFontFileName, files.fontsDir)) Abort();
+  if (!os::CreateScalableFontResourceA(0, files.resource, kFontFileName, files.fontsDir))
+    RaiseAbort();
   WriteText(texts::kStepAddingFont);
-  if (os::AddFontResourceA(files.resource) == 0) Abort();
+  if (os::AddFontResourceA(files.resource) == 0) RaiseAbort();
   os::DeleteFileA(files.resource);
   WriteText(texts::kStepOpeningFonts);
   registry.SetRootKey(os::kHkeyLocalMachine);
-  if (!registry.OpenKey(kFontsKey, false)) Abort();
+  if (!registry.OpenKey(kFontsKey, false)) RaiseAbort();
   WriteText(texts::kStepWritingFonts);
   registry.WriteString(std::string(texts::kFontValueName), kFontFileName);
 }
@@ -98,7 +99,7 @@ std::string TrueTypeFontSlot(const TRegistry& registry) {
 void OfferFontToConsole(TRegistry& registry) {
   WriteText(texts::kStepOpeningDosFonts);
   registry.SetRootKey(os::kHkeyLocalMachine);
-  if (!registry.OpenKey(kTrueTypeFontKey, false)) Abort();
+  if (!registry.OpenKey(kTrueTypeFontKey, false)) RaiseAbort();
   const std::string slot = TrueTypeFontSlot(registry);
   WriteText(texts::kStepWritingDosFonts);
   registry.WriteString(slot, kFaceName);
@@ -113,10 +114,10 @@ void MakeFontDefaultForNtvdm(TRegistry& registry) {
   WriteText(texts::kStepOpeningSettings);
   registry.SetRootKey(os::kHkeyCurrentUser);
   if (registry.KeyExists(kConsoleKey)) {
-    if (!registry.OpenKey(kConsoleKey, false)) Abort();
+    if (!registry.OpenKey(kConsoleKey, false)) RaiseAbort();
   } else {
     WriteText(texts::kStepNewSettings);
-    if (!registry.OpenKey(kConsoleKey, true)) Abort();
+    if (!registry.OpenKey(kConsoleKey, true)) RaiseAbort();
     registry.WriteInteger("FontFamily", kTrueTypeModernFamily);
     WriteFontSizeAndWeight(registry);
   }

@@ -26,8 +26,10 @@ namespace sanivo {
 namespace {
 
 constexpr char kBackupParam[] = "zaloha";
-constexpr char kToolProbeName[] = "imagecfg.exe";
-constexpr char kToolName[] = "IMAGECFG.EXE";
+// One file under two spellings: its presence is tested in lower case and it is started in upper
+// case, as the repair has always done (file names do not differ by case on Windows).
+constexpr char kToolNameTested[] = "imagecfg.exe";
+constexpr char kToolNameStarted[] = "IMAGECFG.EXE";
 constexpr char kToolOptions[] = "-a 0X1 ";
 constexpr std::uint64_t kFirstProcessor = 1;
 constexpr unsigned kBackupWarningPauseMs = 1000;
@@ -139,11 +141,11 @@ void RepairNtvdmAffinity() {
   if (!os::CopyFileA(live, workCopy, false)) {
     return ShowFailureWithPath(texts::kWorkCopyFailed, workCopy);
   }
-  if (!FileExists(AppDir + kToolProbeName)) return ShowStatus(clRed, texts::kToolMissing);
+  if (!FileExists(AppDir + kToolNameTested)) return ShowStatus(clRed, texts::kToolMissing);
 
   WriteText(texts::kStepAffinity);
-  ExecuteAndWait(AppDir + kToolName, kToolOptions + ("\"" + workCopy + "\""), WorkDir, os::kSwShow,
-                 0);
+  ExecuteAndWait(AppDir + kToolNameStarted, kToolOptions + ("\"" + workCopy + "\""), WorkDir,
+                 os::kSwShow, 0);
   const std::optional<std::string> patched = PatchedImage(workCopy);
   if (!patched) return ShowStatus(clRed, texts::kAffinityFailed);
 

@@ -88,6 +88,8 @@ class TConsoleApplication {
   TConsoleApplication();
 
   void UpdateSize();
+  // Makes the attribute of these colours the console's current one and returns it, for a
+  // caller that fills cells with it; stores neither colour.
   int ApplyColors(TColor foreground, TColor background);
   void SetBackgroundColor(TColor color);
   void SetTextColor(TColor color);
