@@ -7,10 +7,11 @@
 #include "charset/charset.h"
 #include "cmdline/param_parser.h"
 #include "console/console_app.h"
+#include "platform/module_file_name.h"
 #include "platform/os.h"
 #include "sysenv/errors.h"
+#include "sysenv/file_types.h"
 #include "sysenv/files.h"
-#include "sysenv/process.h"
 #include "sysenv/windows_version.h"
 
 namespace sanivo {
@@ -51,17 +52,12 @@ class StartedModules {
   std::size_t started_ = 0;
 };
 
-std::string ModuleName() {
-  std::string path;
-  os::GetModuleFileNameA(260, path);
-  return ExtractFileName(path);
-}
-
 void WriteErrorReport(const std::string& className, std::uintptr_t address,
                       const std::string& message) {
   const std::string report =
-      ConvertCharset(FormatErrorReport(className, ModuleName(), address, message), ciWindows1250,
-                     ciCP852) +
+      ConvertCharset(
+          FormatErrorReport(className, ExtractFileName(ModuleFileName()), address, message),
+          ciWindows1250, ciCP852) +
       "\r\n";
   std::uint32_t written = 0;
   os::WriteFile(os::GetStdHandle(os::kStdErrorHandle), report, &written);

@@ -11,7 +11,6 @@
 #include "platform/os.h"
 #include "sysenv/file_access.h"
 #include "sysenv/files.h"
-#include "sysenv/process.h"
 #include "sysenv/registry.h"
 #include "sysenv/windows_version.h"
 

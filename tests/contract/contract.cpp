@@ -6,8 +6,6 @@ namespace contract {
 
 namespace {
 
-constexpr std::uint32_t kMaxPath = 260;
-
 std::string DirectoryOf(const std::string& path) {
   return path.substr(0, path.find_last_of("\\:") + 1);
 }
@@ -26,7 +24,7 @@ bool RemoveDirectoryPatiently(const std::string& path) {
 
 std::string ProgramDirectory() {
   std::string path;
-  os::GetModuleFileNameA(kMaxPath, path);
+  os::GetModuleFileNameA(os::kMaxPath, path);
   return DirectoryOf(path);
 }
 
@@ -36,7 +34,7 @@ std::string ConsoleFontFile() { return ProgramDirectory() + "mrk_lccs.ttf"; }
 
 std::string Kernel32Path() {
   std::string system;
-  os::GetSystemDirectoryA(kMaxPath, system);
+  os::GetSystemDirectoryA(os::kMaxPath, system);
   return system + "\\kernel32.dll";
 }
 
@@ -68,7 +66,7 @@ bool Exists(const std::string& path) {
 
 void ScratchTest::SetUp() {
   std::string temp;
-  ASSERT_NE(os::GetTempPathA(kMaxPath, temp), 0u);
+  ASSERT_NE(os::GetTempPathA(os::kMaxPath, temp), 0u);
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   scratch_ = temp + "contract-" + test->test_suite_name() + "-" + test->name() + "\\";
   ASSERT_TRUE(os::CreateDirectoryA(scratch_)) << scratch_ << ": error " << os::GetLastError();
