@@ -38,12 +38,13 @@ struct FontFiles {
   std::string resource;  // the .fot made in the work directory
 };
 
-FontFiles LocateFontFiles() {
+FontFiles LocateFontFiles(const std::string& appDir, const std::string& windowsDir,
+                          const std::string& workDir) {
   FontFiles files;
-  files.source = IncludeTrailingBackslash(AppDir) + kFontFileName;
-  files.fontsDir = WindowsDir + "\\Fonts\\";
+  files.source = IncludeTrailingBackslash(appDir) + kFontFileName;
+  files.fontsDir = windowsDir + "\\Fonts\\";
   files.target = files.fontsDir + kFontFileName;
-  files.resource = WorkDir + "\\" + FileNameWithoutExt(files.target) + ".fot";
+  files.resource = workDir + "\\" + FileNameWithoutExt(files.target) + ".fot";
   return files;
 }
 
@@ -139,7 +140,7 @@ bool ApplyFontRepair(const FontFiles& files) {
 void RepairConsoleFont() {
   WriteTextAt(texts::kFontHeading, kHeadingX, kHeadingY);
   StartProgressLine();
-  const FontFiles files = LocateFontFiles();
+  const FontFiles files = LocateFontFiles(AppDir, WindowsDir, WorkDir);
   if (!FileExists(files.source)) {
     ShowStatus(clRed, texts::kFontMissing);
     return;

@@ -1,6 +1,6 @@
 // The command-line parser: -name and -name:value arguments become named parameters, every
-// other argument a positional one with an empty name. The process's command line is parsed
-// once, when the parser is made, and only queried afterwards.
+// other argument a positional one with an empty name. The command line is parsed once, when
+// the parser is made, and only queried afterwards.
 #pragma once
 
 #include <cstdint>
@@ -71,6 +71,8 @@ class TParamParser {
  public:
   // Parses the process's command line at once.
   explicit TParamParser(TParamParserOptions options = {});
+  // Parses `commandLine`, a whole command line with the program name first, at once.
+  explicit TParamParser(std::string_view commandLine, TParamParserOptions options = {});
 
   // The parameters in command-line order; repeated names are all kept.
   const std::vector<TParamParserParam>& Params() const { return params_; }
@@ -90,7 +92,7 @@ class TParamParser {
   bool AcceptParam(std::string_view name) const;
 
  private:
-  void Parse();
+  void Parse(std::string_view line);
   bool NamesMatch(std::string_view first, std::string_view second) const;
 
   TParamParserOptions options_;
