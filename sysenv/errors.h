@@ -22,6 +22,7 @@ class EInOutError : public Exception {
   [[gnu::always_inline]] EInOutError(std::string message, std::uint32_t errorCode)
       : Exception(std::move(message)), errorCode_(errorCode) {}
   const char* ClassName() const override { return "EInOutError"; }
+  // Documented with the error; the top-level report does not show it yet.
   std::uint32_t ErrorCode() const { return errorCode_; }
 
  private:

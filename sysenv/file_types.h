@@ -1,5 +1,6 @@
 // The catalogue of file types: names, compared without regard to case, with an optional owned
-// object each.
+// object each. It is started and stopped with the other modules as documented, though no repair
+// looks a file type up yet; keep it for the callers that the documented interface expects.
 #pragma once
 
 #include <memory>
