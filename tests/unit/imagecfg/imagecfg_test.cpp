@@ -41,6 +41,7 @@ void ExpectFailureLeavesEverythingAsItWas(const sim::Machine& machine,
 }
 
 TEST(ImagecfgTest, SetsTheMaskAsTheRepairAsksAndLeavesAValidChecksum) {
+  SKIP_WITHOUT_MINGW_FIXTURES();
   sim::Machine machine;
   // The stand-in NTVDM.EXE as the MinGW toolchain built it.
   const std::string original =
