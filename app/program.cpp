@@ -19,12 +19,12 @@ namespace sanivo {
 namespace {
 
 // The modules come up in this order, each creating its one global; they go down in reverse.
-struct Module {
+struct TModule {
   void (*initialize)();
   void (*finalize)();
 };
 
-constexpr Module kModules[] = {
+constexpr TModule kModules[] = {
     {InitializeParamParser, FinalizeParamParser},
     {InitializeWindowsVersion, FinalizeWindowsVersion},
     {InitializeFileTypeManager, FinalizeFileTypeManager},
@@ -33,20 +33,20 @@ constexpr Module kModules[] = {
 };
 
 // Starts the modules in order and, when it goes out of scope, finalizes those that started.
-class StartedModules {
+class TStartedModules {
  public:
-  StartedModules() = default;
+  TStartedModules() = default;
   void Start() {
-    for (const Module& module : kModules) {
+    for (const TModule& module : kModules) {
       module.initialize();
       ++started_;
     }
   }
-  ~StartedModules() {
+  ~TStartedModules() {
     while (started_ > 0) kModules[--started_].finalize();
   }
-  StartedModules(const StartedModules&) = delete;
-  StartedModules& operator=(const StartedModules&) = delete;
+  TStartedModules(const TStartedModules&) = delete;
+  TStartedModules& operator=(const TStartedModules&) = delete;
 
  private:
   std::size_t started_ = 0;
@@ -80,7 +80,7 @@ std::string FormatErrorReport(const std::string& className, const std::string& m
 
 // The error report comes first, then module shut-down, which runs on every way out.
 int RunProgram() {
-  StartedModules modules;
+  TStartedModules modules;
   int exitCode = 0;
   try {
     modules.Start();

@@ -31,16 +31,16 @@ constexpr std::uint32_t kRasterFontFamily = 48;
 constexpr std::uint32_t kFontSize = 0x140000;  // height 20, width 0
 constexpr std::uint32_t kNormalWeight = 400;
 
-struct FontFiles {
+struct TFontFiles {
   std::string source;    // beside the program
   std::string fontsDir;  // with its trailing backslash
   std::string target;    // in the Fonts directory
   std::string resource;  // the .fot made in the work directory
 };
 
-FontFiles LocateFontFiles(const std::string& appDir, const std::string& windowsDir,
-                          const std::string& workDir) {
-  FontFiles files;
+TFontFiles LocateFontFiles(const std::string& appDir, const std::string& windowsDir,
+                           const std::string& workDir) {
+  TFontFiles files;
   files.source = IncludeTrailingBackslash(appDir) + kFontFileName;
   files.fontsDir = windowsDir + "\\Fonts\\";
   files.target = files.fontsDir + kFontFileName;
@@ -59,7 +59,7 @@ bool HoldsTheseBytes(const std::string& path, const std::string& bytes) {
 
 // A damaged font in the Fonts folder would make every later run fail, so one that differs
 // from ours is replaced; an identical one is left alone. Only a checked font goes in.
-void PutFontInPlace(const FontFiles& files) {
+void PutFontInPlace(const TFontFiles& files) {
   const std::string font = ReadWholeFile(files.source);
   if (!IsOurConsoleFont(font)) RaiseAbort();
   if (!FileExists(files.target)) {
@@ -72,7 +72,7 @@ void PutFontInPlace(const FontFiles& files) {
   }
 }
 
-void InstallFont(const FontFiles& files, TRegistry& registry) {
+void InstallFont(const TFontFiles& files, TRegistry& registry) {
   PutFontInPlace(files);
   WriteText(texts::kStepCleaning);
   if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) RaiseAbort();
@@ -128,7 +128,7 @@ void MakeFontDefaultForNtvdm(TRegistry& registry) {
   registry.WriteInteger("FontFamily", kTrueTypeModernFamily);
 }
 
-bool ApplyFontRepair(const FontFiles& files) {
+bool ApplyFontRepair(const TFontFiles& files) {
   TRegistry registry(os::kHkeyCurrentUser);
   return RunStage([&] { InstallFont(files, registry); }, texts::kFontInstallFailed) &&
          RunStage([&] { OfferFontToConsole(registry); }, texts::kFontRegisterFailed) &&
@@ -140,7 +140,7 @@ bool ApplyFontRepair(const FontFiles& files) {
 void RepairConsoleFont() {
   WriteTextAt(texts::kFontHeading, kHeadingX, kHeadingY);
   StartProgressLine();
-  const FontFiles files = LocateFontFiles(AppDir, WindowsDir, WorkDir);
+  const TFontFiles files = LocateFontFiles(AppDir, WindowsDir, WorkDir);
   if (!FileExists(files.source)) {
     ShowStatus(clRed, texts::kFontMissing);
     return;
