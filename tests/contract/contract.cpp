@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "base/file_names.h"
+#include "platform/module_file_name.h"
+
 namespace contract {
 
 namespace {
-
-std::string DirectoryOf(const std::string& path) {
-  return path.substr(0, path.find_last_of("\\:") + 1);
-}
 
 // Under Wine, a program that ran in a directory holds it for a moment after its end.
 bool RemoveDirectoryPatiently(const std::string& path) {
@@ -22,11 +21,7 @@ bool RemoveDirectoryPatiently(const std::string& path) {
 
 }  // namespace
 
-std::string ProgramDirectory() {
-  std::string path;
-  os::GetModuleFileNameA(os::kMaxPath, path);
-  return DirectoryOf(path);
-}
+std::string ProgramDirectory() { return sanivo::ExtractFilePath(sanivo::ModuleFileName()); }
 
 std::string HelperProgram() { return ProgramDirectory() + "contract_helper.exe"; }
 
