@@ -7,10 +7,11 @@
 #include "charset/charset.h"
 #include "cmdline/param_parser.h"
 #include "console/console_app.h"
+#include "platform/module_file_name.h"
 #include "platform/os.h"
 #include "sysenv/errors.h"
+#include "sysenv/file_types.h"
 #include "sysenv/files.h"
-#include "sysenv/process.h"
 #include "sysenv/windows_version.h"
 
 namespace sanivo {
@@ -18,12 +19,12 @@ namespace sanivo {
 namespace {
 
 // The modules come up in this order, each creating its one global; they go down in reverse.
-struct Module {
+struct TModule {
   void (*initialize)();
   void (*finalize)();
 };
 
-constexpr Module kModules[] = {
+constexpr TModule kModules[] = {
     {InitializeParamParser, FinalizeParamParser},
     {InitializeWindowsVersion, FinalizeWindowsVersion},
     {InitializeFileTypeManager, FinalizeFileTypeManager},
@@ -31,36 +32,32 @@ constexpr Module kModules[] = {
     {InitializeConsoleApp, FinalizeConsoleApp},
 };
 
-class ModulesUp {
+// Starts the modules in order and, when it goes out of scope, finalizes those that started.
+class TStartedModules {
  public:
-  ModulesUp() = default;
+  TStartedModules() = default;
   void Start() {
-    for (const Module& module : kModules) {
+    for (const TModule& module : kModules) {
       module.initialize();
       ++started_;
     }
   }
-  ~ModulesUp() {
+  ~TStartedModules() {
     while (started_ > 0) kModules[--started_].finalize();
   }
-  ModulesUp(const ModulesUp&) = delete;
-  ModulesUp& operator=(const ModulesUp&) = delete;
+  TStartedModules(const TStartedModules&) = delete;
+  TStartedModules& operator=(const TStartedModules&) = delete;
 
  private:
   std::size_t started_ = 0;
 };
 
-std::string ModuleName() {
-  std::string path;
-  os::GetModuleFileNameA(260, path);
-  return ExtractFileName(path);
-}
-
 void WriteErrorReport(const std::string& className, std::uintptr_t address,
                       const std::string& message) {
   const std::string report =
-      ConvertCharset(FormatErrorReport(className, ModuleName(), address, message), ciWindows1250,
-                     ciCP852) +
+      ConvertCharset(
+          FormatErrorReport(className, ExtractFileName(ModuleFileName()), address, message),
+          ciWindows1250, ciCP852) +
       "\r\n";
   std::uint32_t written = 0;
   os::WriteFile(os::GetStdHandle(os::kStdErrorHandle), report, &written);
@@ -83,7 +80,7 @@ std::string FormatErrorReport(const std::string& className, const std::string& m
 
 // The error report comes first, then module shut-down, which runs on every way out.
 int RunProgram() {
-  ModulesUp modules;
+  TStartedModules modules;
   int exitCode = 0;
   try {
     modules.Start();
@@ -92,6 +89,7 @@ int RunProgram() {
     WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()), error.Message());
     exitCode = 1;
   } catch (const std::exception& error) {
+    // Not ours but reachable: a 32-bit process can run out of memory (std::bad_alloc).
     WriteErrorReport("Exception", 0, error.what());
     exitCode = 1;
   }

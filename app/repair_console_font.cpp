@@ -11,7 +11,6 @@
 #include "platform/os.h"
 #include "sysenv/file_access.h"
 #include "sysenv/files.h"
-#include "sysenv/process.h"
 #include "sysenv/registry.h"
 #include "sysenv/windows_version.h"
 
@@ -32,19 +31,20 @@ constexpr std::uint32_t kRasterFontFamily = 48;
 constexpr std::uint32_t kFontSize = 0x140000;  // height 20, width 0
 constexpr std::uint32_t kNormalWeight = 400;
 
-struct FontFiles {
+struct TFontFiles {
   std::string source;    // beside the program
   std::string fontsDir;  // with its trailing backslash
   std::string target;    // in the Fonts directory
   std::string resource;  // the .fot made in the work directory
 };
 
-FontFiles LocateFontFiles() {
-  FontFiles files;
-  files.source = IncludeTrailingBackslash(AppDir) + kFontFileName;
-  files.fontsDir = WindowsDir + "\\Fonts\\";
+TFontFiles LocateFontFiles(const std::string& appDir, const std::string& windowsDir,
+                           const std::string& workDir) {
+  TFontFiles files;
+  files.source = IncludeTrailingBackslash(appDir) + kFontFileName;
+  files.fontsDir = windowsDir + "\\Fonts\\";
   files.target = files.fontsDir + kFontFileName;
-  files.resource = WorkDir + "\\" + FileNameWithoutExt(files.target) + ".fot";
+  files.resource = workDir + "\\" + FileNameWithoutExt(files.target) + ".fot";
   return files;
 }
 
@@ -59,31 +59,32 @@ bool HoldsTheseBytes(const std::string& path, const std::string& bytes) {
 
 // A damaged font in the Fonts folder would make every later run fail, so one that differs
 // from ours is replaced; an identical one is left alone. Only a checked font goes in.
-void PutFontInPlace(const FontFiles& files) {
+void PutFontInPlace(const TFontFiles& files) {
   const std::string font = ReadWholeFile(files.source);
-  if (!IsOurConsoleFont(font)) Abort();
+  if (!IsOurConsoleFont(font)) RaiseAbort();
   if (!FileExists(files.target)) {
     WriteText(texts::kStepCopying);
-    if (!os::CopyFileA(files.source, files.target, false)) Abort();
+    if (!os::CopyFileA(files.source, files.target, false)) RaiseAbort();
   } else if (!HoldsTheseBytes(files.target, font)) {
     WriteText(texts::kStepCopying);
-    if (IsFileLocked(files.target)) Abort();
+    if (IsFileLocked(files.target)) RaiseAbort();
     ReplaceFileContents(files.target, font);
   }
 }
 
-void InstallFont(const FontFiles& files, TRegistry& registry) {
+void InstallFont(const TFontFiles& files, TRegistry& registry) {
   PutFontInPlace(files);
   WriteText(texts::kStepCleaning);
-  if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) Abort();
+  if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) RaiseAbort();
   WriteText(texts::kStepCreatingFot);
-  if (!os::CreateScalableFontResourceA(0, files.resource, kFontFileName, files.fontsDir)) Abort();
+  if (!os::CreateScalableFontResourceA(0, files.resource, kFontFileName, files.fontsDir))
+    RaiseAbort();
   WriteText(texts::kStepAddingFont);
-  if (os::AddFontResourceA(files.resource) == 0) Abort();
+  if (os::AddFontResourceA(files.resource) == 0) RaiseAbort();
   os::DeleteFileA(files.resource);
   WriteText(texts::kStepOpeningFonts);
   registry.SetRootKey(os::kHkeyLocalMachine);
-  if (!registry.OpenKey(kFontsKey, false)) Abort();
+  if (!registry.OpenKey(kFontsKey, false)) RaiseAbort();
   WriteText(texts::kStepWritingFonts);
   registry.WriteString(std::string(texts::kFontValueName), kFontFileName);
 }
@@ -98,7 +99,7 @@ std::string TrueTypeFontSlot(const TRegistry& registry) {
 void OfferFontToConsole(TRegistry& registry) {
   WriteText(texts::kStepOpeningDosFonts);
   registry.SetRootKey(os::kHkeyLocalMachine);
-  if (!registry.OpenKey(kTrueTypeFontKey, false)) Abort();
+  if (!registry.OpenKey(kTrueTypeFontKey, false)) RaiseAbort();
   const std::string slot = TrueTypeFontSlot(registry);
   WriteText(texts::kStepWritingDosFonts);
   registry.WriteString(slot, kFaceName);
@@ -113,10 +114,10 @@ void MakeFontDefaultForNtvdm(TRegistry& registry) {
   WriteText(texts::kStepOpeningSettings);
   registry.SetRootKey(os::kHkeyCurrentUser);
   if (registry.KeyExists(kConsoleKey)) {
-    if (!registry.OpenKey(kConsoleKey, false)) Abort();
+    if (!registry.OpenKey(kConsoleKey, false)) RaiseAbort();
   } else {
     WriteText(texts::kStepNewSettings);
-    if (!registry.OpenKey(kConsoleKey, true)) Abort();
+    if (!registry.OpenKey(kConsoleKey, true)) RaiseAbort();
     registry.WriteInteger("FontFamily", kTrueTypeModernFamily);
     WriteFontSizeAndWeight(registry);
   }
@@ -127,7 +128,7 @@ void MakeFontDefaultForNtvdm(TRegistry& registry) {
   registry.WriteInteger("FontFamily", kTrueTypeModernFamily);
 }
 
-bool ApplyFontRepair(const FontFiles& files) {
+bool ApplyFontRepair(const TFontFiles& files) {
   TRegistry registry(os::kHkeyCurrentUser);
   return RunStage([&] { InstallFont(files, registry); }, texts::kFontInstallFailed) &&
          RunStage([&] { OfferFontToConsole(registry); }, texts::kFontRegisterFailed) &&
@@ -139,7 +140,7 @@ bool ApplyFontRepair(const FontFiles& files) {
 void RepairConsoleFont() {
   WriteTextAt(texts::kFontHeading, kHeadingX, kHeadingY);
   StartProgressLine();
-  const FontFiles files = LocateFontFiles();
+  const TFontFiles files = LocateFontFiles(AppDir, WindowsDir, WorkDir);
   if (!FileExists(files.source)) {
     ShowStatus(clRed, texts::kFontMissing);
     return;

@@ -11,10 +11,10 @@
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/texts.h"
+#include "base/exception.h"
 #include "cmdline/param_parser.h"
 #include "pe/pe_image.h"
 #include "platform/os.h"
-#include "sysenv/errors.h"
 #include "sysenv/file_access.h"
 #include "sysenv/files.h"
 #include "sysenv/process.h"
@@ -25,17 +25,23 @@ namespace sanivo {
 
 namespace {
 
+using NtvdmPathList = decltype(NtvdmPaths);
+
 constexpr char kBackupParam[] = "zaloha";
-constexpr char kToolProbeName[] = "imagecfg.exe";
-constexpr char kToolName[] = "IMAGECFG.EXE";
+// One file under two spellings: its presence is tested in lower case and it is started in upper
+// case, as the repair has always done (file names do not differ by case on Windows).
+constexpr char kToolNameTested[] = "imagecfg.exe";
+constexpr char kToolNameStarted[] = "IMAGECFG.EXE";
 constexpr char kToolOptions[] = "-a 0X1 ";
 constexpr std::uint64_t kFirstProcessor = 1;
 constexpr unsigned kBackupWarningPauseMs = 1000;
 
-void ExpandNtvdmPaths() {
-  for (std::string& path : NtvdmPaths) {
-    path = ReplaceTextAll(ReplaceTextAll(path, "%windir%", WindowsDir), "%system%", SystemDir);
+NtvdmPathList ExpandedNtvdmPaths(NtvdmPathList paths, const std::string& windowsDir,
+                                 const std::string& systemDir) {
+  for (std::string& path : paths) {
+    path = ReplaceTextAll(ReplaceTextAll(path, "%windir%", windowsDir), "%system%", systemDir);
   }
+  return paths;
 }
 
 std::string TodayAsFileName() {
@@ -56,31 +62,26 @@ std::string BackupPathFromParam(const std::string& value) {
 
 // A backup must not land on a file that the repair itself overwrites or deletes, nor on a
 // device, where the copy would vanish or show up on the screen.
-bool IsUsableBackupPath(const std::string& backupPath, const std::string& workCopy) {
+bool IsUsableBackupPath(const std::string& backupPath, const NtvdmPathList& ntvdmPaths,
+                        const std::string& workCopy) {
   if (backupPath.empty() || IsDevicePath(backupPath)) return false;
   const auto isBackupPath = [&backupPath](const std::string& path) {
     return EqualsIgnoringCase(backupPath, ExpandFileName(path));
   };
   return !isBackupPath(workCopy) &&
-         std::none_of(NtvdmPaths.begin(), NtvdmPaths.end(), isBackupPath);
+         std::none_of(ntvdmPaths.begin(), ntvdmPaths.end(), isBackupPath);
 }
 
 // A failed backup does not stop the repair; the warning stays on screen, and so do its colour
 // and the cursor behind it.
-void BackUp(const std::string& live, const std::string& workCopy) {
-  try {
-    const std::string backupPath = BackupPathFromParam(ParamParser->GetParamValue(kBackupParam));
-    if (!IsUsableBackupPath(backupPath, workCopy)) {
-      throw Exception(std::string(texts::kBackupCopyFailed));
-    }
+void BackUp(const std::string& live, const std::string& backupPath, const NtvdmPathList& ntvdmPaths,
+            const std::string& workCopy) {
+  if (IsUsableBackupPath(backupPath, ntvdmPaths, workCopy)) {
     ForceDirectories(ExtractFilePath(backupPath));
-    if (!os::CopyFileA(live, backupPath, false)) {
-      throw Exception(std::string(texts::kBackupCopyFailed));
-    }
-  } catch (const Exception&) {
-    ShowStatus(clYellow, texts::kBackupFailed);
-    os::Sleep(kBackupWarningPauseMs);
+    if (os::CopyFileA(live, backupPath, false)) return;
   }
+  ShowStatus(clYellow, texts::kBackupFailed);
+  os::Sleep(kBackupWarningPauseMs);
 }
 
 // The image as the tool left it, when it is pinned to the first processor; the tool's exit
@@ -89,8 +90,8 @@ std::optional<std::string> PatchedImage(const std::string& path) {
   try {
     std::string bytes = ReadWholeFile(path);
     if (TPeImage(bytes).AffinityMask() == kFirstProcessor) return bytes;
-  } catch (const EFileAccessError&) {
-  } catch (const EPeImageError&) {
+  } catch (const Exception&) {
+    // Unreadable, or not an image the tool could have pinned: either way not patched.
   }
   return std::nullopt;
 }
@@ -106,11 +107,12 @@ bool Replaced(const std::string& path, const std::string& bytes) {
 
 // Every present copy is tried even after one has failed, so that as few as possible keep the
 // old image (the system's file protection would put it back); the first failure is reported.
-std::optional<std::string> FirstCachedCopyNotReplaced(const std::string& patched) {
+std::optional<std::string> FirstCachedCopyNotReplaced(const NtvdmPathList& ntvdmPaths,
+                                                      const std::string& patched) {
   std::optional<std::string> notReplaced;
-  for (std::size_t i = 1; i < NtvdmPaths.size(); ++i) {
-    if (FileExists(NtvdmPaths[i]) && !Replaced(NtvdmPaths[i], patched) && !notReplaced) {
-      notReplaced = NtvdmPaths[i];
+  for (std::size_t i = 1; i < ntvdmPaths.size(); ++i) {
+    if (FileExists(ntvdmPaths[i]) && !Replaced(ntvdmPaths[i], patched) && !notReplaced) {
+      notReplaced = ntvdmPaths[i];
     }
   }
   return notReplaced;
@@ -124,33 +126,38 @@ void ShowFailureWithPath(std::string_view text, const std::string& path) {
 
 }  // namespace
 
+// The program's globals are read here; the steps below get what they need passed in.
 void RepairNtvdmAffinity() {
   WriteTextAt(texts::kNtvdmHeading, kHeadingX, kHeadingY);
   const std::string workCopy = WorkDir + "\\ntvdm.exe";
   StartProgressLine();
-  ExpandNtvdmPaths();
-  const std::string& live = NtvdmPaths[0];
+  NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths, WindowsDir, SystemDir);
+  const NtvdmPathList& ntvdmPaths = NtvdmPaths;
+  const std::string& live = ntvdmPaths[0];
 
   if (!FileExists(live)) return ShowStatus(clRed, texts::kNtvdmMissing);
   if (IsFileLocked(live)) return ShowStatus(clRed, texts::kNtvdmInUse);
-  if (ParamParser->HasParam(kBackupParam)) BackUp(live, workCopy);
+  if (ParamParser->HasParam(kBackupParam)) {
+    BackUp(live, BackupPathFromParam(ParamParser->GetParamValue(kBackupParam)), ntvdmPaths,
+           workCopy);
+  }
 
   WriteText(texts::kStepWorkCopy);
   if (!os::CopyFileA(live, workCopy, false)) {
     return ShowFailureWithPath(texts::kWorkCopyFailed, workCopy);
   }
-  if (!FileExists(AppDir + kToolProbeName)) return ShowStatus(clRed, texts::kToolMissing);
+  if (!FileExists(AppDir + kToolNameTested)) return ShowStatus(clRed, texts::kToolMissing);
 
   WriteText(texts::kStepAffinity);
-  ExecuteAndWait(AppDir + kToolName, kToolOptions + ("\"" + workCopy + "\""), WorkDir, os::kSwShow,
-                 0);
+  ExecuteAndWait(AppDir + kToolNameStarted, kToolOptions + ("\"" + workCopy + "\""), WorkDir,
+                 os::kSwShow, 0);
   const std::optional<std::string> patched = PatchedImage(workCopy);
   if (!patched) return ShowStatus(clRed, texts::kAffinityFailed);
 
   WriteText(texts::kStepReplaceOriginal);
   if (!Replaced(live, *patched)) return ShowStatus(clRed, texts::kReplaceFailed);
   WriteText(texts::kStepReplaceCaches);
-  const std::optional<std::string> notReplaced = FirstCachedCopyNotReplaced(*patched);
+  const std::optional<std::string> notReplaced = FirstCachedCopyNotReplaced(ntvdmPaths, *patched);
   WriteText(texts::kStepPreserve);
   os::WinExec(live, os::kSwShow);
   os::DeleteFileA(workCopy);

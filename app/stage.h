@@ -9,8 +9,8 @@
 
 namespace sanivo {
 
-// Leaves the current stage.
-[[noreturn]] inline void Abort() { throw EAbort(); }
+// Leaves the current stage by raising EAbort.
+[[noreturn]] inline void RaiseAbort() { throw EAbort(); }
 
 template <typename Steps>
 bool RunStage(Steps steps, std::string_view failureMessage) {

@@ -36,7 +36,6 @@ const std::string_view kNtvdmHeading = "- oprava problému s vícejádrovými pr
 const std::string_view kNtvdmMissing = "Soubor NTVDM.EXE nebyl nalezen"_cp1250;
 const std::string_view kNtvdmInUse = "Nejdříve vypněte všechny DOS aplikace"_cp1250;
 const std::string_view kBackupFailed = "Nelze vytvořit zálohu"_cp1250;
-const std::string_view kBackupCopyFailed = "Nelze zkopírovat"_cp1250;
 const std::string_view kWorkCopyFailed = "Nelze vytvořit dočasný soubor"_cp1250;
 const std::string_view kToolMissing = "Nelze najít nástroj IMAGECFG.EXE"_cp1250;
 const std::string_view kAffinityFailed = "Nelze upravit afinitu souboru NTVDM.EXE"_cp1250;

@@ -39,7 +39,6 @@ extern const std::string_view kNtvdmHeading;
 extern const std::string_view kNtvdmMissing;
 extern const std::string_view kNtvdmInUse;
 extern const std::string_view kBackupFailed;
-extern const std::string_view kBackupCopyFailed;
 extern const std::string_view kWorkCopyFailed;
 extern const std::string_view kToolMissing;
 extern const std::string_view kAffinityFailed;

@@ -18,9 +18,9 @@ namespace windows1250_literal {
 
 // A string literal as a template argument.
 template <std::size_t Size>
-struct Utf8Literal {
+struct TUtf8Literal {
   char bytes[Size]{};
-  consteval Utf8Literal(const char (&text)[Size]) { std::copy_n(text, Size, bytes); }
+  consteval TUtf8Literal(const char (&text)[Size]) { std::copy_n(text, Size, bytes); }
   consteval std::string_view Text() const { return {bytes, Size - 1}; }  // without the zero
 };
 
@@ -68,12 +68,12 @@ consteval std::array<char, Size> ToWindows1250(std::string_view text) {
   return bytes;
 }
 
-template <Utf8Literal kText>
+template <TUtf8Literal kText>
 inline constexpr auto kBytes = ToWindows1250<CharacterCount(kText.Text())>(kText.Text());
 
 }  // namespace windows1250_literal
 
-template <windows1250_literal::Utf8Literal kText>
+template <windows1250_literal::TUtf8Literal kText>
 consteval std::string_view operator""_cp1250() {
   const auto& bytes = windows1250_literal::kBytes<kText>;
   return {bytes.data(), bytes.size()};

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <memory>
 
+#include "base/file_names.h"
+#include "platform/module_file_name.h"
 #include "platform/os.h"
 
 namespace sanivo {
@@ -46,10 +48,9 @@ class TLockHeld {
 // The program runs elevated: the library is taken from the program's own directory only, never
 // from the search path.
 std::string LibraryPath() {
-  std::string program;
-  if (os::GetModuleFileNameA(260, program) == 0) return {};
-  const std::size_t slash = program.find_last_of("\\:");
-  return program.substr(0, slash + 1) + kIconvLibraryName;
+  const std::string program = ModuleFileName();
+  if (program.empty()) return {};
+  return ExtractFilePath(program) + kIconvLibraryName;
 }
 
 template <typename Entry>

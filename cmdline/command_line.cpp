@@ -26,14 +26,14 @@ std::size_t SkipToArgument(std::string_view line, std::size_t at) {
   }
 }
 
-struct Argument {
+struct TArgument {
   std::string text;
   std::size_t end = 0;  // where the scan stopped: the separator after it, or the line's end
 };
 
 // Reads the argument that begins at `at` (after SkipToArgument).
-Argument ReadArgument(std::string_view line, std::size_t at) {
-  Argument argument;
+TArgument ReadArgument(std::string_view line, std::size_t at) {
+  TArgument argument;
   const auto appendCharacter = [&] {
     const std::size_t next = NextCharacter(line, at);
     argument.text.append(line.substr(at, next - at));
@@ -58,7 +58,7 @@ std::vector<std::string> CommandLineArguments(std::string_view commandLine) {
   std::vector<std::string> arguments;
   std::size_t at = ReadArgument(commandLine, SkipToArgument(commandLine, 0)).end;
   while (true) {
-    Argument argument = ReadArgument(commandLine, SkipToArgument(commandLine, at));
+    TArgument argument = ReadArgument(commandLine, SkipToArgument(commandLine, at));
     if (argument.text.empty()) break;
     arguments.push_back(std::move(argument.text));
     at = argument.end;

@@ -21,7 +21,7 @@ std::vector<std::string> CommandLineArguments(std::string_view commandLine);
 // name and keeps every quote; empty without arguments.
 std::string CommandLineTail(std::string_view commandLine);
 
-// The tail of the process's own command line.
+// The tail of the process's own command line. Documented beside the splitter; no caller yet.
 std::string GetCommandLineTail();
 
 }  // namespace sanivo

@@ -34,10 +34,15 @@ TParamParserParam::TParamParserParam(std::string name, std::string value,
       name_(std::move(name)),
       index_(index) {}
 
-TParamParser::TParamParser(TParamParserOptions options) : options_(std::move(options)) { Parse(); }
+TParamParser::TParamParser(TParamParserOptions options)
+    : TParamParser(os::GetCommandLineA(), std::move(options)) {}
 
-void TParamParser::Parse() {
-  const std::string line = os::GetCommandLineA();
+TParamParser::TParamParser(std::string_view commandLine, TParamParserOptions options)
+    : options_(std::move(options)) {
+  Parse(commandLine);
+}
+
+void TParamParser::Parse(std::string_view line) {
   commandLine_ = CommandLineTail(line);
   const std::vector<std::string> arguments = CommandLineArguments(line);
   for (std::size_t index = 0; index < arguments.size(); ++index) {

@@ -1,6 +1,6 @@
 // The command-line parser: -name and -name:value arguments become named parameters, every
-// other argument a positional one with an empty name. The process's command line is parsed
-// once, when the parser is made, and only queried afterwards.
+// other argument a positional one with an empty name. The command line is parsed once, when
+// the parser is made, and only queried afterwards.
 #pragma once
 
 #include <cstdint>
@@ -20,13 +20,15 @@ class EUnexpectedParam : public Exception {
   [[gnu::always_inline]] explicit EUnexpectedParam(std::string paramName)
       : Exception("Unexpected param \"" + paramName + "\""), paramName_(std::move(paramName)) {}
   const char* ClassName() const override { return "EUnexpectedParam"; }
+  // Documented with the error; the program's own parser does not check names yet.
   const std::string& ParamName() const { return paramName_; }
 
  private:
   std::string paramName_;
 };
 
-// The parser's settings; they are fixed before the parse.
+// The parser's settings; they are fixed before the parse. The program parses with the defaults;
+// the others are part of the documented parser, kept for tools that check their arguments.
 struct TParamParserOptions {
   // Entries "given=canonical": a name written as `given` (any case) is recorded as
   // `canonical`. Entries without "=" rename nothing.
@@ -52,12 +54,12 @@ class TParamParserParam {
   // As written: after the first colon of -name:value, empty for -name, the whole argument
   // for a positional parameter.
   const std::string& Value() const { return value_; }
-  // Value cut at every separator, in order, empty pieces kept.
+  // Value cut at every separator, in order, empty pieces kept. Documented; no caller yet.
   const std::vector<std::string>& Values() const { return values_; }
   // After alias resolution; empty for a positional parameter.
   const std::string& Name() const { return name_; }
   // The argument's position among the program's arguments, from 0, counting every argument
-  // whether it was kept or not.
+  // whether it was kept or not. Documented; no caller yet.
   std::int32_t Index() const { return index_; }
 
  private:
@@ -71,10 +73,12 @@ class TParamParser {
  public:
   // Parses the process's command line at once.
   explicit TParamParser(TParamParserOptions options = {});
+  // Parses `commandLine`, a whole command line with the program name first, at once.
+  explicit TParamParser(std::string_view commandLine, TParamParserOptions options = {});
 
   // The parameters in command-line order; repeated names are all kept.
   const std::vector<TParamParserParam>& Params() const { return params_; }
-  // The raw command line after the program name.
+  // The raw command line after the program name. Documented; no caller yet.
   const std::string& CommandLine() const { return commandLine_; }
 
   // The first parameter whose name matches, or null. An empty name finds the first
@@ -90,7 +94,7 @@ class TParamParser {
   bool AcceptParam(std::string_view name) const;
 
  private:
-  void Parse();
+  void Parse(std::string_view line);
   bool NamesMatch(std::string_view first, std::string_view second) const;
 
   TParamParserOptions options_;

@@ -17,13 +17,13 @@ namespace {
 
 enum FrameChar { kVertical = 0, kHorizontal, kTopLeft, kTopRight, kBottomRight, kBottomLeft };
 
-struct ColorAttribute {
+struct TColorAttribute {
   TColor color;
   std::uint8_t text;
 };
 
 // Gray and silver share the text nibble 7: the console has no fourth gray.
-constexpr std::array<ColorAttribute, 15> kColorAttributes = {{
+constexpr std::array<TColorAttribute, 15> kColorAttributes = {{
     {clMaroon, 0x4},
     {clRed, 0xC},
     {clGreen, 0x2},
@@ -41,8 +41,8 @@ constexpr std::array<ColorAttribute, 15> kColorAttributes = {{
     {clWhite, 0xF},
 }};
 
-const ColorAttribute* FindColor(TColor color) {
-  for (const ColorAttribute& entry : kColorAttributes) {
+const TColorAttribute* FindColor(TColor color) {
+  for (const TColorAttribute& entry : kColorAttributes) {
     if (entry.color == color) return &entry;
   }
   return nullptr;
@@ -60,12 +60,12 @@ COORD MakeCoord(std::int16_t x, std::int16_t y) {
 }
 
 std::uint8_t ColorToTextAttribute(TColor color) {
-  const ColorAttribute* entry = FindColor(color);
+  const TColorAttribute* entry = FindColor(color);
   return entry ? entry->text : 0xF;
 }
 
 std::uint8_t ColorToBackgroundAttribute(TColor color) {
-  const ColorAttribute* entry = FindColor(color);
+  const TColorAttribute* entry = FindColor(color);
   return entry ? static_cast<std::uint8_t>(entry->text << 4) : 0x00;
 }
 

@@ -56,7 +56,8 @@ extern const std::array<TFrameChars, 2> FrameStyles;
 std::uint8_t ColorToTextAttribute(TColor color);
 std::uint8_t ColorToBackgroundAttribute(TColor color);
 
-// An element on the screen that can draw itself.
+// An element on the screen that can draw itself. Controls are part of the screen's documented
+// interface; nothing in the program adds one yet.
 class TConsoleControl {
  public:
   virtual ~TConsoleControl() = default;
@@ -88,6 +89,8 @@ class TConsoleApplication {
   TConsoleApplication();
 
   void UpdateSize();
+  // Makes the attribute of these colours the console's current one and returns it, for a
+  // caller that fills cells with it; stores neither colour.
   int ApplyColors(TColor foreground, TColor background);
   void SetBackgroundColor(TColor color);
   void SetTextColor(TColor color);
@@ -100,6 +103,8 @@ class TConsoleApplication {
   void WriteAt(const std::string& text, std::int16_t x, std::int16_t y, TCharsetId charset);
   void DrawFrame(const TRect& rect, TFrameStyle style);
 
+  // RepaintPending, InputHandle, Controls, Title and the largest sizes are part of the
+  // documented interface of the screen; the program sets them but reads none of them yet.
   bool RepaintPending;
   os::Handle OutputHandle;
   os::Handle InputHandle;

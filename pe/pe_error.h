@@ -2,13 +2,18 @@
 // was asked of them.
 #pragma once
 
-#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "base/exception.h"
 
 namespace sanivo {
 
-class EPeImageError : public std::runtime_error {
+class EPeImageError : public Exception {
  public:
-  using std::runtime_error::runtime_error;
+  [[gnu::always_inline]] explicit EPeImageError(std::string message)
+      : Exception(std::move(message)) {}
+  const char* ClassName() const override { return "EPeImageError"; }
 };
 
 }  // namespace sanivo

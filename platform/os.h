@@ -22,6 +22,8 @@ using Module = std::uintptr_t;  // a loaded library
 
 inline constexpr Handle kInvalidHandle = ~Handle{0};  // INVALID_HANDLE_VALUE
 inline constexpr Hwnd kBroadcast = 0xFFFF;            // HWND_BROADCAST
+// MAX_PATH: the room a path query is given first.
+inline constexpr std::uint32_t kMaxPath = 260;
 
 // System error codes the program and its tests look at.
 inline constexpr std::uint32_t kErrorSuccess = 0;

@@ -1,14 +1,8 @@
 #include "sysenv/errors.h"
 
-#include <utility>
-
 #include "platform/os.h"
 
 namespace sanivo {
-
-Exception::Exception(std::string message)
-    : message_(std::move(message)),
-      raiseAddress_(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0))) {}
 
 std::string SystemErrorText(std::uint32_t code) {
   std::string text;

@@ -1,30 +1,13 @@
-// The program's exception types: one hierarchy rooted in Exception. The top-level handler
-// prints ClassName(), the message and the place where the exception was raised.
+// The exception types of the system environment, and the system's error texts.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <utility>
 
+#include "base/exception.h"
+
 namespace sanivo {
-
-class Exception {
- public:
-  // Not inlined, so that the return address it records is the raise site.
-  [[gnu::noinline]] explicit Exception(std::string message);
-  virtual ~Exception() = default;
-
-  const std::string& Message() const { return message_; }
-  // The address in the program's code where the exception was raised.
-  std::uintptr_t RaiseAddress() const { return raiseAddress_; }
-  virtual const char* ClassName() const { return "Exception"; }
-
- private:
-  std::string message_;
-  std::uintptr_t raiseAddress_;
-};
-
-// Derived constructors are always inlined, so that the base records the raise site too.
 
 // Leaves a repair stage silently; the stage's handler shows its own message.
 class EAbort : public Exception {
@@ -39,6 +22,7 @@ class EInOutError : public Exception {
   [[gnu::always_inline]] EInOutError(std::string message, std::uint32_t errorCode)
       : Exception(std::move(message)), errorCode_(errorCode) {}
   const char* ClassName() const override { return "EInOutError"; }
+  // Documented with the error; the top-level report does not show it yet.
   std::uint32_t ErrorCode() const { return errorCode_; }
 
  private:

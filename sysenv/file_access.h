@@ -1,16 +1,20 @@
 // Whole-file reading and an all-or-nothing replace, through the OS seam.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "base/exception.h"
 
 namespace sanivo {
 
 // A file could not be read or written; the message names the file and the system's reason.
-class EFileAccessError : public std::runtime_error {
+class EFileAccessError : public Exception {
  public:
-  using std::runtime_error::runtime_error;
+  [[gnu::always_inline]] explicit EFileAccessError(std::string message)
+      : Exception(std::move(message)) {}
+  const char* ClassName() const override { return "EFileAccessError"; }
 };
 
 std::string ReadWholeFile(const std::string& path);

@@ -6,13 +6,6 @@ namespace sanivo {
 
 namespace {
 
-constexpr std::uint32_t kMaxPath = 260;
-
-std::size_t NameStart(const std::string& path) {
-  const std::size_t delimiter = path.find_last_of("\\:");
-  return delimiter == std::string::npos ? 0 : delimiter + 1;
-}
-
 // The part of a name that Windows matches against its device names: up to the first dot or
 // colon, without trailing blanks, in upper case.
 std::string DeviceStem(std::string name) {
@@ -34,8 +27,8 @@ bool IsDeviceName(const std::string& stem) {
 
 std::string QueryPath(const PathQuery& query) {
   std::string path;
-  const std::uint32_t needed = query(kMaxPath, path);
-  if (needed > kMaxPath && query(needed, path) >= needed) path.clear();
+  const std::uint32_t needed = query(os::kMaxPath, path);
+  if (needed > os::kMaxPath && query(needed, path) >= needed) path.clear();
   return path;
 }
 
@@ -75,16 +68,12 @@ std::string GetCurrentDir() {
       [](std::uint32_t size, std::string& path) { return os::GetCurrentDirectoryA(size, path); });
 }
 
-std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }
-
-std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }
-
-std::string IncludeTrailingBackslash(const std::string& path) {
-  return !path.empty() && path.back() == '\\' ? path : path + '\\';
-}
-
-std::string ExcludeTrailingBackslash(const std::string& path) {
-  return !path.empty() && path.back() == '\\' ? path.substr(0, path.size() - 1) : path;
+bool IsFileLocked(const std::string& path) {
+  const os::Handle file = os::CreateFileA(path, os::kGenericRead | os::kGenericWrite, 0,
+                                          os::kOpenExisting, os::kFileAttributeNormal);
+  if (file == os::kInvalidHandle) return true;
+  os::CloseHandle(file);
+  return false;
 }
 
 bool IsDevicePath(const std::string& path) {

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "base/file_names.h"
+
 namespace sanivo {
 
 // An existing file, not a directory.
@@ -22,12 +24,9 @@ std::string GetCurrentDir();
 using PathQuery = std::function<std::uint32_t(std::uint32_t bufferSize, std::string& path)>;
 std::string QueryPath(const PathQuery& query);
 
-// Everything up to and including the last "\" or ":" (C:\Tools\prog.exe gives C:\Tools\).
-std::string ExtractFilePath(const std::string& path);
-// Everything after the last "\" or ":".
-std::string ExtractFileName(const std::string& path);
-std::string IncludeTrailingBackslash(const std::string& path);
-std::string ExcludeTrailingBackslash(const std::string& path);
+// Whether `path` cannot be opened for exclusive reading and writing. Every reason counts:
+// another process holds it, it is missing, read-only or a directory.
+bool IsFileLocked(const std::string& path);
 
 // Whether Windows takes the path for a device rather than a file: anything under "\\.\" or
 // "\\?\", or a last name that is NUL, CON, PRN, AUX, COM1 to COM9 or LPT1 to LPT9 in any case,

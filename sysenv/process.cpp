@@ -1,10 +1,7 @@
 #include "sysenv/process.h"
 
-#include <utility>
-
 #include "platform/os.h"
 #include "sysenv/errors.h"
-#include "sysenv/strings.h"
 
 namespace sanivo {
 
@@ -47,43 +44,5 @@ bool ExecuteAndWait(const std::string& file, const std::string& parameters,
   os::CloseHandle(info.hProcess);
   return true;
 }
-
-std::string FileNameWithoutExt(const std::string& path) {
-  const std::size_t lastSeparator = path.find_last_of("\\:");
-  const std::string filePart =
-      lastSeparator == std::string::npos ? path : path.substr(lastSeparator + 1);
-  return filePart.substr(0, filePart.rfind('.'));
-}
-
-bool IsFileLocked(const std::string& path) {
-  const os::Handle file = os::CreateFileA(path, os::kGenericRead | os::kGenericWrite, 0,
-                                          os::kOpenExisting, os::kFileAttributeNormal);
-  if (file == os::kInvalidHandle) return true;
-  os::CloseHandle(file);
-  return false;
-}
-
-int TFileTypeManager::Add(std::string name, std::unique_ptr<TFileType> object) {
-  fileTypes_.push_back({std::move(name), std::move(object)});
-  return static_cast<int>(fileTypes_.size()) - 1;
-}
-
-int TFileTypeManager::IndexOf(const std::string& name) const {
-  for (std::size_t index = 0; index < fileTypes_.size(); ++index) {
-    if (EqualsIgnoringCase(fileTypes_[index].name, name)) return static_cast<int>(index);
-  }
-  return -1;
-}
-
-void TFileTypeManager::Clear() {
-  for (Entry& entry : fileTypes_) entry.object.reset();
-  fileTypes_.clear();
-}
-
-std::unique_ptr<TFileTypeManager> FileTypeManager;
-
-void InitializeFileTypeManager() { FileTypeManager = std::make_unique<TFileTypeManager>(); }
-
-void FinalizeFileTypeManager() { FileTypeManager.reset(); }
 
 }  // namespace sanivo

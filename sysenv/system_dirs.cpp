@@ -35,9 +35,8 @@ os::HKey RootKeyFromName(std::string& path) {
 }
 
 std::string ReadRegistryPath(const std::string& path) {
-  const std::size_t split = path.find_last_of("\\:");
-  std::string keyPath = split == std::string::npos ? "" : path.substr(0, split + 1);
-  const std::string valueName = path.substr(keyPath.size());
+  std::string keyPath = ExtractFilePath(path);
+  const std::string valueName = ExtractFileName(path);
   const os::HKey root = RootKeyFromName(keyPath);
   if (!keyPath.empty() && keyPath.front() == '\\') keyPath.erase(0, 1);
 

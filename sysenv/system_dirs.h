@@ -8,7 +8,8 @@
 namespace sanivo {
 
 // The root key named by the path's text before its first "\" (exact, case-sensitive match;
-// anything else is HKEY_CURRENT_USER). Cuts that name off the path, keeping the backslash.
+// anything else is HKEY_CURRENT_USER). Changes its argument: cuts the text before the first
+// "\" off `path`, keeping the backslash, whether or not it named a root.
 os::HKey RootKeyFromName(std::string& path);
 
 // Reads the string value at "ROOT\key\...\value name". A path ending in "\" names the key's

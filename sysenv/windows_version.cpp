@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/module_file_name.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
 
@@ -43,14 +44,6 @@ TWindowsKind ClassifyWindowsNT(const os::OsVersionInfo& info) {
   if (version == std::make_pair(6u, 0u)) return wkWindowsVista;
   if (version == std::make_pair(6u, 1u)) return wkWindows7;
   return wkWindowsOtherNT;
-}
-
-std::string ModuleFileName() {
-  std::string path;
-  std::uint32_t size = 260;
-  // A longer path reports the buffer as filled to the brim: try again with more room.
-  while (os::GetModuleFileNameA(size, path) >= size - 1 && size < 32768) size *= 2;
-  return path;
 }
 
 }  // namespace

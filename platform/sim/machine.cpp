@@ -48,9 +48,9 @@ void Machine::State::Log(std::string_view operation, std::string arguments) {
 }
 
 std::optional<std::uint32_t> Machine::State::Injected(
-    std::string_view operation, std::initializer_list<std::string_view> targets) {
+    FailableCall operation, std::initializer_list<std::string_view> targets) {
   for (Fault& fault : faults) {
-    if (fault.remaining == 0 || fault.operation != operation) continue;
+    if (fault.remaining == 0 || fault.operation != operation.Name()) continue;
     bool matches = fault.target.empty();
     for (std::string_view target : targets) matches = matches || EqualNoCase(fault.target, target);
     if (!matches) continue;
@@ -60,7 +60,7 @@ std::optional<std::uint32_t> Machine::State::Injected(
   return std::nullopt;
 }
 
-bool Machine::State::FailsByInjection(std::string_view operation,
+bool Machine::State::FailsByInjection(FailableCall operation,
                                       std::initializer_list<std::string_view> targets) {
   std::optional<std::uint32_t> error = Injected(operation, targets);
   if (error) lastError = *error;
@@ -94,9 +94,9 @@ Machine::~Machine() {
   delete state_;
 }
 
-void Machine::Fail(const std::string& operation, const std::string& target, std::uint32_t error,
+void Machine::Fail(FailableCall operation, const std::string& target, std::uint32_t error,
                    int times) {
-  state_->faults.push_back({operation, target, error, times});
+  state_->faults.push_back({operation.Name(), target, error, times});
 }
 
 std::vector<std::string> Machine::CallsTo(const std::string& operation) const {

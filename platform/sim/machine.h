@@ -22,6 +22,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/os.h"
@@ -59,6 +60,78 @@ struct PostedMessage {
 struct RegistryValue {
   std::uint32_t type = 0;
   std::string data;  // raw bytes; strings with their terminating zero
+};
+
+// The name of an os:: call that Machine::Fail can make fail. The name is checked when the
+// program is compiled: a misspelt one, or a call that cannot fail, stops the build instead of
+// setting up a fault that never fires.
+class FailableCall {
+ public:
+  consteval FailableCall(const char* name) : name_(name) {  // NOLINT: implicit on purpose
+    if (!IsFailable(name)) throw "not an os:: call that can be made to fail";
+  }
+  const char* Name() const { return name_; }
+
+ private:
+  static consteval bool IsFailable(std::string_view name) {
+    for (std::string_view known : kFailableCalls) {
+      if (known == name) return true;
+    }
+    return false;
+  }
+
+  static constexpr std::string_view kFailableCalls[] = {"AddFontResourceA",
+                                                        "CloseHandle",
+                                                        "CompareStringA",
+                                                        "CopyFileA",
+                                                        "CreateDirectoryA",
+                                                        "CreateFileA",
+                                                        "CreateScalableFontResourceA",
+                                                        "DeleteFileA",
+                                                        "FillConsoleOutputAttribute",
+                                                        "FillConsoleOutputCharacterA",
+                                                        "FindWindowA",
+                                                        "FlushFileBuffers",
+                                                        "FormatMessageA",
+                                                        "FreeLibrary",
+                                                        "GetConsoleProcessList",
+                                                        "GetCurrentDirectoryA",
+                                                        "GetFileAttributesA",
+                                                        "GetFileVersionInfoA",
+                                                        "GetFileVersionInfoSizeA",
+                                                        "GetFullPathNameA",
+                                                        "GetLargestConsoleWindowSize",
+                                                        "GetModuleFileNameA",
+                                                        "GetProcAddress",
+                                                        "GetStdHandle",
+                                                        "GetSystemDirectoryA",
+                                                        "GetTempPathA",
+                                                        "GetVersionExA",
+                                                        "GetWindowsDirectoryA",
+                                                        "LoadLibraryA",
+                                                        "MoveFileExA",
+                                                        "PostMessageA",
+                                                        "ReadFile",
+                                                        "RegCloseKey",
+                                                        "RegCreateKeyExA",
+                                                        "RegDeleteKeyA",
+                                                        "RegDeleteValueA",
+                                                        "RegOpenKeyExA",
+                                                        "RegQueryValueExA",
+                                                        "RegSetValueExA",
+                                                        "RemoveDirectoryA",
+                                                        "SendMessageA",
+                                                        "SetConsoleCursorPosition",
+                                                        "SetConsoleTextAttribute",
+                                                        "SetConsoleTitleA",
+                                                        "SetFileAttributesA",
+                                                        "ShellExecuteExA",
+                                                        "VerQueryValueA",
+                                                        "WaitForSingleObject",
+                                                        "WinExec",
+                                                        "WriteFile"};
+
+  const char* name_;
 };
 
 class Machine {
@@ -191,9 +264,9 @@ class Machine {
 
   // ---- Faults ----
   // The next `times` calls (-1: every call) of `operation` (an os:: function name such as
-  // "CopyFileA") whose target matches fail with `error`, as the real call reports failure.
-  // The target is the call's path, as passed or as a full path (the target path for CopyFileA
-  // and MoveFileExA, the resource file for CreateScalableFontResourceA, the file for
+  // "CopyFileA", checked by FailableCall) whose target matches fail with `error`, as the real call
+  // reports failure. The target is the call's path, as passed or as a full path (the target path
+  // for CopyFileA and MoveFileExA, the resource file for CreateScalableFontResourceA, the file for
   // ShellExecuteExA, the program or the whole command line for WinExec, the file's path for
   // ReadFile/WriteFile on a file), "ROOT\key" for RegOpenKeyExA/RegCreateKeyExA/RegDeleteKeyA
   // (ROOT as "HKEY_LOCAL_MACHINE"), the value name for RegQueryValueExA/RegSetValueExA/
@@ -207,8 +280,7 @@ class Machine {
   // to `error`; the Reg... calls return `error` itself; WinExec returns `error` when it is below
   // 32, else 0; WriteFile reports 0 bytes written. Sleep, GetCommandLineA, GetLocalDate,
   // GetActiveWindow, GetModuleBaseAddress, CharUpperBuffA and CharNextA cannot fail.
-  void Fail(const std::string& operation, const std::string& target, std::uint32_t error,
-            int times = -1);
+  void Fail(FailableCall operation, const std::string& target, std::uint32_t error, int times = -1);
 
   // ---- Call log ----
   // Arguments of every call of `operation`, in order, one text per call (faulted and failing

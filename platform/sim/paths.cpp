@@ -44,10 +44,10 @@ std::uint32_t Report(const std::string& value, std::uint32_t bufferSize, std::st
   return needed - 1;
 }
 
-std::uint32_t DirectoryQuery(const char* operation, std::string Machine::State::*value,
+std::uint32_t DirectoryQuery(FailableCall operation, std::string Machine::State::*value,
                              std::uint32_t bufferSize, std::string& path) {
-  auto& s = Current(operation);
-  s.Log(operation, std::to_string(bufferSize));
+  auto& s = Current(operation.Name());
+  s.Log(operation.Name(), std::to_string(bufferSize));
   path.clear();
   if (s.FailsByInjection(operation, {})) return 0;
   return Report(s.*value, bufferSize, path);

@@ -172,15 +172,15 @@ namespace {
 
 // The work shared by RegOpenKeyExA and RegCreateKeyExA.
 // `created` is null for an open, which never creates.
-std::int32_t OpenOrCreate(const char* operation, HKey root, const std::string& subKey,
+std::int32_t OpenOrCreate(sim::FailableCall operation, HKey root, const std::string& subKey,
                           std::uint32_t access, HKey& key, bool* created) {
-  auto& s = sim::Current(operation);
+  auto& s = sim::Current(operation.Name());
   key = 0;
   sim::Base base = sim::ResolveHandle(s, root);
   std::vector<std::string> path = base.key.path;
   for (std::string& name : sim::SplitKeyPath(subKey)) path.push_back(std::move(name));
   std::string target = base.error == kErrorSuccess ? sim::PathText(base.key.root, path) : subKey;
-  s.Log(operation, target);
+  s.Log(operation.Name(), target);
   if (std::optional<std::uint32_t> error = s.Injected(operation, {target})) {
     return static_cast<std::int32_t>(*error);
   }

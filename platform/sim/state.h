@@ -173,11 +173,10 @@ struct Machine::State {
   os::Handle NewHandle();
   void Log(std::string_view operation, std::string arguments);
   // The error of an injected fault for this call, if one applies; the fault is used up.
-  std::optional<std::uint32_t> Injected(std::string_view operation,
+  std::optional<std::uint32_t> Injected(FailableCall operation,
                                         std::initializer_list<std::string_view> targets);
   // For calls that report failure through the last error: sets it when a fault applies.
-  bool FailsByInjection(std::string_view operation,
-                        std::initializer_list<std::string_view> targets);
+  bool FailsByInjection(FailableCall operation, std::initializer_list<std::string_view> targets);
 
   // Sets the last error and gives false, as a failing call of the bool kind reports.
   bool Refuse(std::uint32_t error);

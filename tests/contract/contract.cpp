@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
+#include "base/file_names.h"
+#include "platform/module_file_name.h"
+
 namespace contract {
 
 namespace {
-
-constexpr std::uint32_t kMaxPath = 260;
-
-std::string DirectoryOf(const std::string& path) {
-  return path.substr(0, path.find_last_of("\\:") + 1);
-}
 
 // Under Wine, a program that ran in a directory holds it for a moment after its end.
 bool RemoveDirectoryPatiently(const std::string& path) {
@@ -24,11 +21,7 @@ bool RemoveDirectoryPatiently(const std::string& path) {
 
 }  // namespace
 
-std::string ProgramDirectory() {
-  std::string path;
-  os::GetModuleFileNameA(kMaxPath, path);
-  return DirectoryOf(path);
-}
+std::string ProgramDirectory() { return sanivo::ExtractFilePath(sanivo::ModuleFileName()); }
 
 std::string HelperProgram() { return ProgramDirectory() + "contract_helper.exe"; }
 
@@ -36,7 +29,7 @@ std::string ConsoleFontFile() { return ProgramDirectory() + "mrk_lccs.ttf"; }
 
 std::string Kernel32Path() {
   std::string system;
-  os::GetSystemDirectoryA(kMaxPath, system);
+  os::GetSystemDirectoryA(os::kMaxPath, system);
   return system + "\\kernel32.dll";
 }
 
@@ -68,7 +61,7 @@ bool Exists(const std::string& path) {
 
 void ScratchTest::SetUp() {
   std::string temp;
-  ASSERT_NE(os::GetTempPathA(kMaxPath, temp), 0u);
+  ASSERT_NE(os::GetTempPathA(os::kMaxPath, temp), 0u);
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   scratch_ = temp + "contract-" + test->test_suite_name() + "-" + test->name() + "\\";
   ASSERT_TRUE(os::CreateDirectoryA(scratch_)) << scratch_ << ": error " << os::GetLastError();

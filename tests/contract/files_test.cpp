@@ -5,7 +5,6 @@
 namespace contract {
 namespace {
 
-constexpr std::uint32_t kMaxPath = 260;
 constexpr std::uint32_t kReadWrite = os::kGenericRead | os::kGenericWrite;
 
 std::string Upper(std::string text) {
@@ -196,18 +195,18 @@ TEST_F(FilesTest, FlushNeedsAHandleThatMayWrite) {
 
 TEST(PathsTest, FullPathOfRelativeNamesStartsAtTheCurrentDirectory) {
   std::string current;
-  ASSERT_NE(os::GetCurrentDirectoryA(kMaxPath, current), 0u);
+  ASSERT_NE(os::GetCurrentDirectoryA(os::kMaxPath, current), 0u);
   const std::string base = current.ends_with('\\') ? current : current + "\\";
 
   std::string full;
-  const std::uint32_t length = os::GetFullPathNameA("zaloha\\ntvdm.exe", kMaxPath, full);
+  const std::uint32_t length = os::GetFullPathNameA("zaloha\\ntvdm.exe", os::kMaxPath, full);
   EXPECT_EQ(full, base + "zaloha\\ntvdm.exe");
   EXPECT_EQ(length, full.size());
 
-  os::GetFullPathNameA("zaloha\\.\\x\\..\\ntvdm.exe", kMaxPath, full);
+  os::GetFullPathNameA("zaloha\\.\\x\\..\\ntvdm.exe", os::kMaxPath, full);
   EXPECT_EQ(full, base + "zaloha\\ntvdm.exe");
 
-  os::GetFullPathNameA("D:\\zal\\", kMaxPath, full);
+  os::GetFullPathNameA("D:\\zal\\", os::kMaxPath, full);
   EXPECT_EQ(full, "D:\\zal\\");
 }
 
@@ -216,7 +215,7 @@ TEST(PathsTest, FullPathOfRelativeNamesStartsAtTheCurrentDirectory) {
 void ExpectSizeReporting(const char* what, std::uint32_t (*query)(std::uint32_t, std::string&)) {
   SCOPED_TRACE(what);
   std::string text;
-  const std::uint32_t length = query(kMaxPath, text);
+  const std::uint32_t length = query(os::kMaxPath, text);
   ASSERT_GT(length, 0u);
   ASSERT_EQ(length, text.size());
 
@@ -244,9 +243,9 @@ TEST(PathsTest, SystemDirectoriesExistAndAreSpeltAsTheSystemGivesThem) {
   std::string temp;
   std::string windows;
   std::string system;
-  os::GetTempPathA(kMaxPath, temp);
-  os::GetWindowsDirectoryA(kMaxPath, windows);
-  os::GetSystemDirectoryA(kMaxPath, system);
+  os::GetTempPathA(os::kMaxPath, temp);
+  os::GetWindowsDirectoryA(os::kMaxPath, windows);
+  os::GetSystemDirectoryA(os::kMaxPath, system);
   EXPECT_TRUE(temp.ends_with('\\')) << temp;
   EXPECT_FALSE(windows.ends_with('\\')) << windows;
   EXPECT_FALSE(system.ends_with('\\')) << system;
@@ -258,7 +257,7 @@ TEST(PathsTest, SystemDirectoriesExistAndAreSpeltAsTheSystemGivesThem) {
 
 TEST(PathsTest, ModuleFileNameIsTheRunningProgram) {
   std::string path;
-  const std::uint32_t length = os::GetModuleFileNameA(kMaxPath, path);
+  const std::uint32_t length = os::GetModuleFileNameA(os::kMaxPath, path);
   EXPECT_EQ(length, path.size());
   EXPECT_TRUE(Upper(path).ends_with(".EXE")) << path;
   EXPECT_EQ(path.find(":\\"), 1u) << path;

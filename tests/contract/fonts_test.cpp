@@ -10,7 +10,7 @@ constexpr char kFontName[] = "sanivo-contract.ttf";
 
 std::string WindowsFontsFolder() {
   std::string windows;
-  os::GetWindowsDirectoryA(260, windows);
+  os::GetWindowsDirectoryA(os::kMaxPath, windows);
   return windows + "\\Fonts\\";
 }
 

@@ -18,7 +18,7 @@ TEST(LibrariesTest, LibraryLoadedByFullPathGivesItsEntryPoints) {
 
 TEST(LibrariesTest, MissingOrBareLibraryIsNotLoaded) {
   std::string temp;
-  os::GetTempPathA(260, temp);
+  os::GetTempPathA(os::kMaxPath, temp);
   EXPECT_EQ(os::LoadLibraryA(temp + "iconv.dll"), 0u);
   EXPECT_EQ(os::GetLastError(), kErrorModNotFound);
   // Loaded by a bare name, a library could come from anywhere on the search path.
@@ -37,7 +37,7 @@ TEST(ClockTest, LocalDateIsACalendarDate) {
 
 TEST(FontsTest, MissingFontFileIsNotAdded) {
   std::string temp;
-  os::GetTempPathA(260, temp);
+  os::GetTempPathA(os::kMaxPath, temp);
   EXPECT_EQ(os::AddFontResourceA(temp + "no such font.fot"), 0);
 }
 

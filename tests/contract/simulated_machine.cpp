@@ -28,7 +28,7 @@ void HelperStarts(sim::Machine& machine, const std::string& parameters,
     return;
   }
   std::string base = directory;
-  if (base.empty()) os::GetCurrentDirectoryA(260, base);
+  if (base.empty()) os::GetCurrentDirectoryA(os::kMaxPath, base);
   if (!base.ends_with('\\')) base += '\\';
   machine.AddFile(base + name, kHelperMark);
 }
@@ -44,7 +44,7 @@ class SimulatedMachine : public ::testing::Environment {
     machine.SetConsoleProcessCount(0);
 
     std::string self;
-    os::GetModuleFileNameA(260, self);
+    os::GetModuleFileNameA(os::kMaxPath, self);
     machine.SetFileVersion(self, kOwnVersionMS >> 16, kOwnVersionMS & 0xFFFF, kOwnVersionLS >> 16,
                            kOwnVersionLS & 0xFFFF);
 

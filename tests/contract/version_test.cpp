@@ -30,7 +30,7 @@ TEST(VersionTest, RecordWithAWrongSizeIsRefused) {
 
 TEST(VersionTest, FileVersionIsReadFromTheVersionResource) {
   std::string self;
-  os::GetModuleFileNameA(260, self);
+  os::GetModuleFileNameA(os::kMaxPath, self);
   std::uint32_t handle = 99;
   const std::uint32_t size = os::GetFileVersionInfoSizeA(self, &handle);
   ASSERT_GT(size, 0u) << "error " << os::GetLastError();
@@ -59,7 +59,7 @@ TEST(VersionTest, FileWithoutVersionResourceHasNoVersionInformation) {
 
 TEST(VersionTest, MissingFileHasNoVersionInformation) {
   std::string temp;
-  os::GetTempPathA(260, temp);
+  os::GetTempPathA(os::kMaxPath, temp);
   EXPECT_EQ(os::GetFileVersionInfoSizeA(temp + "no such file.exe", nullptr), 0u);
   EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
 }

@@ -66,7 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   line.resize(line.find('\0') == std::string::npos ? line.size() : line.find('\0'));
   // The splitter steps through characters of the ANSI code page, which the machine knows.
   sim::Machine machine;
-  machine.SetCommandLine(line);
 
   const std::vector<std::string> arguments = CommandLineArguments(line);
   for (const std::string& argument : arguments) {
@@ -74,6 +73,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(CommandLineArguments("x" + CommandLineTail(line)) == arguments);
   FUZZ_CHECK(CommandLineArguments(QuotedAgain(arguments)) == arguments);
-  CheckParameters(TParamParser(), arguments);
+  CheckParameters(TParamParser(line), arguments);
   return 0;
 }

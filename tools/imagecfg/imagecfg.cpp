@@ -21,7 +21,7 @@ constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "usage: IMAGECFG [-a mask] file  (mask in hexadecimal with 0x, or decimal)";
 
-struct Request {
+struct TRequest {
   std::optional<std::uint64_t> mask;  // none: show the current mask
   std::string file;
 };
@@ -57,7 +57,7 @@ std::string HexText(std::uint64_t value, int bits) {
   return "0x" + text;
 }
 
-int Run(const Request& request) {
+int Run(const TRequest& request) {
   try {
     TPeImage image(ReadWholeFile(request.file));
     if (!request.mask) {
@@ -72,16 +72,16 @@ int Run(const Request& request) {
     ReplaceFileContents(request.file, image.Bytes());
     return kExitSuccess;
   } catch (const EPeImageError& error) {
-    return Failure(kExitFailure, request.file + ": " + error.what());
+    return Failure(kExitFailure, request.file + ": " + error.Message());
   } catch (const EFileAccessError& error) {
-    return Failure(kExitFailure, error.what());
+    return Failure(kExitFailure, error.Message());
   }
 }
 
 }  // namespace
 
 int RunImagecfg(const std::vector<std::string>& args) {
-  Request request;
+  TRequest request;
   if (args.size() == 1 && !args[0].starts_with('-')) {
     request.file = args[0];
   } else if (args.size() == 3 && (args[0] == "-a" || args[0] == "-A")) {

@@ -198,7 +198,7 @@ TEST_F(ConsoleFontRepairTest, DifferentFontOfOurNameIsReplacedWhenNotInUse) {
 
 // One failing step of each stage, the message it shows and what it leaves behind.
 struct StageFault {
-  const char* operation;
+  sim::FailableCall operation;
   std::string target;
   const char* message;
   int stagesDone;
@@ -206,7 +206,7 @@ struct StageFault {
 };
 
 void PrintTo(const StageFault& fault, std::ostream* os) {
-  *os << fault.operation << "(" << fault.target << ")";
+  *os << fault.operation.Name() << "(" << fault.target << ")";
 }
 
 class ConsoleFontFaultTest : public ConsoleFontRepairTest,

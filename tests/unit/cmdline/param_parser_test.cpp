@@ -15,13 +15,13 @@ using ::testing::IsEmpty;
 
 class ParamParserTest : public ::testing::Test {
  protected:
-  // Runs the program with `arguments` after its name.
-  TParamParser ParseArguments(const std::string& arguments, TParamParserOptions options = {}) {
-    machine.SetCommandLine("\"C:\\Program Files\\Morek\\sanivo.exe\"" + arguments);
-    return TParamParser(std::move(options));
+  // Parses a command line with `arguments` after the program name.
+  static TParamParser ParseArguments(const std::string& arguments,
+                                     TParamParserOptions options = {}) {
+    return TParamParser("\"C:\\Program Files\\Morek\\sanivo.exe\"" + arguments, std::move(options));
   }
 
-  sim::Machine machine;
+  sim::Machine machine;  // the locale's case-insensitive comparison
 };
 
 TEST_F(ParamParserTest, NoArgumentsGiveNoParameters) {

@@ -41,6 +41,7 @@ void ExpectFailureLeavesEverythingAsItWas(const sim::Machine& machine,
 }
 
 TEST(ImagecfgTest, SetsTheMaskAsTheRepairAsksAndLeavesAValidChecksum) {
+  SKIP_WITHOUT_MINGW_FIXTURES();
   sim::Machine machine;
   // The stand-in NTVDM.EXE as the MinGW toolchain built it.
   const std::string original =
@@ -144,7 +145,7 @@ TEST(ImagecfgTest, BadArgumentsGiveTheUsageLine) {
 // temporary file behind.
 TEST(ImagecfgTest, FailedReadOrWriteLeavesTheOriginalUntouched) {
   const struct {
-    const char* operation;
+    sim::FailableCall operation;
     std::string target;
     std::uint32_t error;
     std::string message;
@@ -159,7 +160,7 @@ TEST(ImagecfgTest, FailedReadOrWriteLeavesTheOriginalUntouched) {
        "cannot read " + kImage + ": the file is in use by another process"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.operation);
+    SCOPED_TRACE(c.operation.Name());
     sim::Machine machine;  // a fresh machine per case: a fault stays armed
     machine.AddFile(kImage, BuildTestImage());
     machine.Fail(c.operation, c.target, c.error);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "pe/pe_image.h"
 
@@ -52,5 +53,11 @@ void PutU32(std::string& bytes, std::size_t offset, std::uint32_t value);
 
 // A file of the machine the tests run on (fixtures, toolchain files), read whole.
 std::string ReadHostFile(const std::filesystem::path& path);
+
+// For tests on the images that the MinGW toolchain builds (SANIVO_NTVDM_FIXTURE_DIR): a build
+// without the toolchain has none, and the test says so instead of failing.
+#define SKIP_WITHOUT_MINGW_FIXTURES()                     \
+  if (std::string_view(SANIVO_NTVDM_FIXTURE_DIR).empty()) \
+  GTEST_SKIP() << "no MinGW-w64 toolchain for i686: its PE fixtures were not built"
 
 }  // namespace sanivo::test

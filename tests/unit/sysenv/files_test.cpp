@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "platform/os.h"
+#include "platform/sim/machine.h"
+
 namespace sanivo {
 namespace {
 
@@ -33,5 +38,42 @@ TEST(IsDevicePathTest, KnowsTheNamesWindowsGivesToDevices) {
   for (const auto& c : cases) EXPECT_EQ(IsDevicePath(c.path), c.device) << c.path;
 }
 
+class IsFileLockedTest : public ::testing::Test {
+ protected:
+  const std::string file = "C:\\WINDOWS\\system32\\ntvdm.exe";
+  sim::Machine machine;
+};
+
+TEST_F(IsFileLockedTest, OrdinaryClosedFileIsFreeAndStaysSo) {
+  machine.AddFile(file, "MZ");
+  EXPECT_FALSE(IsFileLocked(file));
+  EXPECT_EQ(machine.OpenHandleCount(), 0);
+  EXPECT_FALSE(IsFileLocked(file));
+  EXPECT_EQ(machine.FileBytes(file), "MZ");
+}
+
+TEST_F(IsFileLockedTest, FileHeldByAnotherProcessIsLockedUntilReleased) {
+  machine.AddFile(file, "MZ");
+  // However generously the holder shares the file, the test's exclusive open conflicts.
+  for (const std::uint32_t sharing :
+       {0u, os::kFileShareRead, os::kFileShareRead | os::kFileShareWrite,
+        os::kFileShareRead | os::kFileShareWrite | os::kFileShareDelete}) {
+    const os::Handle held = machine.HoldOpen(file, os::kGenericRead, sharing);
+    EXPECT_TRUE(IsFileLocked(file)) << "holder shares " << sharing;
+    machine.Release(held);
+    EXPECT_FALSE(IsFileLocked(file));
+  }
+}
+
+TEST_F(IsFileLockedTest, EveryFailureToOpenCountsAsLocked) {
+  EXPECT_TRUE(IsFileLocked(file));  // missing
+  machine.AddFile(file, "MZ");
+  machine.SetReadOnly(file, true);
+  EXPECT_TRUE(IsFileLocked(file));
+  EXPECT_TRUE(IsFileLocked("C:\\WINDOWS"));
+  EXPECT_EQ(machine.OpenHandleCount(), 0);
+}
+
+// Records when it is freed, so that the catalogue's ownership can be seen.
 }  // namespace
 }  // namespace sanivo
