@@ -1,9 +1,9 @@
 #include "app/program.h"
 
-#include <cstdio>
 #include <exception>
 
 #include "app/main_body.h"
+#include "base/number_text.h"
 #include "charset/charset.h"
 #include "cmdline/param_parser.h"
 #include "console/console_app.h"
@@ -71,8 +71,7 @@ std::uintptr_t RelativeToModule(std::uintptr_t address) {
 
 std::string FormatErrorReport(const std::string& className, const std::string& moduleName,
                               std::uintptr_t address, const std::string& message) {
-  char where[16];
-  std::snprintf(where, sizeof where, "%08lX", static_cast<unsigned long>(address & 0xFFFFFFFFu));
+  const std::string where = PaddedNumber(static_cast<std::uint32_t>(address), 8, 16);
   const bool needsFullStop = !message.empty() && message.back() != '.';
   return "Exception " + className + " in module " + moduleName + " at " + where + ".\r\n" +
          message + (needsFullStop ? "." : "") + "\r\n";

@@ -2,7 +2,6 @@
 // first one with the image-configuration tool and put the patched file in place of the live
 // file and of the system's cached copies, keeping a backup on request.
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +11,7 @@
 #include "app/screen.h"
 #include "app/texts.h"
 #include "base/exception.h"
+#include "base/number_text.h"
 #include "cmdline/param_parser.h"
 #include "pe/pe_image.h"
 #include "platform/os.h"
@@ -46,9 +46,9 @@ NtvdmPathList ExpandedNtvdmPaths(NtvdmPathList paths, const std::string& windows
 
 std::string TodayAsFileName() {
   const os::LocalDate today = os::GetLocalDate();
-  char name[16];
-  std::snprintf(name, sizeof name, "%04d%02d%02d.bak", today.year, today.month, today.day);
-  return name;
+  return PaddedNumber(static_cast<std::uint32_t>(today.year), 4) +
+         PaddedNumber(static_cast<std::uint32_t>(today.month), 2) +
+         PaddedNumber(static_cast<std::uint32_t>(today.day), 2) + ".bak";
 }
 
 // A value ending in "\" names a directory that gets a backup named by today's date. The value
