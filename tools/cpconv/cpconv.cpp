@@ -1,26 +1,16 @@
 #include "tools/cpconv/cpconv.h"
 
-#include <charconv>
 #include <string_view>
 
+#include "base/number_text.h"
 #include "charset/charset.h"
 
 namespace sanivo {
 
 namespace {
 
-template <typename Number>
-std::optional<Number> ParseWhole(std::string_view text, int base) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 std::optional<TCharsetId> ParseCharsetId(std::string_view text) {
-  const std::optional<unsigned> id = ParseWhole<unsigned>(text, 10);
+  const std::optional<unsigned> id = ParseWholeNumber<unsigned>(text, 10);
   if (!id || *id >= kCharsetIdCount) return std::nullopt;
   return static_cast<TCharsetId>(*id);
 }
@@ -32,7 +22,7 @@ std::optional<std::vector<std::uint16_t>> ParseMap(std::string_view text) {
     const std::size_t comma = text.find(',');
     const std::string_view word = text.substr(0, comma);
     const std::optional<std::uint16_t> value =
-        word.size() <= 4 ? ParseWhole<std::uint16_t>(word, 16) : std::nullopt;
+        word.size() <= 4 ? ParseWholeNumber<std::uint16_t>(word, 16) : std::nullopt;
     if (!value) return std::nullopt;
     words.push_back(*value);
     if (comma == std::string_view::npos) return words;

@@ -1,7 +1,8 @@
 #include "tools/guisend/guisend.h"
 
-#include <charconv>
 #include <string_view>
+
+#include "base/number_text.h"
 
 namespace sanivo {
 
@@ -11,22 +12,12 @@ constexpr std::string_view kStyleOption = "-style:";
 constexpr std::string_view kColorOption = "-color:";
 constexpr std::string_view kInfoOption = "-info";
 
-template <typename Number>
-std::optional<Number> ParseWhole(std::string_view text, int base) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 // "0x" and one to eight hexadecimal digits.
 std::optional<TColor> ParseColor(std::string_view text) {
   if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] | 0x20) != 'x') {
     return std::nullopt;
   }
-  return ParseWhole<TColor>(text.substr(2), 16);
+  return ParseWholeNumber<TColor>(text.substr(2), 16);
 }
 
 }  // namespace
@@ -40,7 +31,7 @@ std::optional<TGuisendRequest> ParseGuisendArguments(const std::vector<std::stri
     if (option == kInfoOption) {
       request.info = true;
     } else if (option.starts_with(kStyleOption)) {
-      const auto byte = ParseWhole<std::uint8_t>(option.substr(kStyleOption.size()), 10);
+      const auto byte = ParseWholeNumber<std::uint8_t>(option.substr(kStyleOption.size()), 10);
       if (!byte) return std::nullopt;
       request.style = TFontStyles::FromByte(*byte);
       styled = true;
