@@ -16,16 +16,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::IconvText;
+using testing::Ucs2;
 using namespace std::string_literals;
-
-std::string Ucs2(std::initializer_list<std::uint16_t> units) {
-  std::string text;
-  for (std::uint16_t unit : units) {
-    text += static_cast<char>(unit >> 8);
-    text += static_cast<char>(unit & 0xFF);
-  }
-  return text;
-}
 
 // Random text of the Basic Multilingual Plane (no surrogates, no U+0000) as UCS-2BE, with
 // ASCII only from the characters that every UTF-7 encoder writes directly.

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -32,5 +33,20 @@ class TIconvDecoder {
 // none when it refuses the names or the text.
 std::optional<std::string> IconvText(const std::string& from, const std::string& to,
                                      const std::string& text, bool flush = true);
+
+// Texts of big-endian code units, for the tests of the Unicode forms.
+inline std::string BigEndianUnits(std::initializer_list<std::uint32_t> values, int width) {
+  std::string text;
+  for (std::uint32_t value : values) {
+    for (int i = width - 1; i >= 0; --i) text += static_cast<char>(value >> (8 * i) & 0xFF);
+  }
+  return text;
+}
+inline std::string Ucs2(std::initializer_list<std::uint32_t> values) {
+  return BigEndianUnits(values, 2);
+}
+inline std::string Ucs4(std::initializer_list<std::uint32_t> values) {
+  return BigEndianUnits(values, 4);
+}
 
 }  // namespace sanivo::testing

@@ -13,16 +13,8 @@ namespace sanivo {
 namespace {
 
 using testing::IconvText;
-
-std::string Units(std::initializer_list<std::uint32_t> values, int width) {
-  std::string text;
-  for (std::uint32_t value : values) {
-    for (int i = width - 1; i >= 0; --i) text += static_cast<char>(value >> (8 * i) & 0xFF);
-  }
-  return text;
-}
-std::string Ucs2(std::initializer_list<std::uint32_t> values) { return Units(values, 2); }
-std::string Ucs4(std::initializer_list<std::uint32_t> values) { return Units(values, 4); }
+using testing::Ucs2;
+using testing::Ucs4;
 
 // Every character of the Basic Multilingual Plane but the surrogates, as UCS-2BE.
 std::string WholeBmp() {
