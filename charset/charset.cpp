@@ -12,25 +12,14 @@ namespace sanivo {
 namespace {
 
 constexpr char kUnconvertible = '_';
-constexpr char kIntermediateName[] = "UCS-2BE";
 // Appended before the library encodes UTF-7, so that it closes a trailing run; the "-" it then
 // writes is cut off again.
 constexpr std::string_view kUtf7RunCloser{"\x00\x2D", 2};
-constexpr std::uint16_t kByteOrderMark = 0xFEFF;
-constexpr std::uint16_t kSwappedByteOrderMark = 0xFFFE;
 
 template <std::size_t N>
 bool IsIn(const std::array<TCharsetId, N>& set, TCharsetId id) {
   return std::ranges::find(set, id) != set.end();
 }
-
-unsigned UnitSize(TCharsetId id) {
-  if (IsIn(TwoByteCharsets, id)) return 2;
-  if (IsIn(FourByteCharsets, id)) return 4;
-  return 1;
-}
-
-bool IsMapActive(TReplacementMap map) { return map.size() != 1; }
 
 void AppendUnit(std::string& out, std::uint16_t unit) {
   out += static_cast<char>(unit >> 8);
@@ -54,10 +43,7 @@ class TSingleBytePairTable {
   const std::array<char, 256>& For(TCharsetId from, TCharsetId to) {
     const int key = CodePageIndex(from) * kCodePageCount + CodePageIndex(to);
     if (key != key_) {
-      for (unsigned byte = 0; byte < table_.size(); ++byte) {
-        const std::uint16_t unit = DecodeCodePageByte(from, static_cast<unsigned char>(byte));
-        table_[byte] = *EncodeSingleByte(to, unit, true);
-      }
+      table_ = SingleBytePairTable(from, to);
       key_ = key;
     }
     return table_;
@@ -93,14 +79,6 @@ std::string DecodeSide(const std::string& value, TCharsetId from) {
   return ucs2;
 }
 
-// Text through the library's encoder; UTF-7 gets its last run closed.
-std::string LibraryEncode(TIconvDescriptor descriptor, std::string ucs2, TCharsetId to) {
-  if (to == ciUTF7) ucs2 += kUtf7RunCloser;
-  std::string out = IconvConvert(descriptor, ucs2).output;
-  if (to == ciUTF7 && !out.empty()) out.pop_back();
-  return out;
-}
-
 std::string LastPass(std::string text, TCharsetId to) {
   switch (to) {
     case ciUTF7:
@@ -116,7 +94,7 @@ std::string LastPass(std::string text, TCharsetId to) {
 
 std::string EncodeUnitByUnit(const std::string& ucs2, TCharsetId to, TReplacementMap map,
                              bool transliterate, TIconvDescriptor descriptor) {
-  const unsigned size = UnitSize(to);
+  const unsigned size = CodeUnitSize(to);
   const bool littleEndian = IsIn(LittleEndianCharsets, to);
   std::string result;
   for (std::size_t i = 0; i + 1 < ucs2.size(); i += 2) {
@@ -162,7 +140,7 @@ std::string EncodeSide(const std::string& ucs2, TCharsetId to, TReplacementMap m
 void AppendDecodedUnits(std::string& ucs2, std::string_view text, TCharsetId from,
                         bool littleEndian) {
   const TCharsetTable& table = GetCharsetTable(from);
-  const unsigned size = UnitSize(from);
+  const unsigned size = CodeUnitSize(from);
   for (std::size_t position = 1; position <= text.size();) {
     TCodeUnitBytes unit = ReadCodeUnit(text, position, size, littleEndian);
     if (unit[3] == 0 && unit[2] == 0) {
@@ -185,7 +163,7 @@ void AppendDecodedUnits(std::string& ucs2, std::string_view text, TCharsetId fro
 
 std::string DecodeUnits(std::string_view text, TCharsetId from, bool littleEndian) {
   std::string ucs2;
-  ucs2.reserve(2 * text.size() / UnitSize(from) + 2);
+  ucs2.reserve(2 * text.size() / CodeUnitSize(from) + 2);
   AppendDecodedUnits(ucs2, text, from, littleEndian);
   return ucs2;
 }
@@ -236,9 +214,35 @@ std::string DecodeUtf8(std::string_view utf8) {
   return ucs2;
 }
 
-bool IsSingleByteWithoutPass(TCharsetId id) { return UnitSize(id) == 1; }
+bool IsSingleByteWithoutPass(TCharsetId id) { return CodeUnitSize(id) == 1; }
 
 }  // namespace
+
+std::string LibraryEncode(TIconvDescriptor descriptor, std::string ucs2, TCharsetId to) {
+  if (to == ciUTF7) ucs2 += kUtf7RunCloser;
+  std::string out = IconvConvert(descriptor, ucs2).output;
+  if (to == ciUTF7 && !out.empty()) out.pop_back();
+  return out;
+}
+
+unsigned CodeUnitSize(TCharsetId id) {
+  if (IsIn(TwoByteCharsets, id)) return 2;
+  if (IsIn(FourByteCharsets, id)) return 4;
+  return 1;
+}
+
+bool HasLittleEndianUnits(TCharsetId id) { return IsIn(LittleEndianCharsets, id); }
+
+bool IsMapActive(TReplacementMap map) { return map.size() != 1; }
+
+std::array<char, 256> SingleBytePairTable(TCharsetId from, TCharsetId to) {
+  std::array<char, 256> table{};
+  for (unsigned byte = 0; byte < table.size(); ++byte) {
+    const std::uint16_t unit = DecodeCodePageByte(from, static_cast<unsigned char>(byte));
+    table[byte] = *EncodeSingleByte(to, unit, true);
+  }
+  return table;
+}
 
 std::string ConvertCharset(const std::string& value, TCharsetId from, TCharsetId to) {
   return ConvertCharsetMapped(value, from, to, NoReplacement);

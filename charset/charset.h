@@ -13,6 +13,7 @@
 
 #include "charset/charset_id.h"
 #include "charset/code_pages.h"
+#include "charset/iconv_binding.h"
 
 namespace sanivo {
 
@@ -27,6 +28,23 @@ inline constexpr std::array<TCharsetId, 4> TwoByteCharsets = {ciUCS2, ciUTF7, ci
                                                               ciUCS2LE};
 inline constexpr std::array<TCharsetId, 3> FourByteCharsets = {ciUCS4, ciUTF8, ciUCS4LE};
 inline constexpr std::array<TCharsetId, 2> LittleEndianCharsets = {ciUCS2LE, ciUCS4LE};
+
+// Every conversion passes through this form, under this name for the library.
+inline constexpr char kIntermediateName[] = "UCS-2BE";
+inline constexpr std::uint16_t kByteOrderMark = 0xFEFF;
+inline constexpr std::uint16_t kSwappedByteOrderMark = 0xFFFE;
+
+// The size in bytes of the built-in code unit of id (1, 2 or 4), and its byte order.
+unsigned CodeUnitSize(TCharsetId id);
+bool HasLittleEndianUnits(TCharsetId id);
+bool IsMapActive(TReplacementMap map);
+
+// What each byte of a one-byte charset becomes in another without the library: the target's
+// lowest byte for the same character, or "_".
+std::array<char, 256> SingleBytePairTable(TCharsetId from, TCharsetId to);
+
+// UCS-2BE text through the library's encoding descriptor; UTF-7 gets its last run closed.
+std::string LibraryEncode(TIconvDescriptor descriptor, std::string ucs2, TCharsetId to);
 
 std::string ConvertCharset(const std::string& value, TCharsetId from, TCharsetId to);
 std::string ConvertCharsetMapped(const std::string& value, TCharsetId from, TCharsetId to,

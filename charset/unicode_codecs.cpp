@@ -37,22 +37,6 @@ void AppendBigEndianUnit(std::string& out, std::uint32_t value, std::size_t widt
 
 bool IsContinuationByte(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
 
-// The value bits that a UTF-8 lead byte carries: none for a stray continuation byte, 0xFE or 0xFF.
-std::uint32_t LeadByteBits(unsigned char byte) {
-  const int leadingOnes = std::countl_one(byte);
-  if (leadingOnes < 2 || leadingOnes > 6) return 0;
-  return byte & (0x7Fu >> leadingOnes);
-}
-
-char ShiftCharacter(bool modified) { return modified ? '&' : '+'; }
-std::string_view AlphabetOf(bool modified) {
-  return modified ? kBase64ModifiedAlphabet : kBase64StandardAlphabet;
-}
-
-bool IsBase64Digit(char c, std::string_view alphabet) {
-  return alphabet.substr(0, kPadIndex).find(c) != std::string_view::npos;
-}
-
 void AppendBytesAsUnits(std::string& out, std::string_view bytes) {
   for (char byte : bytes) AppendBigEndianUnit(out, static_cast<unsigned char>(byte), 2);
 }
@@ -66,10 +50,42 @@ void AppendSextet(std::string& out, unsigned sextet, std::string_view alphabet) 
 const TBase64DecodingTable kBase64StandardDecodingTable =
     MakeDecodingTable(kBase64StandardAlphabet);
 
+std::uint32_t Utf8LeadByteBits(unsigned char byte) {
+  const int leadingOnes = std::countl_one(byte);
+  if (leadingOnes < 2 || leadingOnes > 6) return 0;
+  return byte & (0x7Fu >> leadingOnes);
+}
+
+char Utf7ShiftCharacter(bool modified) { return modified ? '&' : '+'; }
+
+std::string_view Utf7Alphabet(bool modified) {
+  return modified ? kBase64ModifiedAlphabet : kBase64StandardAlphabet;
+}
+
+bool IsUtf7RunCharacter(char c, bool modified) {
+  return Utf7Alphabet(modified).substr(0, kPadIndex).find(c) != std::string_view::npos;
+}
+
+void AppendUtf7Run(std::string& ucs2, std::string_view run, bool modified) {
+  const char shift = Utf7ShiftCharacter(modified);
+  if (run.empty()) {
+    AppendBigEndianUnit(ucs2, static_cast<unsigned char>(shift), 2);
+    return;
+  }
+  const std::string decoded = modified ? DecodeBase64ByAlphabet(run, Utf7Alphabet(modified))
+                                       : DecodeBase64ByTable(run, kBase64StandardDecodingTable);
+  if (decoded.size() % 2 == 0) {
+    ucs2 += decoded;
+  } else {
+    AppendBytesAsUnits(ucs2, std::string(1, shift));
+    AppendBytesAsUnits(ucs2, run);
+  }
+}
+
 std::uint32_t ReadUtf8Sequence(std::string_view text, std::size_t& position) {
   const auto byte = static_cast<unsigned char>(text[position++]);
   if (byte < 0x80) return byte;
-  std::uint32_t value = LeadByteBits(byte);
+  std::uint32_t value = Utf8LeadByteBits(byte);
   while (position < text.size() && IsContinuationByte(static_cast<unsigned char>(text[position]))) {
     value = value << 6 | (static_cast<unsigned char>(text[position++]) & 0x3F);
   }
@@ -101,7 +117,7 @@ std::string Ucs4ToUtf8(std::string_view text) {
 }
 
 std::string Ucs2ToUtf7(std::string_view text, bool modified) {
-  const char shift = ShiftCharacter(modified);
+  const char shift = Utf7ShiftCharacter(modified);
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
     const std::uint32_t unit = ReadBigEndianUnit(text, i, 2);
@@ -115,7 +131,7 @@ std::string Ucs2ToUtf7(std::string_view text, bool modified) {
     for (; i < text.size() && ReadBigEndianUnit(text, i, 2) >= 0x80; i += 2) {
       AppendBigEndianUnit(run, ReadBigEndianUnit(text, i, 2), 2);
     }
-    const std::string encoded = EncodeBase64With(run, AlphabetOf(modified));
+    const std::string encoded = EncodeBase64With(run, Utf7Alphabet(modified));
     out += shift;
     out += encoded.substr(0, encoded.find(kPad));
     out += kRunEnd;
@@ -124,8 +140,7 @@ std::string Ucs2ToUtf7(std::string_view text, bool modified) {
 }
 
 std::string Utf7ToUcs2(std::string_view text, bool modified) {
-  const char shift = ShiftCharacter(modified);
-  const std::string_view alphabet = AlphabetOf(modified);
+  const char shift = Utf7ShiftCharacter(modified);
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
     const char byte = text[i++];
@@ -134,21 +149,10 @@ std::string Utf7ToUcs2(std::string_view text, bool modified) {
       continue;
     }
     const std::size_t runStart = i;
-    while (i < text.size() && IsBase64Digit(text[i], alphabet)) ++i;
+    while (i < text.size() && IsUtf7RunCharacter(text[i], modified)) ++i;
     const std::string_view run = text.substr(runStart, i - runStart);
     if (i < text.size() && text[i] == kRunEnd) ++i;
-    if (run.empty()) {
-      AppendBigEndianUnit(out, static_cast<unsigned char>(shift), 2);
-      continue;
-    }
-    const std::string decoded = modified ? DecodeBase64ByAlphabet(run, alphabet)
-                                         : DecodeBase64ByTable(run, kBase64StandardDecodingTable);
-    if (decoded.size() % 2 == 0) {
-      out += decoded;
-    } else {
-      AppendBytesAsUnits(out, std::string(1, shift));
-      AppendBytesAsUnits(out, run);
-    }
+    AppendUtf7Run(out, run, modified);
   }
   return out;
 }

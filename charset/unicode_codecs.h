@@ -34,6 +34,17 @@ std::string Utf8ToUcs4(std::string_view text);
 std::uint32_t ReadUtf8Sequence(std::string_view text, std::size_t& position);
 std::string Ucs4ToUtf8(std::string_view text);
 std::string Utf7ToUcs2(std::string_view text, bool modified);
+
+// The value bits of a UTF-8 lead byte: none for a stray continuation byte, 0xFE or 0xFF.
+std::uint32_t Utf8LeadByteBits(unsigned char byte);
+// "+" for UTF-7, "&" for modified UTF-7; a run of base64 follows it.
+char Utf7ShiftCharacter(bool modified);
+std::string_view Utf7Alphabet(bool modified);
+// The 64 digits of the variant's alphabet; the run after a shift character takes these only.
+bool IsUtf7RunCharacter(char c, bool modified);
+// One run as UCS-2BE units: the shift character when it is empty, its decoded bytes when they
+// are an even number, else the shift character and the run's characters taken literally.
+void AppendUtf7Run(std::string& ucs2, std::string_view run, bool modified);
 std::string Ucs2ToUtf7(std::string_view text, bool modified);
 
 // Every 3 bytes become 4 characters of the alphabet; a missing third or fourth sextet of the

@@ -1,0 +1,52 @@
+// The conversion of a text that arrives in pieces: what a piece ends in the middle of (a UTF-8,
+// UTF-7 or multi-byte sequence, a code unit, a byte-order mark) is held until the next piece,
+// and the byte order that a swapped mark turned stays turned. All pieces put together give
+// exactly what ConvertCharsetEx gives for the whole text, in memory bounded by the piece size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "charset/charset.h"
+
+namespace sanivo {
+
+class TStreamConverter {
+ public:
+  // Opens the library's descriptors for the whole stream, as ConvertCharsetEx would for one
+  // text: a side whose name the library refuses, or every side without it, is built in.
+  TStreamConverter(TCharsetId from, TCharsetId to, TReplacementMap map, bool transliterate);
+  ~TStreamConverter();
+  TStreamConverter(const TStreamConverter&) = delete;
+  TStreamConverter& operator=(const TStreamConverter&) = delete;
+
+  // Converts the next piece; its output is appended to out.
+  void Convert(std::string_view piece, std::string& out);
+  // The end of the text: what was held back waiting for more. Call once, after the last piece.
+  void Finish(std::string& out);
+
+  // Whether the library takes that side (false for a pass-through, which has no sides).
+  bool DecodesThroughLibrary() const { return decodesThroughLibrary_; }
+  bool EncodesThroughLibrary() const { return encodesThroughLibrary_; }
+
+  class TDecoder;
+  class TEncoder;
+
+ private:
+  void EncodeIntermediate(std::string& out);
+
+  enum class TMode { passThrough, byteTable, intermediate } mode_ = TMode::intermediate;
+  bool decodesThroughLibrary_ = false;
+  bool encodesThroughLibrary_ = false;
+  std::array<char, 256> byteTable_{};
+  std::unique_ptr<TDecoder> decoder_;
+  std::unique_ptr<TEncoder> encoder_;
+  std::string ucs2_;     // the current piece in the intermediate form
+  std::string oddByte_;  // the first half of a unit that the next piece completes
+};
+
+}  // namespace sanivo
