@@ -148,11 +148,14 @@ std::string EncodeSide(const std::string& ucs2, TCharsetId to, TReplacementMap m
   TIconvDescriptor descriptor = transliterate ? IconvOpenTranslit(toName, kIntermediateName)
                                               : IconvOpenIgnore(toName, kIntermediateName);
   std::string result;
-  if (descriptor != kNoIconv && !IsMapActive(map)) {
-    result = LibraryEncode(descriptor, ucs2, to);
+  if (descriptor == kNoIconv) {
+    result = LastPass(EncodeUnitByUnit(ucs2, to, map, transliterate, descriptor), to);
   } else {
-    result = EncodeUnitByUnit(ucs2, to, map, transliterate, descriptor);
-    if (descriptor == kNoIconv) result = LastPass(std::move(result), to);
+    result = IsMapActive(map) ? EncodeUnitByUnit(ucs2, to, map, transliterate, descriptor)
+                              : LibraryEncode(descriptor, ucs2, to);
+    // A stateful target (ISO-2022-JP, ISO-2022-KR) is returned to its initial state, so that
+    // the result is a whole text of that charset.
+    result += IconvFlush(descriptor);
   }
   IconvClose(descriptor);
   return result;

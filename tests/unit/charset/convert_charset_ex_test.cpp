@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 #include <string>
 
@@ -163,20 +164,51 @@ TEST_F(IconvLibraryTest, OnlyTheLibraryBesideTheProgramIsEverLoaded) {
   for (const std::string& path : loads) EXPECT_EQ(path, library);
 }
 
-class IconvEntryMissingTest : public IconvLibraryTest,
-                              public ::testing::WithParamInterface<const char*> {};
+// Descriptors that the host's iconv opened for a library without a close entry; the test
+// closes them, as such a library's process never does.
+std::vector<iconv_t> UnclosedDescriptors;
 
-// Without its open entry the library stays loaded and opens nothing; without the conversion or
-// the close entry it is let go, so that no text comes out empty.
-TEST_P(IconvEntryMissingTest, BothSidesAreBuiltIn) {
+void* OpenWithoutClose(const char* toCode, const char* fromCode) {
+  iconv_t descriptor = iconv_open(toCode, fromCode);
+  if (descriptor != reinterpret_cast<iconv_t>(-1)) UnclosedDescriptors.push_back(descriptor);
+  return descriptor;
+}
+
+struct EntryMissing {
+  const char* entry;
+  const char* converted;  // "\x84\xE8" from Windows-1250 into code page 852
+  int loaded;             // libraries loaded afterwards
+  int closed;             // what closing an open descriptor gives
+};
+void PrintTo(const EntryMissing& row, std::ostream* out) { *out << row.entry; }
+
+class IconvEntryMissingTest : public IconvLibraryTest,
+                              public ::testing::WithParamInterface<EntryMissing> {};
+
+// Only the conversion entry is required: without it the library is let go, so that no text
+// comes out empty; without the open entry it opens nothing; without the close entry it is used
+// and closing gives -1.
+TEST_P(IconvEntryMissingTest, OnlyTheConversionEntryIsRequired) {
+  const EntryMissing& row = GetParam();
   machine.AddIconvLibrary(library);
-  machine.Fail("GetProcAddress", GetParam(), 127);
-  EXPECT_EQ(ConvertCharset("\x84\xE8", ciWindows1250, ciCP852), "_\x9F");
-  EXPECT_EQ(machine.LoadedLibraryCount(), std::string(GetParam()) == "libiconv_open" ? 1 : 0);
+  if (row.entry == std::string_view("libiconv_close")) {
+    machine.AddLibrary(library, "libiconv_open", reinterpret_cast<void*>(&OpenWithoutClose));
+  }
+  machine.Fail("GetProcAddress", row.entry, 127);
+  EXPECT_EQ(ConvertCharset("\x84\xE8", ciWindows1250, ciCP852), row.converted);
+  EXPECT_EQ(machine.LoadedLibraryCount(), row.loaded);
+  TIconvDescriptor descriptor = IconvOpen("852", "UCS-2BE");
+  EXPECT_EQ(IconvClose(descriptor), row.closed);
+  EXPECT_EQ(descriptor, kNoIconv);
+  for (iconv_t unclosed : UnclosedDescriptors) iconv_close(unclosed);
+  UnclosedDescriptors.clear();
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, IconvEntryMissingTest,
-                         ::testing::Values("libiconv_open", "libiconv", "libiconv_close"));
+                         ::testing::Values(EntryMissing{"libiconv_open", "_\x9F", 1, 0},
+                                           EntryMissing{"libiconv", "_\x9F", 0, 0},
+                                           EntryMissing{"libiconv_close", ",,\x9F", 1, -1},
+                                           EntryMissing{"libiconvctl", ",,\x9F", 1, 0}));
 
 TEST_F(IconvLibraryTest, ASideWhoseNameTheLibraryRefusesIsBuiltIn) {
   machine.AddIconvLibrary(library, {"852//IGNORE//TRANSLIT"});
@@ -188,11 +220,55 @@ TEST_F(IconvLibraryTest, ASideWhoseNameTheLibraryRefusesIsBuiltIn) {
             "A");
 }
 
-TEST_F(IconvLibraryTest, ALongTransliterationGetsTheRoomItNeeds) {
-  machine.AddIconvLibrary(library);
-  // Two bytes in, ten out: the encoding's header, then " 1/5 " for the one character.
-  EXPECT_EQ(ConvertCharset(Ucs2({0x2155}), ciUCS2, ciISO2022KR), "\x1B$)C 1/5 ");
+// The conversion entry of a library built against another C runtime: it sets an errno of its
+// own, so ours says nothing about why it stopped.
+std::size_t ConvertWithForeignErrno(void* descriptor, const char** input, std::size_t* inputLeft,
+                                    char** output, std::size_t* outputLeft) {
+  const std::size_t status = iconv(static_cast<iconv_t>(descriptor), const_cast<char**>(input),
+                                   inputLeft, output, outputLeft);
+  errno = 0;
+  return status;
 }
+
+class IconvRuntimeTest : public IconvLibraryTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  IconvRuntimeTest() {
+    machine.AddIconvLibrary(library);
+    if (GetParam()) {
+      machine.AddLibrary(library, "libiconv", reinterpret_cast<void*>(&ConvertWithForeignErrno));
+    }
+  }
+};
+
+// Two bytes in, ten out: the encoding's header, then " 1/5 " for the one character; as one
+// text and unit by unit (an active map), whichever C runtime the library shares.
+TEST_P(IconvRuntimeTest, ALongTransliterationGetsTheRoomItNeeds) {
+  EXPECT_EQ(ConvertCharset(Ucs2({0x2155}), ciUCS2, ciISO2022KR), "\x1B$)C 1/5 ");
+  const std::uint16_t noChange[] = {0, 0};
+  EXPECT_EQ(ConvertCharsetMapped(Ucs2({0x2155, 0x2155}), ciUCS2, ciISO2022KR, noChange),
+            "\x1B$)C 1/5  1/5 ");
+}
+
+// The bytes that return the encoder to its initial state end the text: ISO-2022-JP shifts back
+// to ASCII, ISO-2022-KR ends with SI; unit by unit the shift back comes once, at the end.
+TEST_P(IconvRuntimeTest, AStatefulTargetIsLeftInItsInitialState) {
+  const std::uint16_t noChange[] = {0, 0};
+  const struct {
+    TCharsetId to;
+    std::string ucs2;
+    TReplacementMap map;
+    std::string expected;
+  } rows[] = {
+      {ciISO2022JP, Ucs2({0x3042}), NoReplacement, "\x1B$B$\"\x1B(B"},
+      {ciISO2022JP, Ucs2({0x3042, 0x3044}), noChange, "\x1B$B$\"$$\x1B(B"},
+      {ciISO2022KR, Ucs2({0xAC00}), NoReplacement, "\x1B$)C\x0E\x30\x21\x0F"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ConvertCharsetMapped(row.ucs2, ciUCS2, row.to, row.map), row.expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnAndForeignErrno, IconvRuntimeTest, ::testing::Bool());
 
 TEST_F(IconvLibraryTest, Utf7ThroughTheLibraryClosesItsLastRun) {
   machine.AddIconvLibrary(library);
