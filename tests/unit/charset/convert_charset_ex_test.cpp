@@ -152,16 +152,34 @@ TEST_F(IconvLibraryTest, CzechTextReachesTheConsoleAsWithoutItAndMarksAreTransli
   EXPECT_EQ(machine.CallCount("LoadLibraryA"), loadsBefore + 1);  // loaded once, then kept
 }
 
-TEST_F(IconvLibraryTest, OnlyTheLibraryBesideTheProgramIsEverLoaded) {
+// Without the library each side asks for it once, by the full path beside the program; a
+// same-id pass-through does not ask at all.
+TEST_F(IconvLibraryTest, EachSideAsksForTheLibraryBesideTheProgramOnce) {
   machine.AddIconvLibrary("C:\\iconv.dll");
   machine.AddIconvLibrary("C:\\WINDOWS\\system32\\iconv.dll");
   machine.SetCurrentDirectory("C:\\");
-  EXPECT_EQ(ConvertCharset("\x80", ciWindows1250, ciCP852), "_");
-  EXPECT_EQ(ConvertCharset("\x80", ciWindows1250, ciCP852), "_");
-  // Without the library every conversion asks again, each time by the full path.
-  const std::vector<std::string> loads = machine.CallsTo("LoadLibraryA");
-  EXPECT_GE(loads.size(), 2u);
-  for (const std::string& path : loads) EXPECT_EQ(path, library);
+  const std::uint16_t cToZ[] = {0x10D, 0x17E};
+  const struct {
+    TCharsetId from, to;
+    TReplacementMap map;
+    bool transliterate;
+    std::size_t loads;
+  } conversions[] = {
+      {ciWindows1250, ciCP852, NoReplacement, true, 2},
+      {ciUTF8, ciCP852, NoReplacement, true, 2},
+      {ciWindows1250, ciCP852, cToZ, true, 2},
+      {ciWindows1250, ciCP852, NoReplacement, false, 2},
+      {ciCP852, ciCP852, NoReplacement, true, 0},
+  };
+  for (const auto& conversion : conversions) {
+    const std::size_t before = machine.CallsTo("LoadLibraryA").size();
+    ConvertCharsetEx("\x80", conversion.from, conversion.to, conversion.map,
+                     conversion.transliterate);
+    const std::vector<std::string> loads = machine.CallsTo("LoadLibraryA");
+    EXPECT_EQ(loads.size() - before, conversion.loads)
+        << int(conversion.from) << " -> " << int(conversion.to);
+    for (const std::string& path : loads) EXPECT_EQ(path, library);
+  }
 }
 
 // Descriptors that the host's iconv opened for a library without a close entry; the test
