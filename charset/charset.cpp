@@ -306,8 +306,9 @@ TCodeUnitBytes ReadCodeUnit(std::string_view text, std::size_t& position, unsign
                             bool littleEndian) {
   if (size > 4) size = 1;
   TCodeUnitBytes bytes{};
+  // Positions count from 1; one outside the text, or too near its end, reads nothing.
   const std::size_t start = position - 1;
-  if (start + size <= text.size()) {
+  if (position >= 1 && start <= text.size() && size <= text.size() - start) {
     for (unsigned i = 0; i < size; ++i) {
       const auto byte = static_cast<std::uint8_t>(text[start + i]);
       bytes[littleEndian ? i : size - 1 - i] = byte;

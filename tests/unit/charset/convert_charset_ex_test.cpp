@@ -114,16 +114,32 @@ TEST(ConvertCharsetEx, ReplaceCodePointReadsWholePairsOnly) {
 }
 
 TEST(ConvertCharsetEx, CodeUnitsReadAndWrittenInBothOrders) {
-  std::size_t position = 1;
-  EXPECT_THAT(ReadCodeUnit("\x01\x02\x03", position, 2, false), ElementsAre(2, 1, 0, 0));
-  EXPECT_EQ(position, 3u);
-  EXPECT_THAT(ReadCodeUnit("\x01\x02\x03", position, 2, true), ElementsAre(0, 0, 0, 0));
-  EXPECT_EQ(position, 5u);
-  position = 1;
-  EXPECT_THAT(ReadCodeUnit("\x01\x02\x03\x04", position, 4, true), ElementsAre(1, 2, 3, 4));
-  position = 2;
-  EXPECT_THAT(ReadCodeUnit("\x01\x02", position, 7, false), ElementsAre(2, 0, 0, 0));
-  EXPECT_EQ(position, 3u);
+  // Two bytes lie before the text, so that a read before it would see them.
+  static constexpr char kBytes[] = "\x7E\x7F\x01\x02\x03\x04";
+  const std::string_view text(kBytes + 2, 4);
+  constexpr std::size_t kTop = SIZE_MAX;
+  const struct {
+    std::size_t position;
+    unsigned size;
+    bool littleEndian;
+    TCodeUnitBytes unit;
+    std::size_t after;
+  } reads[] = {
+      {1, 2, false, {2, 1, 0, 0}, 3},
+      {3, 2, true, {3, 4, 0, 0}, 5},
+      {1, 4, true, {1, 2, 3, 4}, 5},
+      {2, 7, false, {2, 0, 0, 0}, 3},  // a size above 4 counts as 1
+      {4, 2, false, {}, 6},            // cut short by the end
+      {0, 2, true, {}, 2},             // positions count from 1
+      {kTop, 2, true, {}, 1},
+      {kTop - 1, 4, false, {}, 2},  // advanced all the same, round past the top
+  };
+  for (const auto& read : reads) {
+    SCOPED_TRACE(read.position);
+    std::size_t position = read.position;
+    EXPECT_EQ(ReadCodeUnit(text, position, read.size, read.littleEndian), read.unit);
+    EXPECT_EQ(position, read.after);
+  }
   EXPECT_EQ(WriteCodeUnit({1, 2, 3, 4}, 4, false), "\x04\x03\x02\x01");
   EXPECT_EQ(WriteCodeUnit({1, 2, 3, 4}, 2, true), "\x01\x02");
   EXPECT_EQ(WriteCodeUnit({1, 2, 3, 4}, 9, true), "\x01");
