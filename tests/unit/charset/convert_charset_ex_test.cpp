@@ -208,41 +208,49 @@ void* OpenWithoutClose(const char* toCode, const char* fromCode) {
   return descriptor;
 }
 
-struct EntryMissing {
-  const char* entry;
+struct LibraryFault {
+  sim::FailableCall call;
+  const char* target;
   const char* converted;  // "\x84\xE8" from Windows-1250 into code page 852
+  int loads;              // calls of LoadLibraryA, by the conversion and one open
   int loaded;             // libraries loaded afterwards
   int closed;             // what closing an open descriptor gives
 };
-void PrintTo(const EntryMissing& row, std::ostream* out) { *out << row.entry; }
+void PrintTo(const LibraryFault& row, std::ostream* out) {
+  *out << row.call.Name() << " " << row.target;
+}
 
-class IconvEntryMissingTest : public IconvLibraryTest,
-                              public ::testing::WithParamInterface<EntryMissing> {};
+class IconvFaultTest : public IconvLibraryTest,
+                       public ::testing::WithParamInterface<LibraryFault> {};
 
 // Only the conversion entry is required: without it the library is let go, so that no text
 // comes out empty; without the open entry it opens nothing; without the close entry it is used
-// and closing gives -1.
-TEST_P(IconvEntryMissingTest, OnlyTheConversionEntryIsRequired) {
-  const EntryMissing& row = GetParam();
+// and closing gives -1. Without the program's own path nothing is loaded, not even by bare name.
+TEST_P(IconvFaultTest, TheLibraryBesideTheProgramNeedsOnlyItsConversionEntry) {
+  const LibraryFault& row = GetParam();
   machine.AddIconvLibrary(library);
-  if (row.entry == std::string_view("libiconv_close")) {
+  if (row.target == std::string_view("libiconv_close")) {
     machine.AddLibrary(library, "libiconv_open", reinterpret_cast<void*>(&OpenWithoutClose));
   }
-  machine.Fail("GetProcAddress", row.entry, 127);
+  machine.SetCurrentDirectory("C:\\Program Files\\Morek");
+  machine.Fail(row.call, row.target, 127);
   EXPECT_EQ(ConvertCharset("\x84\xE8", ciWindows1250, ciCP852), row.converted);
   EXPECT_EQ(machine.LoadedLibraryCount(), row.loaded);
   TIconvDescriptor descriptor = IconvOpen("852", "UCS-2BE");
   EXPECT_EQ(IconvClose(descriptor), row.closed);
   EXPECT_EQ(descriptor, kNoIconv);
+  EXPECT_EQ(machine.CallCount("LoadLibraryA"), row.loads);
   for (iconv_t unclosed : UnclosedDescriptors) iconv_close(unclosed);
   UnclosedDescriptors.clear();
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, IconvEntryMissingTest,
-                         ::testing::Values(EntryMissing{"libiconv_open", "_\x9F", 1, 0},
-                                           EntryMissing{"libiconv", "_\x9F", 0, 0},
-                                           EntryMissing{"libiconv_close", ",,\x9F", 1, -1},
-                                           EntryMissing{"libiconvctl", ",,\x9F", 1, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Faults, IconvFaultTest,
+    ::testing::Values(LibraryFault{"GetProcAddress", "libiconv_open", "_\x9F", 1, 1, 0},
+                      LibraryFault{"GetProcAddress", "libiconv", "_\x9F", 3, 0, 0},
+                      LibraryFault{"GetProcAddress", "libiconv_close", ",,\x9F", 1, 1, -1},
+                      LibraryFault{"GetProcAddress", "libiconvctl", ",,\x9F", 1, 1, 0},
+                      LibraryFault{"GetModuleFileNameA", "", "_\x9F", 0, 0, 0}));
 
 TEST_F(IconvLibraryTest, ASideWhoseNameTheLibraryRefusesIsBuiltIn) {
   machine.AddIconvLibrary(library, {"852//IGNORE//TRANSLIT"});
@@ -303,17 +311,6 @@ TEST_P(IconvRuntimeTest, AStatefulTargetIsLeftInItsInitialState) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OwnAndForeignErrno, IconvRuntimeTest, ::testing::Bool());
-
-TEST_F(IconvLibraryTest, Utf7ThroughTheLibraryClosesItsLastRun) {
-  machine.AddIconvLibrary(library);
-  EXPECT_EQ(ConvertCharset("\xE8", ciWindows1250, ciUTF7), "+AQ0-");
-  EXPECT_EQ(ConvertCharset("a", ciWindows1250, ciUTF7), "a");
-  // With an active map each unit goes through the library on its own.
-  EXPECT_EQ(ConvertCharsetMapped("\xE8"
-                                 "a",
-                                 ciWindows1250, ciUTF7, std::array<std::uint16_t, 2>{}),
-            "+AQ0-a");
-}
 
 }  // namespace
 }  // namespace sanivo
