@@ -31,6 +31,9 @@ inline constexpr std::array<TCharsetId, 2> LittleEndianCharsets = {ciUCS2LE, ciU
 
 // Every conversion passes through this form, under this name for the library.
 inline constexpr char kIntermediateName[] = "UCS-2BE";
+// Appended before the library encodes UTF-7, so that it closes a trailing run; the "-" it then
+// writes is cut off again.
+inline constexpr std::string_view kUtf7RunCloser{"\x00\x2D", 2};
 inline constexpr std::uint16_t kByteOrderMark = 0xFEFF;
 inline constexpr std::uint16_t kSwappedByteOrderMark = 0xFFFE;
 
@@ -43,6 +46,9 @@ bool IsMapActive(TReplacementMap map);
 // lowest byte for the same character, or "_".
 std::array<char, 256> SingleBytePairTable(TCharsetId from, TCharsetId to);
 
+// The library's descriptor from the intermediate to `to`, transliterating or not; kNoIconv
+// when it does not take the charset.
+TIconvDescriptor OpenEncoder(TCharsetId to, bool transliterate);
 // UCS-2BE text through the library's encoding descriptor; UTF-7 gets its last run closed.
 std::string LibraryEncode(TIconvDescriptor descriptor, std::string ucs2, TCharsetId to);
 

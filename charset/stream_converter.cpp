@@ -130,6 +130,9 @@ class TLibraryPass {
   // Whatever is unfinished at the end is lost, as at the end of one call over the whole text.
   void Finish() { unfinished_.clear(); }
 
+  // An encoder's way back to its initial state, after the text.
+  void Flush(std::string& out) { out += IconvFlush(descriptor_); }
+
  private:
   TIconvDescriptor descriptor_;
   std::string unfinished_;
@@ -343,12 +346,13 @@ class TLibraryEncoder : public TEncoder {
   }
 
   void Finish(std::string& out) override {
-    if (!closesUtf7_) return pass_.Finish();
-    std::string made = std::move(heldBack_);
-    pass_.Convert(std::string_view("\x00\x2D", 2), made);
+    if (closesUtf7_) {
+      std::string made = std::move(heldBack_);
+      pass_.Convert(kUtf7RunCloser, made);
+      HoldBackLastByte(made, out);
+    }
     pass_.Finish();
-    HoldBackLastByte(made, out);
-    heldBack_.clear();
+    pass_.Flush(out);
   }
 
  private:
@@ -380,10 +384,10 @@ class TLibraryUnitEncoder : public TEncoder {
       out += LibraryEncode(pass_.Descriptor(), std::string(pair, 2), to_);
     }
   }
-  void Finish(std::string&) override {}
+  void Finish(std::string& out) override { pass_.Flush(out); }
 
  private:
-  TLibraryPass pass_;  // only to close the descriptor
+  TLibraryPass pass_;  // its descriptor, and the flush at the end
   TCharsetId to_;
   std::vector<std::uint16_t> map_;
 };
@@ -545,8 +549,7 @@ TStreamConverter::TStreamConverter(TCharsetId from, TCharsetId to, TReplacementM
   }
   const std::vector<std::uint16_t> words(map.begin(), map.end());
   TIconvDescriptor decoding = IconvOpenIgnore(kIntermediateName, CharsetName(from));
-  TIconvDescriptor encoding = transliterate ? IconvOpenTranslit(CharsetName(to), kIntermediateName)
-                                            : IconvOpenIgnore(CharsetName(to), kIntermediateName);
+  TIconvDescriptor encoding = OpenEncoder(to, transliterate);
   decodesThroughLibrary_ = decoding != kNoIconv;
   encodesThroughLibrary_ = encoding != kNoIconv;
   if (!decodesThroughLibrary_ && !encodesThroughLibrary_ && !IsMapActive(map) && transliterate &&

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/sim/machine.h"
@@ -98,13 +99,18 @@ TEST(StreamConverter, EveryCutGivesTheWholeTextsConversionThroughTheLibrary) {
     EXPECT_TRUE(probe.DecodesThroughLibrary() || probe.EncodesThroughLibrary()) << int(from);
     ExpectEveryCutGivesTheWhole(from, to);
   }
-  // Texts of the charsets themselves, cut inside their sequences.
-  const std::string japanese = ConvertCharset("a\xE3\x81\x82\xE6\xBC\xA2z"s, ciUTF8, ciISO2022JP);
-  const std::string sjis = ConvertCharset("\xE3\x81\x82\xE6\xBC\xA2"s, ciUTF8, ciShiftJIS);
-  for (const auto& [text, from] : {std::pair{japanese, ciISO2022JP}, {sjis, ciShiftJIS}}) {
-    const std::string whole = ConvertCharset(text, from, ciUTF8);
+  // Texts of the charsets themselves, cut inside their sequences, both ways; the stateful
+  // encoder's way back to ASCII comes once, at the end.
+  const std::string utf8 = "a\xE3\x81\x82\xE6\xBC\xA2"s;
+  const std::string japanese = ConvertCharset(utf8, ciUTF8, ciISO2022JP);
+  ASSERT_TRUE(japanese.ends_with("\x1B(B"));
+  const std::string sjis = ConvertCharset(utf8, ciUTF8, ciShiftJIS);
+  for (const auto& [text, from, to] : {std::tuple{japanese, ciISO2022JP, ciUTF8},
+                                       {sjis, ciShiftJIS, ciUTF8},
+                                       {utf8, ciUTF8, ciISO2022JP}}) {
+    const std::string whole = ConvertCharset(text, from, to);
     for (std::size_t cut = 0; cut <= text.size(); ++cut) {
-      EXPECT_EQ(Streamed(text, {cut}, from, ciUTF8, NoReplacement, true), whole) << cut;
+      EXPECT_EQ(Streamed(text, {cut}, from, to, NoReplacement, true), whole) << cut;
     }
   }
   FinalizeCharsetModules();
