@@ -1,18 +1,56 @@
 #include "tools/cpconv/cpconv.h"
 
-#include <string_view>
+#include <algorithm>
+#include <new>
 
+#include "app/windows1250_literal.h"
+#include "base/file_names.h"
 #include "base/number_text.h"
 #include "charset/charset.h"
+#include "charset/stream_converter.h"
+#include "platform/os.h"
+#include "sysenv/errors.h"
 
 namespace sanivo {
 
 namespace {
 
-std::optional<TCharsetId> ParseCharsetId(std::string_view text) {
-  const std::optional<unsigned> id = ParseWholeNumber<unsigned>(text, 10);
-  if (!id || *id >= kCharsetIdCount) return std::nullopt;
-  return static_cast<TCharsetId>(*id);
+// cpconv's own texts, in Windows-1250 like the program's; they reach the console in its code
+// page, 852.
+constexpr std::string_view kUsage =
+    "Použití: cpconv [volby] Z DO [SOUBOR...]\n"
+    "         cpconv [volby] -f Z -t DO [SOUBOR...]\n"
+    "         cpconv -l\n"
+    "Převede text ze znakové sady Z do sady DO. Bez souboru, a za soubor \"-\", čte\n"
+    "standardní vstup; výsledek píše na standardní výstup.\n"
+    "  Z, DO       číslo sady (0-107) nebo kterýkoli její název (CP852, WINDOWS-1250,\n"
+    "              UTF-8, KOI8-R, ...), velikost písmen nerozhoduje\n"
+    "  -o VÝSTUP   zapíše výsledek do souboru VÝSTUP celý, nebo vůbec (i přes vstup)\n"
+    "  -l          vypíše čísla sad a jejich názvy\n"
+    "  --strict    znaky, které cílová sada nemá, vynechá místo přepisu\n"
+    "  --map W,W   náhrady znaků: šestnáctková slova, dvojice původní,nový\n"
+    "Příklad: cpconv CP852 WINDOWS-1250 DOPIS.TXT -o DOPIS-WIN.TXT\n"_cp1250;
+constexpr std::string_view kListLegend = "* jen s knihovnou iconv.dll vedle programu\n"_cp1250;
+constexpr std::string_view kBadArguments = "chybné parametry; nápověda: cpconv --help"_cp1250;
+constexpr std::string_view kUnknownCharset = "neznámá znaková sada: "_cp1250;
+constexpr std::string_view kCharsetWord = "znakovou sadu "_cp1250;
+constexpr std::string_view kLibraryNeeded =
+    " lze převádět jen s knihovnou iconv.dll vedle programu"_cp1250;
+constexpr std::string_view kCannotRead = "nelze číst "_cp1250;
+constexpr std::string_view kCannotWrite = "nelze zapsat "_cp1250;
+constexpr std::string_view kStandardInput = "standardní vstup"_cp1250;
+constexpr std::string_view kStandardOutput = "standardní výstup"_cp1250;
+constexpr std::string_view kOutOfMemory = "nedostatek paměti"_cp1250;
+
+constexpr std::string_view kStandardStream = "-";
+// A pipe whose writer has closed reports its end as this error.
+constexpr std::uint32_t kErrorBrokenPipe = 109;
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](char x, char y) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return lower(x) == lower(y);
+  });
 }
 
 // "W,W,..." of one to four hexadecimal digits each.
@@ -30,37 +68,289 @@ std::optional<std::vector<std::uint16_t>> ParseMap(std::string_view text) {
   }
 }
 
-}  // namespace
+TCpconvArguments Refused(std::string message) { return {std::nullopt, std::move(message)}; }
 
-std::optional<TCpconvOptions> ParseCpconvArguments(const std::vector<std::string>& arguments) {
-  TCpconvOptions options;
-  std::vector<std::string_view> ids;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string_view argument = arguments[i];
-    if (argument == "--strict") {
-      options.strict = true;
-    } else if (argument == "--map") {
-      if (++i == arguments.size()) return std::nullopt;
-      std::optional<std::vector<std::uint16_t>> map = ParseMap(arguments[i]);
-      if (!map) return std::nullopt;
-      options.map = std::move(*map);
-    } else {
-      ids.push_back(argument);
-    }
+// The names of an id as the alias table holds them, blank-separated; the name the conversion
+// passes on for an id without a record.
+std::string NamesOf(TCharsetId id) {
+  std::string names;
+  for (const TIconvChar& record : CharsetAliases) {
+    if (record.Id != id) continue;
+    if (!names.empty()) names += ' ';
+    names += record.Aliases;
   }
-  if (ids.size() != 2) return std::nullopt;
-  const std::optional<TCharsetId> from = ParseCharsetId(ids[0]);
-  const std::optional<TCharsetId> to = ParseCharsetId(ids[1]);
-  if (!from || !to) return std::nullopt;
-  options.from = *from;
-  options.to = *to;
-  return options;
+  return names.empty() ? CharsetName(id) : names;
 }
 
-std::string RunCpconv(const TCpconvOptions& options, const std::string& input) {
+std::string CharsetListing() {
+  std::string listing;
+  for (int id = 0; id < kCharsetIdCount; ++id) {
+    const auto charset = static_cast<TCharsetId>(id);
+    const std::string number = std::to_string(id);
+    listing += std::string(3 - number.size(), ' ') + number;
+    listing += NeedsIconvLibrary(charset) ? " * " : "   ";
+    listing += NamesOf(charset) + "\n";
+  }
+  return listing + std::string(kListLegend);
+}
+
+// Writes everything or reports the system's error code.
+std::optional<std::uint32_t> WriteAll(os::Handle handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    std::uint32_t written = 0;
+    if (!os::WriteFile(handle, bytes, &written)) return os::GetLastError();
+    if (written == 0) return os::kErrorWriteFault;
+    bytes.remove_prefix(written);
+  }
+  return std::nullopt;
+}
+
+void WriteConsoleText(std::int32_t which, std::string_view text) {
+  WriteAll(os::GetStdHandle(which), ConvertCharset(std::string(text), ciWindows1250, ciCP852));
+}
+
+int Fail(std::string_view message, int exitCode = kCpconvFailureExitCode) {
+  WriteConsoleText(os::kStdErrorHandle, "cpconv: " + std::string(message) + "\n");
+  return exitCode;
+}
+
+std::string Quoted(std::string_view name) { return "\"" + std::string(name) + "\""; }
+
+std::string WithSystemError(std::string message, std::uint32_t code) {
+  const std::string text = SystemErrorText(code);
+  return text.empty() ? message : message + ": " + text;
+}
+
+// Where the result goes: standard output, or a temporary file beside OUTPUT that takes OUTPUT's
+// place only when everything went well.
+class TOutput {
+ public:
+  explicit TOutput(const std::string& path) : path_(path) {
+    if (path_.empty()) {
+      handle_ = os::GetStdHandle(os::kStdOutputHandle);
+      return;
+    }
+    temporary_ = path_ + ".cpconv~";
+    handle_ = os::CreateFileA(temporary_, os::kGenericWrite, 0, os::kCreateAlways,
+                              os::kFileAttributeNormal);
+    if (handle_ == os::kInvalidHandle) error_ = WriteError(os::GetLastError());
+  }
+  ~TOutput() {
+    if (temporary_.empty() || handle_ == os::kInvalidHandle) return;
+    os::CloseHandle(handle_);
+    os::DeleteFileA(temporary_);
+  }
+  TOutput(const TOutput&) = delete;
+  TOutput& operator=(const TOutput&) = delete;
+
+  // The message of a failure so far; empty while all is well.
+  const std::string& Error() const { return error_; }
+
+  bool Write(std::string_view bytes) {
+    if (const std::optional<std::uint32_t> failed = WriteAll(handle_, bytes)) {
+      error_ = WriteError(*failed);
+      return false;
+    }
+    return true;
+  }
+
+  // Puts the finished file in OUTPUT's place.
+  bool Commit() {
+    if (temporary_.empty()) return true;
+    const bool closed = os::CloseHandle(handle_);
+    handle_ = os::kInvalidHandle;
+    if (closed && os::MoveFileExA(temporary_, path_,
+                                  os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough)) {
+      return true;
+    }
+    error_ = WriteError(os::GetLastError());
+    os::DeleteFileA(temporary_);
+    return false;
+  }
+
+ private:
+  std::string WriteError(std::uint32_t code) const {
+    return WithSystemError(
+        std::string(kCannotWrite) + (path_.empty() ? std::string(kStandardOutput) : Quoted(path_)),
+        code);
+  }
+
+  std::string path_;
+  std::string temporary_;
+  os::Handle handle_ = os::kInvalidHandle;
+  std::string error_;
+};
+
+// One input through its own converter, each text from its start.
+std::string ConvertInput(const TCpconvOptions& options, const std::string& input, TOutput& output) {
+  const bool standard = input == kStandardStream;
+  const std::string name = standard ? std::string(kStandardInput) : Quoted(input);
+  const os::Handle handle =
+      standard ? os::GetStdHandle(os::kStdInputHandle)
+               : os::CreateFileA(input, os::kGenericRead, os::kFileShareRead | os::kFileShareWrite,
+                                 os::kOpenExisting, os::kFileAttributeNormal);
+  if (handle == os::kInvalidHandle) {
+    return WithSystemError(std::string(kCannotRead) + name, os::GetLastError());
+  }
   const TReplacementMap map =
       options.map.empty() ? TReplacementMap(NoReplacement) : TReplacementMap(options.map);
-  return ConvertCharsetEx(input, options.from, options.to, map, !options.strict);
+  TStreamConverter converter(options.from, options.to, map, !options.strict);
+  std::string error;
+  std::string piece, converted;
+  for (;;) {
+    if (!os::ReadFile(handle, kCpconvPieceSize, piece)) {
+      const std::uint32_t code = os::GetLastError();
+      if (code == kErrorBrokenPipe) break;
+      error = WithSystemError(std::string(kCannotRead) + name, code);
+      break;
+    }
+    if (piece.empty()) break;
+    converted.clear();
+    converter.Convert(piece, converted);
+    if (!output.Write(converted)) break;
+  }
+  if (!standard) os::CloseHandle(handle);
+  if (!error.empty()) return error;
+  if (!output.Error().empty()) return output.Error();
+  converted.clear();
+  converter.Finish(converted);
+  output.Write(converted);
+  return output.Error();
+}
+
+// A side that only the library converts, while the library does not take it.
+std::optional<std::string> MissingLibrary(const TCpconvOptions& options) {
+  if (options.from == options.to && options.map.empty()) return std::nullopt;
+  const TReplacementMap map =
+      options.map.empty() ? TReplacementMap(NoReplacement) : TReplacementMap(options.map);
+  const TStreamConverter probe(options.from, options.to, map, !options.strict);
+  if (NeedsIconvLibrary(options.from) && !probe.DecodesThroughLibrary()) {
+    return CharsetName(options.from);
+  }
+  if (NeedsIconvLibrary(options.to) && !probe.EncodesThroughLibrary()) {
+    return CharsetName(options.to);
+  }
+  return std::nullopt;
+}
+
+int Convert(const TCpconvOptions& options) {
+  if (const int code = CheckCpconvSides(options)) return code;
+  TOutput output(options.output);
+  if (!output.Error().empty()) return Fail(output.Error());
+  std::vector<std::string> inputs = options.inputs;
+  if (inputs.empty()) inputs.emplace_back(kStandardStream);
+  for (const std::string& input : inputs) {
+    const std::string error = ConvertInput(options, input, output);
+    if (!error.empty()) return Fail(error);
+  }
+  if (!output.Commit()) return Fail(output.Error());
+  return 0;
+}
+
+}  // namespace
+
+std::optional<TCharsetId> FindCharset(std::string_view text) {
+  // A number is an id; the names "852", "866" and the like are larger numbers.
+  if (const std::optional<unsigned> id = ParseWholeNumber<unsigned>(text, 10)) {
+    if (*id < kCharsetIdCount) return static_cast<TCharsetId>(*id);
+  }
+  for (const TIconvChar& record : CharsetAliases) {
+    for (std::string_view names = record.Aliases; !names.empty();) {
+      const std::size_t blank = std::min(names.find(' '), names.size());
+      if (EqualIgnoringCase(names.substr(0, blank), text)) return record.Id;
+      names.remove_prefix(std::min(blank + 1, names.size()));
+    }
+  }
+  // Ids without a record of their own go by the name the conversion gives them.
+  for (const TCharsetId id : {ciKamenicky, ciModifiedUTF7}) {
+    if (EqualIgnoringCase(CharsetName(id), text)) return id;
+  }
+  return std::nullopt;
+}
+
+bool NeedsIconvLibrary(TCharsetId id) { return id >= ciUTF16 && id != ciUnassigned; }
+
+int CheckCpconvSides(const TCpconvOptions& options) {
+  if (const std::optional<std::string> charset = MissingLibrary(options)) {
+    return Fail(std::string(kCharsetWord) + *charset + std::string(kLibraryNeeded));
+  }
+  return 0;
+}
+
+TCpconvArguments ParseCpconvArguments(const std::vector<std::string>& arguments) {
+  TCpconvOptions options;
+  std::vector<std::string_view> positional;
+  std::optional<std::string_view> from, to;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    const auto value = [&]() -> std::optional<std::string_view> {
+      if (++i == arguments.size()) return std::nullopt;
+      return arguments[i];
+    };
+    if (argument == "--help" || argument == "-h" || argument == "/?") {
+      options.action = TCpconvOptions::TAction::help;
+      return {options, {}};
+    }
+    if (argument == "-l" || argument == "--list") {
+      options.action = TCpconvOptions::TAction::list;
+    } else if (argument == "--strict") {
+      options.strict = true;
+    } else if (argument == "--map") {
+      const std::optional<std::string_view> text = value();
+      std::optional<std::vector<std::uint16_t>> map = text ? ParseMap(*text) : std::nullopt;
+      if (!map) return Refused(std::string(kBadArguments));
+      options.map = std::move(*map);
+    } else if (argument == "-f" || argument == "-t" || argument == "-o") {
+      const std::optional<std::string_view> text = value();
+      if (!text || text->empty()) return Refused(std::string(kBadArguments));
+      if (argument == "-f") from = text;
+      if (argument == "-t") to = text;
+      if (argument == "-o") options.output = *text;
+    } else if (argument.size() > 1 && argument.front() == '-') {
+      return Refused(std::string(kBadArguments));
+    } else {
+      positional.push_back(argument);
+    }
+  }
+  if (options.action == TCpconvOptions::TAction::list) {
+    if (!positional.empty() || from || to) return Refused(std::string(kBadArguments));
+    return {options, {}};
+  }
+  if (from.has_value() != to.has_value()) return Refused(std::string(kBadArguments));
+  if (!from) {
+    if (positional.size() < 2) return Refused(std::string(kBadArguments));
+    from = positional[0];
+    to = positional[1];
+    positional.erase(positional.begin(), positional.begin() + 2);
+  }
+  for (const auto& [name, id] : {std::pair{*from, &options.from}, {*to, &options.to}}) {
+    const std::optional<TCharsetId> found = FindCharset(name);
+    if (!found) return Refused(std::string(kUnknownCharset) + std::string(name));
+    *id = *found;
+  }
+  options.inputs.assign(positional.begin(), positional.end());
+  return {options, {}};
+}
+
+int RunCpconv(const std::vector<std::string>& arguments) {
+  const TCpconvArguments parsed = ParseCpconvArguments(arguments);
+  if (!parsed.options) return Fail(parsed.error, kCpconvUsageExitCode);
+  const TCpconvOptions& options = *parsed.options;
+  try {
+    switch (options.action) {
+      case TCpconvOptions::TAction::help:
+        WriteConsoleText(os::kStdOutputHandle, kUsage);
+        return 0;
+      case TCpconvOptions::TAction::list:
+        WriteConsoleText(os::kStdOutputHandle, CharsetListing());
+        return 0;
+      case TCpconvOptions::TAction::convert:
+        return Convert(options);
+    }
+  } catch (const std::bad_alloc&) {
+    return Fail(kOutOfMemory);
+  }
+  return 0;
 }
 
 }  // namespace sanivo

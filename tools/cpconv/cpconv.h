@@ -1,33 +1,54 @@
-// cpconv: converts standard input from one charset id to another, binary-safe, through the
-// program's own conversion. "cpconv [--strict] [--map W,W,...] FROM TO".
+// cpconv: converts text from one charset to another, binary-safe, through the program's own
+// conversion, in pieces, so that a file of any size goes through in little memory.
+//   cpconv [--strict] [--map W,W,...] [-o OUTPUT] FROM TO [FILE...]
+//   cpconv [...] -f FROM -t TO [FILE...]      cpconv -l      cpconv --help
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "charset/charset_id.h"
 
 namespace sanivo {
 
-inline constexpr char kCpconvUsage[] =
-    "usage: cpconv [--strict] [--map W,W,...] FROM TO\n"
-    "  FROM, TO  charset ids 0-107 (decimal)\n"
-    "  --map     replacement map: 16-bit words in hexadecimal, pairs of from,to\n"
-    "  --strict  leave out what the target cannot show instead of transliterating\n";
 inline constexpr int kCpconvUsageExitCode = 2;
+inline constexpr int kCpconvFailureExitCode = 1;
+// At most this much input is read and converted at a time.
+inline constexpr std::uint32_t kCpconvPieceSize = 256 * 1024;
 
 struct TCpconvOptions {
+  enum class TAction { convert, list, help } action = TAction::convert;
   TCharsetId from = ciISO8859_1;
   TCharsetId to = ciISO8859_1;
   std::vector<std::uint16_t> map;  // empty: no replacement
   bool strict = false;
+  std::string output;               // empty: standard output
+  std::vector<std::string> inputs;  // empty: standard input; "-" is standard input too
 };
 
-// None when the arguments are not what the usage line says.
-std::optional<TCpconvOptions> ParseCpconvArguments(const std::vector<std::string>& arguments);
+// The arguments read, or the one-line message (Windows-1250) that says what is wrong with them.
+struct TCpconvArguments {
+  std::optional<TCpconvOptions> options;
+  std::string error;
+};
+// The charset names come from the alias table: the conversion modules must have started.
+TCpconvArguments ParseCpconvArguments(const std::vector<std::string>& arguments);
 
-std::string RunCpconv(const TCpconvOptions& options, const std::string& input);
+// An id from its number or any of its names, without regard to case.
+std::optional<TCharsetId> FindCharset(std::string_view text);
+// Ids that the built-in engine cannot convert: without the library it would read and write them
+// as ISO-8859-1.
+bool NeedsIconvLibrary(TCharsetId id);
+
+// Reports a side that only the library converts while the library does not take it, and
+// returns the exit code for that; 0 when both sides can be converted.
+int CheckCpconvSides(const TCpconvOptions& options);
+
+// The whole run on the system seam: parses the arguments, converts (or lists, or helps) and
+// reports a failure on standard error in the console's code page. Returns the exit code.
+int RunCpconv(const std::vector<std::string>& arguments);
 
 }  // namespace sanivo

@@ -5,61 +5,156 @@
 #include <string>
 #include <vector>
 
+#include "charset/charset.h"
+#include "platform/sim/machine.h"
+
 namespace sanivo {
 namespace {
 
-TEST(CpconvArguments, AcceptOptionsBeforeTheTwoIds) {
-  const auto plain = ParseCpconvArguments({"13", "24"});
-  ASSERT_TRUE(plain);
-  EXPECT_EQ(plain->from, ciWindows1250);
-  EXPECT_EQ(plain->to, ciCP852);
-  EXPECT_FALSE(plain->strict);
-  EXPECT_TRUE(plain->map.empty());
+class CpconvTest : public ::testing::Test {
+ protected:
+  CpconvTest() { InitializeCharsetModules(); }
+  ~CpconvTest() override { FinalizeCharsetModules(); }
 
-  const auto full = ParseCpconvArguments({"--strict", "--map", "10d,17E,0", "0", "107"});
-  ASSERT_TRUE(full);
-  EXPECT_TRUE(full->strict);
-  EXPECT_EQ(full->map, (std::vector<std::uint16_t>{0x10D, 0x17E, 0}));
-  EXPECT_EQ(full->to, ciCP1125);
-}
+  // What reached standard error since the last look, in the console's code page (852), as
+  // UTF-8 for comparison with the texts here.
+  std::string Message() {
+    const std::string all = machine.Stderr();
+    const std::string message = all.substr(seen_);
+    seen_ = all.size();
+    return ConvertCharset(message, ciCP852, ciUTF8);
+  }
 
-TEST(CpconvArguments, RefuseAnythingElse) {
-  const std::vector<std::vector<std::string>> refused = {
-      {},
-      {"13"},
-      {"13", "24", "25"},
-      {"13", "108"},
-      {"-1", "24"},
-      {"0x0D", "24"},
-      {"13", "24 "},
-      {"--map", "13", "24"},
-      {"--map", "10000", "13", "24"},
-      {"--map", "0010d", "13", "24"},
-      {"--map", "10d,", "13", "24"},
-      {"--map", "", "13", "24"},
-      {"--map", "g", "13", "24"},
-      {"--strict"},
-      {"--quiet", "13", "24"},
-  };
-  for (const auto& arguments : refused) {
-    std::string line;
-    for (const std::string& argument : arguments) line += "[" + argument + "]";
-    EXPECT_FALSE(ParseCpconvArguments(arguments)) << line;
+  sim::Machine machine;
+
+ private:
+  std::size_t seen_ = 0;
+};
+
+TEST_F(CpconvTest, CharsetsByNumberOrAnyNameOfTheAliasTable) {
+  const std::vector<std::pair<std::string, TCharsetId>> found = {
+      {"13", ciWindows1250},   {"cp852", ciCP852},         {"Windows-1250", ciWindows1250},
+      {"utf-8", ciUTF8},       {"KOI8-R", ciKOI8R},        {"ucs-2be", ciUCS2},
+      {"cp-895", ciKamenicky}, {"MUTF-7", ciModifiedUTF7}, {"107", ciCP1125},
+      {"latin2", ciISO8859_2}, {"utf-32le", ciUTF32},      {"852", ciCP852},
+      {"866", ciCP866}};
+  for (const auto& [name, id] : found) EXPECT_EQ(FindCharset(name), id) << name;
+  for (const char* unknown : {"108", "851", "-1", "0x0D", "", "UTF", "CP852 ", "852x"}) {
+    EXPECT_EQ(FindCharset(unknown), std::nullopt) << unknown;
   }
 }
 
-TEST(Cpconv, ConvertsWithTheMapAndStrictness) {
-  TCpconvOptions options;
-  options.from = ciWindows1250;
-  options.to = ciWindows1250;
-  // Without a map the same id passes through, undefined bytes included.
-  EXPECT_EQ(RunCpconv(options, "\x81\x83\x88\x90\x98"), "\x81\x83\x88\x90\x98");
-  options.to = ciCP852;
-  EXPECT_EQ(RunCpconv(options, std::string("\xE8\0\x80", 3)), std::string("\x9F\0_", 3));
-  options.strict = true;
-  EXPECT_EQ(RunCpconv(options, std::string("\xE8\0\x80", 3)), std::string("\x9F\0", 2));
-  options.map = {0x10D, 0x17E};
-  EXPECT_EQ(RunCpconv(options, "\xE8"), "\xA7");
+TEST_F(CpconvTest, ArgumentsAsIconvUsersWriteThem) {
+  const auto options = ParseCpconvArguments({"--strict", "-f", "cp1250", "--map", "10d,17E", "-t",
+                                             "852", "-o", "C:\\out.txt", "a.txt", "-", "b.txt"})
+                           .options;
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->from, ciWindows1250);
+  EXPECT_EQ(options->to, ciCP852);
+  EXPECT_TRUE(options->strict);
+  EXPECT_EQ(options->map, (std::vector<std::uint16_t>{0x10D, 0x17E}));
+  EXPECT_EQ(options->output, "C:\\out.txt");
+  EXPECT_EQ(options->inputs, (std::vector<std::string>{"a.txt", "-", "b.txt"}));
+
+  const auto positional = ParseCpconvArguments({"UTF-8", "13", "x.txt"}).options;
+  ASSERT_TRUE(positional);
+  EXPECT_EQ(positional->from, ciUTF8);
+  EXPECT_EQ(positional->inputs, std::vector<std::string>{"x.txt"});
+  EXPECT_EQ(ParseCpconvArguments({"-l"}).options->action, TCpconvOptions::TAction::list);
+  EXPECT_EQ(ParseCpconvArguments({"13", "--help"}).options->action, TCpconvOptions::TAction::help);
+}
+
+TEST_F(CpconvTest, WrongArgumentsEndWithExitCode2AndSayWhy) {
+  const std::vector<std::vector<std::string>> refused = {{},
+                                                         {"13"},
+                                                         {"-f", "13", "24"},
+                                                         {"--map", "13", "24"},
+                                                         {"-o"},
+                                                         {"-x", "13", "24"},
+                                                         {"-l", "13"},
+                                                         {"--map", "10000", "13", "24"},
+                                                         {"13", "-t"}};
+  for (const auto& arguments : refused) {
+    EXPECT_EQ(RunCpconv(arguments), kCpconvUsageExitCode) << arguments.size();
+    EXPECT_EQ(Message(), "cpconv: chybné parametry; nápověda: cpconv --help\n") << arguments.size();
+  }
+  EXPECT_EQ(RunCpconv({"13", "CP-852"}), kCpconvUsageExitCode);
+  EXPECT_EQ(Message(), "cpconv: neznámá znaková sada: CP-852\n");
+  EXPECT_EQ(machine.Stdout(), "");
+}
+
+TEST_F(CpconvTest, FilesOneAfterTheOtherIntoAnOutputThatMayBeOneOfThem) {
+  machine.AddFile("C:\\data\\a.txt",
+                  "\xE8"
+                  "a\xFF\xFE");  // the second file's mark is its own
+  machine.AddFile("C:\\data\\b.txt", "\xFF\xFE\x0D\x01");
+  ASSERT_EQ(
+      RunCpconv({"UCS-2", "UTF-8", "-o", "C:\\data\\b.txt", "C:\\data\\a.txt", "C:\\data\\b.txt"}),
+      0)
+      << Message();
+  EXPECT_EQ(machine.FileBytes("C:\\data\\b.txt"), "\xEE\xA1\xA1\xC4\x8D");
+  EXPECT_FALSE(machine.HasFile("C:\\data\\b.txt.cpconv~"));
+  EXPECT_EQ(machine.Stdout(), "");
+}
+
+TEST_F(CpconvTest, AFailedRunSaysWhatFailedAndLeavesTheOldOutput) {
+  machine.AddFile("C:\\in.txt", "text");
+  machine.AddFile("C:\\out.txt", "old");
+  struct TCase {
+    std::vector<std::string> arguments;
+    const char* message;
+  } cases[] = {
+      {{"13", "24", "-o", "C:\\out.txt", "C:\\in.txt", "C:\\missing.txt"},
+       "cpconv: nelze číst \"C:\\missing.txt\""},
+      {{"13", "24", "-o", "C:\\nodir\\out.txt", "C:\\in.txt"},
+       "cpconv: nelze zapsat \"C:\\nodir\\out.txt\""},
+      {{"UTF-16", "13", "-o", "C:\\out.txt", "C:\\in.txt"},
+       "cpconv: znakovou sadu UTF-16 lze převádět jen s knihovnou iconv.dll vedle programu\n"},
+      {{"13", "GB18030", "-o", "C:\\out.txt", "C:\\in.txt"},
+       "cpconv: znakovou sadu GB18030 lze převádět jen s knihovnou iconv.dll vedle programu\n"},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(RunCpconv(c.arguments), kCpconvFailureExitCode) << c.message;
+    const std::string message = Message();
+    EXPECT_TRUE(message.starts_with(c.message)) << message;
+    EXPECT_EQ(machine.FileBytes("C:\\out.txt"), "old");
+    EXPECT_FALSE(machine.HasFile("C:\\out.txt.cpconv~"));
+  }
+  // Written halfway: the temporary file goes, the old output stays.
+  machine.Fail("WriteFile", "C:\\out.txt.cpconv~", os::kErrorWriteFault);
+  EXPECT_EQ(RunCpconv({"13", "24", "-o", "C:\\out.txt", "C:\\in.txt"}), kCpconvFailureExitCode);
+  const std::string message = Message();
+  EXPECT_TRUE(message.starts_with("cpconv: nelze zapsat \"C:\\out.txt\"")) << message;
+  EXPECT_EQ(machine.FileBytes("C:\\out.txt"), "old");
+  EXPECT_FALSE(machine.HasFile("C:\\out.txt.cpconv~"));
+}
+
+TEST_F(CpconvTest, AClosedStandardOutputIsReported) {
+  machine.AddFile("C:\\in.txt", "text");
+  machine.Fail("WriteFile", "stdout", 232);  // the pipe is being closed
+  EXPECT_EQ(RunCpconv({"13", "24", "C:\\in.txt"}), kCpconvFailureExitCode);
+  const std::string message = Message();
+  EXPECT_TRUE(message.starts_with("cpconv: nelze zapsat standardní výstup")) << message;
+}
+
+TEST_F(CpconvTest, WithTheLibraryItsCharsetsConvert) {
+  machine.AddIconvLibrary("C:\\Program Files\\Morek\\iconv.dll");
+  machine.AddFile("C:\\in.txt", std::string("\xFF\xFE\x0D\x01", 4));
+  EXPECT_EQ(RunCpconv({"UTF-16", "CP852", "C:\\in.txt"}), 0) << Message();
+  EXPECT_EQ(machine.Stdout(), "\x9F");
+}
+
+TEST_F(CpconvTest, TheListingMarksWhatNeedsTheLibraryAndTheHelpHasAnExample) {
+  ASSERT_EQ(RunCpconv({"-l"}), 0);
+  const std::string listing = machine.Stdout();
+  EXPECT_NE(listing.find(" 24   852 CP852 IBM852 CSPCP852\n"), std::string::npos) << listing;
+  EXPECT_NE(listing.find(" 32 * UTF-16 UTF-16BE\n"), std::string::npos);
+  EXPECT_NE(listing.find(" 35   ISO-8859-1\n"), std::string::npos);
+  EXPECT_NE(listing.find("107 * CP1125\n"), std::string::npos);
+  const std::size_t listed = machine.Stdout().size();
+  ASSERT_EQ(RunCpconv({"--help"}), 0);
+  EXPECT_NE(machine.Stdout().find("cpconv CP852 WINDOWS-1250 DOPIS.TXT", listed),
+            std::string::npos);
 }
 
 }  // namespace
