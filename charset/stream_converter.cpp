@@ -212,20 +212,41 @@ class TUtf8Decoder : public TDecoder {
     while (i < size) {
       const unsigned char lead = bytes[i];
       if (!reader_.LittleEndian()) {
-        if (i + 8 <= size && IsAsciiWord(bytes + i)) {
-          for (int k = 0; k < 8; ++k) {
-            *out++ = '\0';
-            *out++ = static_cast<char>(bytes[i++]);
+        // Runs of ASCII eight bytes at a time.
+        if (lead < 0x80) {
+          if (i + 8 <= size && IsAsciiWord(bytes + i)) {
+            for (int k = 0; k < 8; ++k) {
+              *out++ = '\0';
+              *out++ = static_cast<char>(bytes[i++]);
+            }
+            continue;
           }
+          *out++ = '\0';
+          *out++ = static_cast<char>(lead);
+          ++i;
           continue;
         }
-        if (lead >= 0xC0 && lead < 0xE0 && i + 2 < size && IsContinuationByte(bytes[i + 1]) &&
-            !IsContinuationByte(bytes[i + 2])) {
-          const std::uint32_t value = (lead & 0x1Fu) << 6 | (bytes[i + 1] & 0x3Fu);
-          *out++ = static_cast<char>(value >> 8);
-          *out++ = static_cast<char>(value & 0xFF);
-          i += 2;
-          continue;
+        // A sequence of two or three bytes that the next byte ends, and no byte-order mark.
+        if (i + 3 < size) {
+          const unsigned char second = bytes[i + 1], third = bytes[i + 2];
+          if ((lead & 0xE0) == 0xC0 && IsContinuationByte(second) && !IsContinuationByte(third)) {
+            const std::uint32_t value = (lead & 0x1Fu) << 6 | (second & 0x3Fu);
+            *out++ = static_cast<char>(value >> 8);
+            *out++ = static_cast<char>(value & 0xFF);
+            i += 2;
+            continue;
+          }
+          if ((lead & 0xF0) == 0xE0 && IsContinuationByte(second) && IsContinuationByte(third) &&
+              !IsContinuationByte(bytes[i + 3])) {
+            const std::uint32_t value =
+                (lead & 0x0Fu) << 12 | (second & 0x3Fu) << 6 | (third & 0x3Fu);
+            if (value != kByteOrderMark && value != kSwappedByteOrderMark) {
+              *out++ = static_cast<char>(value >> 8);
+              *out++ = static_cast<char>(value & 0xFF);
+              i += 3;
+              continue;
+            }
+          }
         }
       }
       ++i;
@@ -426,12 +447,30 @@ class TBuiltInEncoder : public TEncoder {
       out += ucs2;
       return;
     }
-    for (std::size_t i = 0; i < ucs2.size(); i += 2) {
-      std::uint16_t unit = static_cast<std::uint16_t>(static_cast<unsigned char>(ucs2[i]) << 8 |
-                                                      static_cast<unsigned char>(ucs2[i + 1]));
-      if (IsMapActive(map_)) unit = ReplaceCodePoint(unit, map_);
-      Put(unit, out);
+    const auto* in = reinterpret_cast<const unsigned char*>(ucs2.data());
+    if (to_ == ciUTF7 || to_ == ciModifiedUTF7) {
+      for (std::size_t i = 0; i < ucs2.size(); i += 2) PutUtf7(UnitAt(in + i), out);
+      return;
     }
+    // A unit gives at most four bytes; written in place, the common targets in loops of their
+    // own.
+    char* target = Extend(out, 2 * ucs2.size());
+    if (IsMapActive(map_)) {
+      for (std::size_t i = 0; i < ucs2.size(); i += 2) Put(UnitAt(in + i), target);
+    } else if (to_ == ciUTF8) {
+      for (std::size_t i = 0; i < ucs2.size(); i += 2) PutUtf8(UnitAt(in + i), target);
+    } else if (size_ == 1) {
+      for (std::size_t i = 0; i < ucs2.size(); i += 2) {
+        if (in[i] == 0 && in[i + 1] < 0x80) {
+          *target++ = static_cast<char>(in[i + 1]);
+        } else {
+          PutSingleByte(UnitAt(in + i), target);
+        }
+      }
+    } else {
+      for (std::size_t i = 0; i < ucs2.size(); i += 2) Put(UnitAt(in + i), target);
+    }
+    Trim(out, target);
   }
 
   void Finish(std::string& out) override {
@@ -439,41 +478,38 @@ class TBuiltInEncoder : public TEncoder {
   }
 
  private:
-  void Put(std::uint16_t unit, std::string& out) {
+  std::uint16_t UnitAt(const unsigned char* pair) const {
+    const auto unit = static_cast<std::uint16_t>(pair[0] << 8 | pair[1]);
+    return IsMapActive(map_) ? ReplaceCodePoint(unit, map_) : unit;
+  }
+
+  void Put(std::uint16_t unit, char*& out) const {
     const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-    switch (to_) {
-      case ciUTF8:
-        return PutUtf8(unit, out);
-      case ciUTF7:
-      case ciModifiedUTF7:
-        return PutUtf7(unit, out);
-      default:
-        break;
-    }
-    if (size_ == 1) {
-      if (unit <= 0x7F) {
-        out += low;
-      } else if (const unsigned char byte = TargetByte(unit)) {
-        out += static_cast<char>(byte);
-      } else if (transliterate_) {
-        out += '_';
-      }
-      return;
-    }
-    const char zero = '\0';
+    if (to_ == ciUTF8) return PutUtf8(unit, out);
+    if (size_ == 1) return PutSingleByte(unit, out);
     if (size_ == 2) {
-      out += littleEndian_ ? low : high;
-      out += littleEndian_ ? high : low;
+      *out++ = littleEndian_ ? low : high;
+      *out++ = littleEndian_ ? high : low;
     } else if (littleEndian_) {
-      out += low;
-      out += high;
-      out += zero;
-      out += zero;
+      *out++ = low;
+      *out++ = high;
+      *out++ = '\0';
+      *out++ = '\0';
     } else {
-      out += zero;
-      out += zero;
-      out += high;
-      out += low;
+      *out++ = '\0';
+      *out++ = '\0';
+      *out++ = high;
+      *out++ = low;
+    }
+  }
+
+  void PutSingleByte(std::uint16_t unit, char*& out) const {
+    if (unit <= 0x7F) {
+      *out++ = static_cast<char>(unit);
+    } else if (const unsigned char byte = TargetByte(unit)) {
+      *out++ = static_cast<char>(byte);
+    } else if (transliterate_) {
+      *out++ = '_';
     }
   }
 
@@ -483,16 +519,16 @@ class TBuiltInEncoder : public TEncoder {
   }
 
   // Standard UTF-8 of a unit, as the last pass gives it for values up to 0xFFFF.
-  static void PutUtf8(std::uint16_t unit, std::string& out) {
+  static void PutUtf8(std::uint16_t unit, char*& out) {
     if (unit < 0x80) {
-      out += static_cast<char>(unit);
+      *out++ = static_cast<char>(unit);
     } else if (unit < 0x800) {
-      out += static_cast<char>(0xC0 | unit >> 6);
-      out += static_cast<char>(0x80 | (unit & 0x3F));
+      *out++ = static_cast<char>(0xC0 | unit >> 6);
+      *out++ = static_cast<char>(0x80 | (unit & 0x3F));
     } else {
-      out += static_cast<char>(0xE0 | unit >> 12);
-      out += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (unit & 0x3F));
+      *out++ = static_cast<char>(0xE0 | unit >> 12);
+      *out++ = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+      *out++ = static_cast<char>(0x80 | (unit & 0x3F));
     }
   }
 
@@ -541,6 +577,24 @@ class TBuiltInEncoder : public TEncoder {
 
 }  // namespace
 
+// Decoded in pieces through a buffer that stays in the cache, so that the result's memory is
+// written once.
+std::string DecodeBuiltIn(std::string_view text, TCharsetId from) {
+  constexpr std::size_t kPiece = 16 * 1024;
+  const std::unique_ptr<TDecoder> decoder = BuiltInDecoder(from);
+  std::string ucs2, piece;
+  ucs2.reserve(2 * text.size() + 2);
+  for (std::size_t start = 0; start < text.size(); start += kPiece) {
+    piece.clear();
+    decoder->Decode(text.substr(start, kPiece), piece);
+    ucs2 += piece;
+  }
+  piece.clear();
+  decoder->Finish(piece);
+  ucs2 += piece;
+  return ucs2;
+}
+
 TStreamConverter::TStreamConverter(TCharsetId from, TCharsetId to, TReplacementMap map,
                                    bool transliterate) {
   if (from == to && !IsMapActive(map)) {
@@ -562,6 +616,11 @@ TStreamConverter::TStreamConverter(TCharsetId from, TCharsetId to, TReplacementM
     decoder_ = std::make_unique<TLibraryDecoder>(decoding);
   } else {
     decoder_ = BuiltInDecoder(from);
+  }
+  // The built-in decoders write whole units of the intermediate, which is the target here.
+  if (!decodesThroughLibrary_ && !encodesThroughLibrary_ && to == ciUCS2 && !IsMapActive(map)) {
+    mode_ = TMode::decodeOnly;
+    return;
   }
   if (!encodesThroughLibrary_) {
     encoder_ = std::make_unique<TBuiltInEncoder>(to, words, transliterate);
@@ -586,6 +645,9 @@ void TStreamConverter::Convert(std::string_view piece, std::string& out) {
       for (const char byte : piece) *target++ = byteTable_[static_cast<unsigned char>(byte)];
       return;
     }
+    case TMode::decodeOnly:
+      decoder_->Decode(piece, out);
+      return;
     case TMode::intermediate:
       ucs2_ = oddByte_;
       decoder_->Decode(piece, ucs2_);
@@ -595,6 +657,7 @@ void TStreamConverter::Convert(std::string_view piece, std::string& out) {
 }
 
 void TStreamConverter::Finish(std::string& out) {
+  if (mode_ == TMode::decodeOnly) decoder_->Finish(out);
   if (mode_ != TMode::intermediate) return;
   ucs2_ = oddByte_;
   decoder_->Finish(ucs2_);

@@ -15,6 +15,9 @@
 
 namespace sanivo {
 
+// The built-in decoding of a whole text into the intermediate: DecodeToUcs2.
+std::string DecodeBuiltIn(std::string_view text, TCharsetId from);
+
 class TStreamConverter {
  public:
   // Opens the library's descriptors for the whole stream, as ConvertCharsetEx would for one
@@ -39,7 +42,7 @@ class TStreamConverter {
  private:
   void EncodeIntermediate(std::string& out);
 
-  enum class TMode { passThrough, byteTable, intermediate } mode_ = TMode::intermediate;
+  enum class TMode { passThrough, byteTable, decodeOnly, intermediate } mode_ = TMode::intermediate;
   bool decodesThroughLibrary_ = false;
   bool encodesThroughLibrary_ = false;
   std::array<char, 256> byteTable_{};

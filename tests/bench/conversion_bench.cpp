@@ -1,15 +1,20 @@
 // Throughput of the built-in conversion against glibc's iconv on the same buffers: Windows-1250
 // to code page 852 on Czech and on ASCII text, and UTF-8 decoding. Both sides hand out a new
-// string of the result; iconv converts into one buffer kept for all rounds.
+// string of the result; iconv converts into one buffer kept for all rounds. The stream cases
+// convert the same text in cpconv's pieces into one output buffer kept for all pieces, as
+// cpconv does before each write.
 //
 //   scripts/bench [benchmark options]
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
 #include "charset/charset.h"
+#include "charset/stream_converter.h"
+#include "tools/cpconv/cpconv.h"
 
 namespace {
 
@@ -85,12 +90,91 @@ void Utf8Decoding(benchmark::State& state) {
 }
 void Utf8DecodingGlibc(benchmark::State& state) { Glibc(state, CzechUtf8(), "UTF-8", "UCS-2BE"); }
 
+// cpconv's loop without the reading and writing.
+void Streamed(benchmark::State& state, const std::string& text, sanivo::TCharsetId from,
+              sanivo::TCharsetId to) {
+  std::string out;
+  for (auto _ : state) {
+    sanivo::TStreamConverter converter(from, to, sanivo::NoReplacement, true);
+    for (std::size_t start = 0; start < text.size(); start += sanivo::kCpconvPieceSize) {
+      out.clear();
+      converter.Convert(std::string_view(text).substr(start, sanivo::kCpconvPieceSize), out);
+      benchmark::DoNotOptimize(out.data());
+    }
+    out.clear();
+    converter.Finish(out);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+// glibc's iconv in the same pieces into one buffer kept for all of them.
+void GlibcStreamed(benchmark::State& state, const std::string& text, const char* from,
+                   const char* to) {
+  const iconv_t descriptor = iconv_open(to, from);
+  if (descriptor == reinterpret_cast<iconv_t>(-1)) return state.SkipWithError("iconv_open");
+  std::string output(4 * sanivo::kCpconvPieceSize, '\0');
+  for (auto _ : state) {
+    iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+    for (std::size_t start = 0; start < text.size(); start += sanivo::kCpconvPieceSize) {
+      char* in = const_cast<char*>(text.data()) + start;
+      char* out = output.data();
+      std::size_t inLeft = std::min<std::size_t>(sanivo::kCpconvPieceSize, text.size() - start);
+      std::size_t outLeft = output.size();
+      iconv(descriptor, &in, &inLeft, &out, &outLeft);
+      benchmark::DoNotOptimize(output.data());
+    }
+  }
+  iconv_close(descriptor);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void StreamWindows1250ToCp852Czech(benchmark::State& state) {
+  Streamed(state, CzechWindows1250(), sanivo::ciWindows1250, sanivo::ciCP852);
+}
+void StreamUtf8ToUcs2Czech(benchmark::State& state) {
+  Streamed(state, CzechUtf8(), sanivo::ciUTF8, sanivo::ciUCS2);
+}
+void StreamUtf8ToUcs2Ascii(benchmark::State& state) {
+  Streamed(state, AsciiText(), sanivo::ciUTF8, sanivo::ciUCS2);
+}
+void StreamWindows1250ToCp852CzechGlibc(benchmark::State& state) {
+  GlibcStreamed(state, CzechWindows1250(), "WINDOWS-1250", "CP852");
+}
+void StreamUtf8ToUcs2CzechGlibc(benchmark::State& state) {
+  GlibcStreamed(state, CzechUtf8(), "UTF-8", "UCS-2BE");
+}
+void StreamUtf8ToUcs2AsciiGlibc(benchmark::State& state) {
+  GlibcStreamed(state, AsciiText(), "UTF-8", "UCS-2BE");
+}
+void StreamUtf8ToCp852Czech(benchmark::State& state) {
+  Streamed(state, CzechUtf8(), sanivo::ciUTF8, sanivo::ciCP852);
+}
+void StreamUtf8ToCp852CzechGlibc(benchmark::State& state) {
+  GlibcStreamed(state, CzechUtf8(), "UTF-8", "CP852");
+}
+void StreamWindows1250ToUtf8Czech(benchmark::State& state) {
+  Streamed(state, CzechWindows1250(), sanivo::ciWindows1250, sanivo::ciUTF8);
+}
+void StreamWindows1250ToUtf8CzechGlibc(benchmark::State& state) {
+  GlibcStreamed(state, CzechWindows1250(), "WINDOWS-1250", "UTF-8");
+}
+
 BENCHMARK(Windows1250ToCp852Czech)->Unit(benchmark::kMillisecond);
 BENCHMARK(Windows1250ToCp852CzechGlibc)->Unit(benchmark::kMillisecond);
 BENCHMARK(Windows1250ToCp852Ascii)->Unit(benchmark::kMillisecond);
 BENCHMARK(Windows1250ToCp852AsciiGlibc)->Unit(benchmark::kMillisecond);
 BENCHMARK(Utf8Decoding)->Unit(benchmark::kMillisecond);
 BENCHMARK(Utf8DecodingGlibc)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamWindows1250ToCp852Czech)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamWindows1250ToCp852CzechGlibc)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamUtf8ToUcs2Czech)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamUtf8ToUcs2CzechGlibc)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamUtf8ToUcs2Ascii)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamUtf8ToUcs2AsciiGlibc)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamUtf8ToCp852Czech)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamUtf8ToCp852CzechGlibc)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamWindows1250ToUtf8Czech)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamWindows1250ToUtf8CzechGlibc)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
