@@ -612,6 +612,25 @@ TStreamConverter::TStreamConverter(TCharsetId from, TCharsetId to, TReplacementM
     byteTable_ = SingleBytePairTable(from, to);
     return;
   }
+  // From a code page of one byte per character, all of them in the intermediate, the library
+  // gives the same text in one pass as in two: the characters and what it skips are the same.
+  // Not so from Windows-1255 and -1258, whose decoders hold a character back to combine it with
+  // the marks that follow: the end of two passes flushes the encoder only, and loses it. And
+  // UTF-7 has its last run closed by the two-pass way only.
+  const bool combinesMarks = from == ciWindows1255 || from == ciWindows1258;
+  if (decodesThroughLibrary_ && encodesThroughLibrary_ && !IsMapActive(map) && to != ciUTF7 &&
+      from < kCodePageCount && !combinesMarks) {
+    const TIconvDescriptor direct = transliterate
+                                        ? IconvOpenTranslit(CharsetName(to), CharsetName(from))
+                                        : IconvOpenIgnore(CharsetName(to), CharsetName(from));
+    if (direct != kNoIconv) {
+      IconvClose(decoding);
+      IconvClose(encoding);
+      mode_ = TMode::direct;
+      encoder_ = std::make_unique<TLibraryEncoder>(direct, to);
+      return;
+    }
+  }
   if (decodesThroughLibrary_) {
     decoder_ = std::make_unique<TLibraryDecoder>(decoding);
   } else {
@@ -648,6 +667,9 @@ void TStreamConverter::Convert(std::string_view piece, std::string& out) {
     case TMode::decodeOnly:
       decoder_->Decode(piece, out);
       return;
+    case TMode::direct:
+      encoder_->Encode(piece, out);
+      return;
     case TMode::intermediate:
       ucs2_ = oddByte_;
       decoder_->Decode(piece, ucs2_);
@@ -658,6 +680,7 @@ void TStreamConverter::Convert(std::string_view piece, std::string& out) {
 
 void TStreamConverter::Finish(std::string& out) {
   if (mode_ == TMode::decodeOnly) decoder_->Finish(out);
+  if (mode_ == TMode::direct) encoder_->Finish(out);
   if (mode_ != TMode::intermediate) return;
   ucs2_ = oddByte_;
   decoder_->Finish(ucs2_);

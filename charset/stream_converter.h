@@ -42,7 +42,13 @@ class TStreamConverter {
  private:
   void EncodeIntermediate(std::string& out);
 
-  enum class TMode { passThrough, byteTable, decodeOnly, intermediate } mode_ = TMode::intermediate;
+  enum class TMode {
+    passThrough,
+    byteTable,
+    decodeOnly,
+    direct,
+    intermediate
+  } mode_ = TMode::intermediate;
   bool decodesThroughLibrary_ = false;
   bool encodesThroughLibrary_ = false;
   std::array<char, 256> byteTable_{};

@@ -25,12 +25,20 @@ def page_cells(screen: winerun.Screen) -> list[tuple[str, int]]:
             for y in range(screen.height) for x in range(screen.width)]
 
 
-def cpconv(scenario: winerun.Scenario, arguments: list[str], data: bytes) -> tuple[int, bytes]:
+def cpconv(scenario: winerun.Scenario, arguments: list[str], data: bytes = b""
+           ) -> tuple[int, bytes]:
     """Runs the release's cpconv.exe with the bytes on its standard input."""
+    code, out, _ = cpconv_with_errors(scenario, arguments, data)
+    return code, out
+
+
+def cpconv_with_errors(scenario: winerun.Scenario, arguments: list[str], data: bytes = b""
+                       ) -> tuple[int, bytes, str]:
+    """The same, with its standard error as the console shows it (code page 852)."""
     exe = scenario.install(RELEASE / "cpconv.exe", APP_DIR)
     done = subprocess.run(["wine", exe, *arguments], input=data, capture_output=True,
                           env=scenario.environment(), timeout=120)
-    return done.returncode, done.stdout
+    return done.returncode, done.stdout, done.stderr.decode("cp852")
 
 
 class WithGnuLibiconv(PageChecks):
@@ -63,9 +71,59 @@ class WithGnuLibiconv(PageChecks):
             self.assertIn(b"EUR", marks)
             self.assertIn(b"...", marks)
 
-            # Sides that only the library knows: a charset without a table of its own.
+            # Sides that only the library knows: a charset without a table of its own, UTF-16.
             code, koi8u = cpconv(scenario, ["27", "39"], "Ґ".encode())
             self.assertEqual((code, koi8u), (0, "Ґ".encode("koi8_u")))
+            code, utf16 = cpconv(scenario, ["UTF-16", "cp852"], "\ufeffčau".encode("utf-16-le"))
+            self.assertEqual((code, utf16), (0, "čau".encode("cp852")))
+
+    def test_cpconv_converts_files_in_pieces_and_writes_its_output_whole_or_not_at_all(self):
+        # Some 3 MiB of a DOS text: many pieces, a character cut at most of their ends.
+        dos_text = ("Příliš žluťoučký kůň úpěl ďábelské ódy.\r\n" * 80_000).encode("cp852")
+        with winerun.Scenario() as scenario:
+            letter = scenario.host_path(r"C:\data\DOPIS.TXT")
+            letter.parent.mkdir()
+            letter.write_bytes(dos_text)
+            # Into UTF-8 on standard output, then back in place of the file itself.
+            code, utf8, errors = cpconv_with_errors(scenario,
+                                                    ["cp852", "UTF-8", r"C:\data\DOPIS.TXT"])
+            self.assertEqual((code, errors), (0, ""))
+            self.assertEqual(utf8, dos_text.decode("cp852").encode())
+            letter.write_bytes(utf8)
+            code, _, errors = cpconv_with_errors(
+                scenario, ["-f", "utf-8", "-t", "852", "-o", r"C:\data\DOPIS.TXT",
+                           r"C:\data\DOPIS.TXT"])
+            self.assertEqual((code, errors), (0, ""))
+            self.assertEqual(letter.read_bytes(), dos_text)
+
+            # An input that is not there: a message that names it, and the old output stays.
+            code, out, errors = cpconv_with_errors(
+                scenario, ["852", "13", r"C:\data\DOPIS.TXT", r"C:\data\CHYBI.TXT", "-o",
+                           r"C:\data\DOPIS.TXT"])
+            self.assertEqual(code, 1)
+            self.assertTrue(errors.startswith('cpconv: nelze číst "C:\\data\\CHYBI.TXT"'), errors)
+            self.assertEqual(letter.read_bytes(), dos_text)
+            self.assertEqual(sorted(path.name for path in letter.parent.iterdir()), ["DOPIS.TXT"])
+
+            # A reader that stops early: the closed pipe is reported, not passed over.
+            exe = scenario.install(RELEASE / "cpconv.exe", APP_DIR)
+            reader = subprocess.Popen(["head", "-c", "10"], stdin=subprocess.PIPE,
+                                      stdout=subprocess.DEVNULL)
+            done = subprocess.run(["wine", exe, "852", "13", r"C:\data\DOPIS.TXT"],
+                                  stdout=reader.stdin, stderr=subprocess.PIPE,
+                                  env=scenario.environment(), timeout=120)
+            reader.stdin.close()
+            reader.wait(timeout=60)
+            self.assertEqual(done.returncode, 1)
+            self.assertTrue(done.stderr.decode("cp852").startswith(
+                "cpconv: nelze zapsat standardní výstup"), done.stderr)
+
+    def test_without_the_library_its_charsets_are_refused(self):
+        with winerun.Scenario() as scenario:
+            code, out, errors = cpconv_with_errors(scenario, ["32", "13"], b"\0A\0B")
+            self.assertEqual((code, out), (1, b""))
+            self.assertEqual(errors, "cpconv: znakovou sadu UTF-16 lze převádět jen s knihovnou "
+                                     "iconv.dll vedle programu\n")
 
     def test_an_iconv_dll_in_the_current_directory_or_on_path_is_never_loaded(self):
         with winerun.Scenario(version="win2k") as scenario:
@@ -87,12 +145,13 @@ class WithGnuLibiconv(PageChecks):
             marker = scenario.drive_c / "canary" / "iconv.dll.loaded"
             self.assertTrue(marker.exists())
 
-    def test_cpconv_refuses_bad_arguments(self):
+    def test_cpconv_refuses_bad_arguments_and_unknown_charsets(self):
         with winerun.Scenario() as scenario:
-            exe = scenario.install(RELEASE / "cpconv.exe", APP_DIR)
-            result = scenario.run_piped(exe, ["13"])
-            self.assertEqual(result.exit_code, 2)
-            self.assertTrue(result.stderr.startswith(b"usage: cpconv"), result.stderr)
+            for arguments, message in ((["13"], "chybné parametry; nápověda: cpconv --help"),
+                                       (["13", "CP-852"], "neznámá znaková sada: CP-852")):
+                code, out, errors = cpconv_with_errors(scenario, arguments)
+                self.assertEqual((code, out), (2, b""))
+                self.assertEqual(errors, f"cpconv: {message}\n")
 
 
 if __name__ == "__main__":
