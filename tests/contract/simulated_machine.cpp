@@ -6,7 +6,7 @@
 #include <iterator>
 #include <memory>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "tests/contract/contract.h"
 
 namespace contract {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/os.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace {
 
