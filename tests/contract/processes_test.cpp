@@ -1,29 +1,14 @@
 // Starting programs: the shell with a process handle to wait for, WinExec, and the system's
 // message text for a failure.
 #include "sysenv/errors.h"
+#include "sysenv/process.h"
 #include "tests/contract/contract.h"
 
 namespace contract {
 namespace {
 
-constexpr std::uint32_t kShellExecuteInfoSize = 60;
 constexpr std::uint32_t kSeeMaskFlagNoUi = 0x400;
 constexpr std::uint32_t kWaitLimit = 30000;  // ms; a started helper ends long before
-
-// The record as the program fills it to run a tool and wait for it.
-os::ShellExecuteInfo OpenRecord(const std::string& file, const std::string& parameters,
-                                const std::string& directory) {
-  os::ShellExecuteInfo info;
-  info.cbSize = kShellExecuteInfoSize;
-  info.fMask = os::kSeeMaskNoCloseProcess | os::kSeeMaskFlagDdeWait;
-  info.hwnd = os::GetActiveWindow();
-  info.verb = "open";
-  info.file = file;
-  info.parameters = parameters;
-  info.directory = directory;
-  info.nShow = os::kSwShow;
-  return info;
-}
 
 bool IsTrimmed(const std::string& text) {
   const unsigned char last = static_cast<unsigned char>(text.back());
@@ -35,7 +20,8 @@ using ProcessesTest = ScratchTest;
 TEST_F(ProcessesTest, ShellStartsAProgramThatCanBeWaitedFor) {
   const std::string directory = Scratch().substr(0, Scratch().size() - 1);
   const std::string marker = Path("marker.txt");
-  os::ShellExecuteInfo info = OpenRecord(HelperProgram(), "marker.txt", directory);
+  os::ShellExecuteInfo info =
+      sanivo::ShellOpenRecord(HelperProgram(), "marker.txt", directory, os::kSwShow);
   ASSERT_TRUE(os::ShellExecuteExA(info)) << "error " << os::GetLastError();
   EXPECT_GT(info.hInstApp, 32u);
   ASSERT_NE(info.hProcess, 0u);
@@ -45,7 +31,8 @@ TEST_F(ProcessesTest, ShellStartsAProgramThatCanBeWaitedFor) {
 }
 
 TEST_F(ProcessesTest, ShellFailsOnAMissingFileWithTheSystemText) {
-  os::ShellExecuteInfo info = OpenRecord(Scratch() + "missing.exe", "", "");
+  os::ShellExecuteInfo info =
+      sanivo::ShellOpenRecord(Scratch() + "missing.exe", "", "", os::kSwShow);
   // Without this flag the shell shows its own error box first. Wine without a display cannot,
   // and reports that failure (ERROR_INVALID_WINDOW_HANDLE) instead of the missing file.
   info.fMask |= kSeeMaskFlagNoUi;
