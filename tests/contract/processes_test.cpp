@@ -59,6 +59,15 @@ TEST_F(ProcessesTest, WinExecStartsAProgramOrReportsWhyNot) {
   EXPECT_EQ(ReadWholeFile(marker), kHelperMark);
 
   EXPECT_EQ(os::WinExec("\"" + Scratch() + "missing.exe\"", os::kSwShow), os::kErrorFileNotFound);
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+}
+
+TEST(WaitTest, WaitingOnNoProcessFails) {
+  for (const os::Handle handle : {os::Handle{0}, os::Handle{0x1234}}) {
+    os::SetLastError(0);
+    EXPECT_EQ(os::WaitForSingleObject(handle, 50), os::kWaitFailed);
+    EXPECT_EQ(os::GetLastError(), os::kErrorInvalidHandle);
+  }
 }
 
 TEST(MessagesTest, SystemTextComesWithItsLineBreak) {
@@ -68,6 +77,9 @@ TEST(MessagesTest, SystemTextComesWithItsLineBreak) {
   ASSERT_GT(length, 2u);
   EXPECT_TRUE(text.ends_with("\r\n")) << "[" << text << "]";
   EXPECT_TRUE(IsTrimmed(sanivo::SystemErrorText(os::kErrorAccessDenied)));
+
+  EXPECT_EQ(os::FormatMessageA(os::kErrorAccessDenied, length, text), 0u);  // no terminator
+  EXPECT_EQ(text, "");
 }
 
 // The text of a bad executable has an insert ("%1 is not a valid Win32 application"); the call
@@ -81,6 +93,7 @@ TEST(MessagesTest, TextWithAnInsertIsGivenAsItStands) {
 TEST(MessagesTest, UnknownCodeHasNoText) {
   std::string text = "unchanged";
   EXPECT_EQ(os::FormatMessageA(0x2FFFFFFF, 256, text), 0u);
+  EXPECT_EQ(os::GetLastError(), 317u);  // ERROR_MR_MID_NOT_FOUND
   EXPECT_EQ(text, "");
   EXPECT_EQ(sanivo::SystemErrorText(0x2FFFFFFF), "");
 }
