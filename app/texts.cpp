@@ -1,7 +1,7 @@
 // Written in UTF-8; _cp1250 turns each text into its Windows-1250 bytes while compiling.
 #include "app/texts.h"
 
-#include "app/windows1250_literal.h"
+#include "charset/windows1250_literal.h"
 
 namespace sanivo::texts {
 

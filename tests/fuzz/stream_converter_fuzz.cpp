@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "charset/stream_converter.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

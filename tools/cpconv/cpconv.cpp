@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <new>
 
-#include "app/windows1250_literal.h"
 #include "base/file_names.h"
 #include "base/number_text.h"
 #include "charset/charset.h"
 #include "charset/stream_converter.h"
+#include "charset/windows1250_literal.h"
 #include "platform/os.h"
+#include "platform/standard_handle.h"
 #include "sysenv/errors.h"
 
 namespace sanivo {
@@ -94,19 +95,8 @@ std::string CharsetListing() {
   return listing + std::string(kListLegend);
 }
 
-// Writes everything or reports the system's error code.
-std::optional<std::uint32_t> WriteAll(os::Handle handle, std::string_view bytes) {
-  while (!bytes.empty()) {
-    std::uint32_t written = 0;
-    if (!os::WriteFile(handle, bytes, &written)) return os::GetLastError();
-    if (written == 0) return os::kErrorWriteFault;
-    bytes.remove_prefix(written);
-  }
-  return std::nullopt;
-}
-
 void WriteConsoleText(std::int32_t which, std::string_view text) {
-  WriteAll(os::GetStdHandle(which), ConvertCharset(std::string(text), ciWindows1250, ciCP852));
+  WriteStandardHandle(which, ConvertCharset(std::string(text), ciWindows1250, ciCP852));
 }
 
 int Fail(std::string_view message, int exitCode = kCpconvFailureExitCode) {
@@ -147,11 +137,11 @@ class TOutput {
   const std::string& Error() const { return error_; }
 
   bool Write(std::string_view bytes) {
-    if (const std::optional<std::uint32_t> failed = WriteAll(handle_, bytes)) {
-      error_ = WriteError(*failed);
-      return false;
-    }
-    return true;
+    if (WriteAllBytes(handle_, bytes)) return true;
+    // A write that made no progress leaves no error of its own.
+    const std::uint32_t code = os::GetLastError();
+    error_ = WriteError(code != os::kErrorSuccess ? code : os::kErrorWriteFault);
+    return false;
   }
 
   // Puts the finished file in OUTPUT's place.

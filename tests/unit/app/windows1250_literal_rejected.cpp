@@ -1,6 +1,6 @@
 // Literals that must not compile; the build's tests compile each case alone and expect the
 // diagnostic that names the fault.
-#include "app/windows1250_literal.h"
+#include "charset/windows1250_literal.h"
 
 using sanivo::operator""_cp1250;
 

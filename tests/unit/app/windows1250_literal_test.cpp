@@ -1,4 +1,4 @@
-#include "app/windows1250_literal.h"
+#include "charset/windows1250_literal.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

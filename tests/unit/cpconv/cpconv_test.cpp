@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "charset/charset.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

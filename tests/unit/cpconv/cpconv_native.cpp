@@ -8,7 +8,7 @@
 
 #include "charset/charset.h"
 #include "charset/stream_converter.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "tools/cpconv/cpconv.h"
 
 namespace {
