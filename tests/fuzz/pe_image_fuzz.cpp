@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tools/imagecfg/imagecfg.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/os.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "sysenv/errors.h"
 
 namespace sanivo {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "sysenv/errors.h"
 
 namespace sanivo {
