@@ -1,6 +1,5 @@
 // The whole conversion: Unicode forms, byte-order marks, replacement maps and the code units of
 // the built-in engine; the iconv library on the simulated machine and its failure rows.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -15,7 +14,6 @@
 namespace sanivo {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::IconvText;
 using testing::Ucs2;
 using namespace std::string_literals;
