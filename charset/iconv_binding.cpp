@@ -147,15 +147,20 @@ TIconvDescriptor IconvOpenTranslit(const std::string& toName, const std::string&
 // longer, and gets more room.
 TIconvResult IconvConvert(TIconvDescriptor descriptor, std::string_view input) {
   TIconvResult result;
-  if (!IconvLoad() || Binding.convert == nullptr) return result;
+  result.consumed = IconvConvertAppending(descriptor, input, result.output);
+  return result;
+}
+
+std::size_t IconvConvertAppending(TIconvDescriptor descriptor, std::string_view input,
+                                  std::string& output) {
+  if (!IconvLoad() || Binding.convert == nullptr) return 0;
   const char* in = input.data();
   std::size_t inputLeft = input.size();
-  std::size_t produced = 0;
-  result.output.resize(kOutputBytesPerInputByte * input.size());
-  ConvertWithRoom(descriptor, &in, &inputLeft, result.output, produced);
-  result.output.resize(produced);
-  result.consumed = input.size() - inputLeft;
-  return result;
+  std::size_t produced = output.size();
+  output.resize(produced + kOutputBytesPerInputByte * input.size());
+  ConvertWithRoom(descriptor, &in, &inputLeft, output, produced);
+  output.resize(produced);
+  return input.size() - inputLeft;
 }
 
 std::string IconvFlush(TIconvDescriptor descriptor) {

@@ -116,15 +116,14 @@ class TLibraryPass {
       unfinished_.append(piece);
       input = unfinished_;
     }
-    const TIconvResult result = IconvConvert(descriptor_, input);
-    out += result.output;
-    const std::size_t left = input.size() - result.consumed;
+    const std::size_t consumed = IconvConvertAppending(descriptor_, input, out);
+    const std::size_t left = input.size() - consumed;
     if (left > kLongestUnfinishedSequence) {
       stopped_ = true;
       unfinished_.clear();
       return;
     }
-    unfinished_ = std::string(input.substr(result.consumed));
+    unfinished_ = std::string(input.substr(consumed));
   }
 
   // Whatever is unfinished at the end is lost, as at the end of one call over the whole text.

@@ -17,7 +17,7 @@ namespace sanivo {
 inline constexpr int kCpconvUsageExitCode = 2;
 inline constexpr int kCpconvFailureExitCode = 1;
 // At most this much input is read and converted at a time.
-inline constexpr std::uint32_t kCpconvPieceSize = 256 * 1024;
+inline constexpr std::uint32_t kCpconvPieceSize = 64 * 1024;
 
 struct TCpconvOptions {
   enum class TAction { convert, list, help } action = TAction::convert;
