@@ -35,8 +35,8 @@ struct TIconvResult {
 };
 // The whole input through the library's conversion entry; the descriptor keeps its state.
 TIconvResult IconvConvert(TIconvDescriptor descriptor, std::string_view input);
-// The same, with the output appended to `output` (whose room a caller keeps from call to call);
-// gives the count of input bytes the library took.
+// The same, with the output appended to `output` (whose memory a caller keeps from call to
+// call); gives the count of input bytes the library took.
 std::size_t IconvConvertAppending(TIconvDescriptor descriptor, std::string_view input,
                                   std::string& output);
 // Returns a stateful encoder to its initial state: the bytes that end the text (the shift back

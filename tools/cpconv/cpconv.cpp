@@ -171,6 +171,10 @@ class TOutput {
   std::string error_;
 };
 
+TReplacementMap MapOf(const TCpconvOptions& options) {
+  return options.map.empty() ? TReplacementMap(NoReplacement) : TReplacementMap(options.map);
+}
+
 // One input through its own converter, each text from its start.
 std::string ConvertInput(const TCpconvOptions& options, const std::string& input, TOutput& output) {
   const bool standard = input == kStandardStream;
@@ -182,9 +186,7 @@ std::string ConvertInput(const TCpconvOptions& options, const std::string& input
   if (handle == os::kInvalidHandle) {
     return WithSystemError(std::string(kCannotRead) + name, os::GetLastError());
   }
-  const TReplacementMap map =
-      options.map.empty() ? TReplacementMap(NoReplacement) : TReplacementMap(options.map);
-  TStreamConverter converter(options.from, options.to, map, !options.strict);
+  TStreamConverter converter(options.from, options.to, MapOf(options), !options.strict);
   std::string error;
   std::string piece, converted;
   for (;;) {
@@ -211,9 +213,7 @@ std::string ConvertInput(const TCpconvOptions& options, const std::string& input
 // A side that only the library converts, while the library does not take it.
 std::optional<std::string> MissingLibrary(const TCpconvOptions& options) {
   if (options.from == options.to && options.map.empty()) return std::nullopt;
-  const TReplacementMap map =
-      options.map.empty() ? TReplacementMap(NoReplacement) : TReplacementMap(options.map);
-  const TStreamConverter probe(options.from, options.to, map, !options.strict);
+  const TStreamConverter probe(options.from, options.to, MapOf(options), !options.strict);
   if (NeedsIconvLibrary(options.from) && !probe.DecodesThroughLibrary()) {
     return CharsetName(options.from);
   }
