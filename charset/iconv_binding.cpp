@@ -147,19 +147,22 @@ TIconvDescriptor IconvOpenTranslit(const std::string& toName, const std::string&
 // longer, and gets more room.
 TIconvResult IconvConvert(TIconvDescriptor descriptor, std::string_view input) {
   TIconvResult result;
-  result.consumed = IconvConvertAppending(descriptor, input, result.output);
+  std::size_t produced = 0;
+  result.consumed = IconvConvertInto(descriptor, input, result.output, produced);
+  result.output.resize(produced);
   return result;
 }
 
-std::size_t IconvConvertAppending(TIconvDescriptor descriptor, std::string_view input,
-                                  std::string& output) {
+std::size_t IconvConvertInto(TIconvDescriptor descriptor, std::string_view input,
+                             std::string& buffer, std::size_t& produced) {
+  produced = 0;
   if (!IconvLoad() || Binding.convert == nullptr) return 0;
   const char* in = input.data();
   std::size_t inputLeft = input.size();
-  std::size_t produced = output.size();
-  output.resize(produced + kOutputBytesPerInputByte * input.size());
-  ConvertWithRoom(descriptor, &in, &inputLeft, output, produced);
-  output.resize(produced);
+  if (buffer.size() < kOutputBytesPerInputByte * input.size()) {
+    buffer.resize(kOutputBytesPerInputByte * input.size());
+  }
+  ConvertWithRoom(descriptor, &in, &inputLeft, buffer, produced);
   return input.size() - inputLeft;
 }
 

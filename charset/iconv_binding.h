@@ -35,10 +35,11 @@ struct TIconvResult {
 };
 // The whole input through the library's conversion entry; the descriptor keeps its state.
 TIconvResult IconvConvert(TIconvDescriptor descriptor, std::string_view input);
-// The same, with the output appended to `output` (whose memory a caller keeps from call to
-// call); gives the count of input bytes the library took.
-std::size_t IconvConvertAppending(TIconvDescriptor descriptor, std::string_view input,
-                                  std::string& output);
+// The same into the start of `buffer`, which keeps its size from call to call (grown when the
+// library needs more room): `produced` is how much of it this call wrote. Gives the count of
+// input bytes the library took.
+std::size_t IconvConvertInto(TIconvDescriptor descriptor, std::string_view input,
+                             std::string& buffer, std::size_t& produced);
 // Returns a stateful encoder to its initial state: the bytes that end the text (the shift back
 // of ISO-2022-JP, the SI of ISO-2022-KR). Empty for a descriptor of kNoIconv.
 std::string IconvFlush(TIconvDescriptor descriptor);

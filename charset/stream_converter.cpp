@@ -116,7 +116,9 @@ class TLibraryPass {
       unfinished_.append(piece);
       input = unfinished_;
     }
-    const std::size_t consumed = IconvConvertAppending(descriptor_, input, out);
+    std::size_t produced = 0;
+    const std::size_t consumed = IconvConvertInto(descriptor_, input, buffer_, produced);
+    out.append(buffer_, 0, produced);
     const std::size_t left = input.size() - consumed;
     if (left > kLongestUnfinishedSequence) {
       stopped_ = true;
@@ -134,6 +136,7 @@ class TLibraryPass {
 
  private:
   TIconvDescriptor descriptor_;
+  std::string buffer_;  // the library's output, kept for the next piece
   std::string unfinished_;
   bool stopped_ = false;
 };

@@ -90,12 +90,13 @@ bool WriteFile(Handle file, std::string_view bytes, std::uint32_t* written) {
   return ok != FALSE;
 }
 
+// Read into the caller's string, whose memory a loop of reads keeps from one to the next.
 bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes) {
-  std::vector<char> buffer(toRead > 0 ? toRead : 1);
+  bytes.resize(toRead > 0 ? toRead : 1);
   DWORD count = 0;
-  const BOOL ok = ::ReadFile(ToNative(file), buffer.data(), toRead, &count, nullptr);
+  const BOOL ok = ::ReadFile(ToNative(file), bytes.data(), toRead, &count, nullptr);
   const win32::LastErrorKept keep;
-  bytes.assign(buffer.data(), count);
+  bytes.resize(count);
   return ok != FALSE;
 }
 
