@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "charset/stream_converter.h"
-#include "tests/sim/machine.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/sim/machine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace sanivo;
