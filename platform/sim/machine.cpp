@@ -113,7 +113,11 @@ int Machine::CallCount(const std::string& operation) const {
 
 void Machine::SetCommandLine(const std::string& commandLine) { state_->commandLine = commandLine; }
 
-void Machine::SetLocalDate(int year, int month, int day) { state_->date = {year, month, day}; }
+void Machine::SetLocalDate(int year, int month, int day) {
+  state_->time.year = year;
+  state_->time.month = month;
+  state_->time.day = day;
+}
 
 }  // namespace sim
 
@@ -132,7 +136,7 @@ std::string GetCommandLineA() {
 LocalDate GetLocalDate() {
   auto& s = sim::Current("GetLocalDate");
   s.Log("GetLocalDate", "");
-  return s.date;
+  return {s.time.year, s.time.month, s.time.day};
 }
 
 // The program has one thread, so the section only keeps its recursion count, which still
