@@ -82,7 +82,7 @@ bool Machine::State::SharingConflict(const std::string& key, std::uint32_t acces
                                      std::uint32_t share) const {
   for (const auto* table : {&openFiles, &heldFiles}) {
     for (const auto& [handle, open] : *table) {
-      if (open.key == key && Conflicts(open, access, share)) return true;
+      if (open.key == key && !open.elsewhere && Conflicts(open, access, share)) return true;
     }
   }
   return false;
@@ -162,7 +162,13 @@ os::Handle Machine::HoldOpen(const std::string& path, std::uint32_t access,
   if (!location || state_->Node(location->key) == nullptr)
     Misuse("HoldOpen on a missing path: " + path);
   os::Handle handle = state_->NewHandle();
-  state_->heldFiles[handle] = {location->key, access, shareMode, 0, {}};
+  state_->heldFiles[handle] = {location->key, access, shareMode, 0, {}, false};
+  return handle;
+}
+
+os::Handle Machine::HoldOpenElsewhere(const std::string& path) {
+  const os::Handle handle = HoldOpen(path, os::kGenericRead | os::kGenericWrite, 0);
+  state_->heldFiles[handle].elsewhere = true;
   return handle;
 }
 
@@ -397,7 +403,7 @@ Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t 
     if (creation == kCreateAlways) node->attributes = newAttributes;
   }
   Handle handle = s.NewHandle();
-  s.openFiles[handle] = {location->key, access, shareMode, 0, {}};
+  s.openFiles[handle] = {location->key, access, shareMode, 0, {}, false};
   s.lastError = exists && (creation == kCreateAlways || creation == kOpenAlways)
                     ? kErrorAlreadyExists
                     : kErrorSuccess;

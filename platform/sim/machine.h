@@ -161,6 +161,10 @@ class Machine {
   // that conflict fail with ERROR_SHARING_VIOLATION (and DeleteFileA/CopyFileA onto it too).
   os::Handle HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t shareMode);
   void Release(os::Handle handle);
+  // A writer on another machine opens the file on its share for reading and writing without
+  // sharing; its share mode binds nobody here (as with Wine prefixes, each with a server of its
+  // own), while its byte-range locks (HoldLock) do.
+  os::Handle HoldOpenElsewhere(const std::string& path);
   // The other process also locks `length` bytes at `offset` through its handle (exclusively,
   // as LockFileEx does), until UnlockHeld or Release; the program's own LockFileEx on an
   // overlapping range then fails with ERROR_LOCK_VIOLATION, and so do its reads and writes

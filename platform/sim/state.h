@@ -64,6 +64,7 @@ struct OpenFile {
   std::uint32_t share = 0;
   std::size_t position = 0;
   std::vector<ByteRange> locks;  // exclusive, held through this handle
+  bool elsewhere = false;        // held on another machine: its share mode does not reach here
 };
 
 // A name resolved against the current directory.

@@ -5,6 +5,8 @@
 
 namespace os {
 
+using win32::ToNative;
+
 namespace {
 
 OVERLAPPED At(std::uint64_t offset) {
