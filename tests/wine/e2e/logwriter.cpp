@@ -1,0 +1,24 @@
+// One writer of the shared-log stress scenario: waits until the start file appears, so that
+// every writer of every prefix starts in the same moment, then appends one record through the
+// program's own log writer, its message the writer's name.
+// Usage: logwriter.exe <log> <writer name> <ready file to create> <start file to wait for>
+#include <windows.h>
+
+#include "app/run_log.h"
+
+int main(int argc, char** argv) {
+  if (argc != 5) return 2;
+  const HANDLE ready = CreateFileA(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (ready == INVALID_HANDLE_VALUE) return 2;
+  CloseHandle(ready);
+  for (int waited = 0; GetFileAttributesA(argv[4]) == INVALID_FILE_ATTRIBUTES; waited += 2) {
+    if (waited > 300000) return 2;
+    Sleep(2);
+  }
+  sanivo::TRunRecord record = sanivo::RecordOfThisMachine();
+  record.Repair = "zadna";
+  record.Result = "neni-potreba";
+  record.Message = argv[2];
+  return sanivo::AppendRunRecord(argv[1], record) ? 0 : 1;
+}
