@@ -25,18 +25,17 @@ constexpr unsigned kLongestBackOffMs = 1000;
 std::string TwoDigits(int value) { return PaddedNumber(static_cast<std::uint32_t>(value), 2); }
 
 std::string TimeText(const os::LocalTime& now) {
-  return PaddedNumber(static_cast<std::uint32_t>(now.year), 4) + "-" + TwoDigits(now.month) +
-         "-" + TwoDigits(now.day) + " " + TwoDigits(now.hour) + ":" + TwoDigits(now.minute) +
-         ":" + TwoDigits(now.second);
+  return PaddedNumber(static_cast<std::uint32_t>(now.year), 4) + "-" + TwoDigits(now.month) + "-" +
+         TwoDigits(now.day) + " " + TwoDigits(now.hour) + ":" + TwoDigits(now.minute) + ":" +
+         TwoDigits(now.second);
 }
 
 std::string WindowsText() {
   os::OsVersionInfo info;
   info.dwOSVersionInfoSize = os::kOsVersionInfoSize;
   if (!os::GetVersionExA(info)) return {};
-  const std::string servicePack(info.szCSDVersion,
-                                std::find(std::begin(info.szCSDVersion),
-                                          std::end(info.szCSDVersion), '\0'));
+  const std::string servicePack(info.szCSDVersion, std::find(std::begin(info.szCSDVersion),
+                                                             std::end(info.szCSDVersion), '\0'));
   // Windows 9x keeps more than the build in the high word.
   std::string text = std::to_string(info.dwMajorVersion) + "." +
                      std::to_string(info.dwMinorVersion) + "." +
@@ -62,8 +61,8 @@ TAttempt TryToAppend(const std::string& path, const std::string& firstLines,
   }
   // Share modes stop only the writers of this machine's own file server; a byte-range lock
   // stops those of every machine.
-  if (!os::LockFileEx(log, os::kLockfileExclusiveLock | os::kLockfileFailImmediately,
-                      kLockOffset, kLockLength)) {
+  if (!os::LockFileEx(log, os::kLockfileExclusiveLock | os::kLockfileFailImmediately, kLockOffset,
+                      kLockLength)) {
     const bool busy = os::GetLastError() == os::kErrorLockViolation;
     return Finish(log, busy ? TAttempt::Busy : TAttempt::Failed);
   }

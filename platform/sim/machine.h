@@ -293,12 +293,13 @@ class Machine {
   // reports failure. The target is the call's path, as passed or as a full path (the target path
   // for CopyFileA and MoveFileExA, the resource file for CreateScalableFontResourceA, the file for
   // ShellExecuteExA, the program or the whole command line for WinExec, the file's path for
-  // ReadFile/WriteFile/SetFilePointer/LockFileEx/UnlockFileEx on a file), "ROOT\key" for RegOpenKeyExA/RegCreateKeyExA/RegDeleteKeyA
-  // (ROOT as "HKEY_LOCAL_MACHINE"), the value name for RegQueryValueExA/RegSetValueExA/
-  // RegDeleteValueA, "stdout"/"stderr" for WriteFile to those handles, the class name for
-  // FindWindowA, the entry name for GetProcAddress, the code for FormatMessageA, and "" for
-  // calls without one. Matching is case-insensitive; an empty `target` matches all. Faults are
-  // tried in the order they were added. FlushFileBuffers has the file's path, as ReadFile.
+  // ReadFile/WriteFile/SetFilePointer/LockFileEx/UnlockFileEx on a file), "ROOT\key" for
+  // RegOpenKeyExA/RegCreateKeyExA/RegDeleteKeyA (ROOT as "HKEY_LOCAL_MACHINE"), the value name for
+  // RegQueryValueExA/RegSetValueExA/ RegDeleteValueA, "stdout"/"stderr" for WriteFile to those
+  // handles, the class name for FindWindowA, the entry name for GetProcAddress, the code for
+  // FormatMessageA, and "" for calls without one. Matching is case-insensitive; an empty `target`
+  // matches all. Faults are tried in the order they were added. FlushFileBuffers has the file's
+  // path, as ReadFile.
   //
   // A faulted call changes nothing and returns its failure value: false, 0, kInvalidHandle,
   // kInvalidFileAttributes, WAIT_FAILED, a null pointer or a 0 x 0 size, with the last error set

@@ -66,8 +66,8 @@ namespace os {
 
 std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t method) {
   auto& s = sim::Current("SetFilePointer");
-  s.Log("SetFilePointer", std::to_string(file) + "," + std::to_string(distance) + "," +
-                              std::to_string(method));
+  s.Log("SetFilePointer",
+        std::to_string(file) + "," + std::to_string(distance) + "," + std::to_string(method));
   const sim::Target target = sim::Find(s, file);
   if (s.FailsByInjection("SetFilePointer", {sim::PathOf(target)})) return kInvalidSetFilePointer;
   if (target.open == nullptr) {

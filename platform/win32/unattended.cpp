@@ -56,8 +56,8 @@ bool GetUserNameA(std::string& name) {
 LocalTime GetLocalTime() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
-  return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                   now.wMilliseconds};
+  return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+                   now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 std::uint64_t QueryPerformanceCounter() {

@@ -14,8 +14,14 @@ const std::string kLog = "Z:\\sdilene\\sanivo.csv";
 const std::string kFirstLines = "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n";
 
 TRunRecord Record(const std::string& computer) {
-  return {"2026-12-08 09:30:00", computer, "user", "5.1.2600", "afinita", "opraveno",
-          "\xDA\x73\x70\xEC\x9A\x6E\xEC dokon\xE8\x65no", ""};  // "Úspěšně dokončeno" in 1250
+  return {"2026-12-08 09:30:00",
+          computer,
+          "user",
+          "5.1.2600",
+          "afinita",
+          "opraveno",
+          "\xDA\x73\x70\xEC\x9A\x6E\xEC dokon\xE8\x65no",
+          ""};  // "Úspěšně dokončeno" in 1250
 }
 
 TEST(RunLogTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
