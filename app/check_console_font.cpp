@@ -1,6 +1,7 @@
 #include <string>
 
 #include "app/checks.h"
+#include "app/console_font_facts.h"
 #include "app/font_file.h"
 #include "app/texts.h"
 #include "base/exception.h"
@@ -14,14 +15,9 @@ namespace sanivo {
 
 namespace {
 
-// TODO(facts): from the console font facts header once it is there.
-constexpr char kFontFileName[] = "mrk_lccs.ttf";
+using namespace console_font;
+
 const std::string kFaceName(kConsoleFaceName);
-constexpr char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-constexpr char kTrueTypeFontKey[] =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
-constexpr char kConsoleKey[] = "Console\\%SystemRoot%_system32_ntvdm.exe";
-constexpr std::uint32_t kTrueTypeModernFamily = 55;
 
 // The font or the registry does not let us look: that decides nothing.
 class ECannotTell : public Exception {
@@ -54,17 +50,17 @@ bool FontFileIsOurs(const std::string& path) {
 // The repair's own walk over "0", "00", ...: our face is registered when an entry before the
 // first free name holds it.
 bool FaceOfferedToConsole(const TRegistry& registry) {
-  for (std::string name = "0"; registry.ValueExists(name); name += '0') {
+  for (std::string name = kFirstTrueTypeSlot; registry.ValueExists(name); name += '0') {
     if (registry.ReadString(name) == kFaceName) return true;
   }
   return false;
 }
 
 bool FontInPlace(const std::string& windowsDir) {
-  if (!FontFileIsOurs(windowsDir + "\\Fonts\\" + kFontFileName)) return false;
+  if (!FontFileIsOurs(windowsDir + "\\Fonts\\" + kFileName)) return false;
   TRegistry registry(os::kHkeyLocalMachine);
   if (!Opened(registry, os::kHkeyLocalMachine, kFontsKey) ||
-      !HoldsString(registry, std::string(texts::kFontValueName), kFontFileName)) {
+      !HoldsString(registry, std::string(texts::kFontValueName), kFileName)) {
     return false;
   }
   if (!Opened(registry, os::kHkeyLocalMachine, kTrueTypeFontKey) ||
@@ -72,19 +68,22 @@ bool FontInPlace(const std::string& windowsDir) {
     return false;
   }
   return Opened(registry, os::kHkeyCurrentUser, kConsoleKey) &&
-         HoldsString(registry, "FaceName", kFaceName) && registry.ValueExists("FontFamily") &&
-         registry.ReadInteger("FontFamily") == kTrueTypeModernFamily;
+         HoldsString(registry, kFaceNameValue, kFaceName) && registry.ValueExists(kFontFamilyValue) &&
+         registry.ReadInteger(kFontFamilyValue) == kTrueTypeModernFamily;
 }
 
 }  // namespace
 
-TCheckResult CheckConsoleFont(const std::string& windowsDir) {
+TRepairOutcome CheckConsoleFont(const TRepairContext& context) {
+  const TRepairOutcome needed = OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
   try {
-    return {FontInPlace(windowsDir) ? TCheckFinding::NotNeeded : TCheckFinding::Needed, {}};
+    return FontInPlace(context.WindowsDir)
+               ? OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded)
+               : needed;
   } catch (const ERegistryException&) {
-    return {TCheckFinding::Needed, {}};  // a value of another type than the repair writes
+    return needed;  // a value of another type than the repair writes
   } catch (const ECannotTell&) {
-    return {TCheckFinding::Undecided, texts::kCheckUndecided};
+    return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
   }
 }
 

@@ -1,6 +1,7 @@
 #include <string>
 
 #include "app/checks.h"
+#include "app/ntvdm_facts.h"
 #include "app/texts.h"
 #include "base/exception.h"
 #include "pe/pe_image.h"
@@ -11,28 +12,30 @@ namespace sanivo {
 
 namespace {
 
-constexpr std::uint64_t kFirstProcessor = 1;
+bool PinnedEverywhere(const TRepairContext::NtvdmPathList& ntvdmPaths) {
+  const std::string image = ReadWholeFile(ntvdmPaths[0]);
+  if (TPeImage(image).AffinityMask() != ntvdm::kFirstProcessor) return false;
+  // The system's file protection would put a cached copy that differs back in place.
+  for (std::size_t i = 1; i < ntvdmPaths.size(); ++i) {
+    if (FileExists(ntvdmPaths[i]) && ReadWholeFile(ntvdmPaths[i]) != image) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
-TCheckResult CheckNtvdmAffinity(const std::array<std::string, 3>& ntvdmPaths) {
-  const std::string& live = ntvdmPaths[0];
-  if (!FileExists(live)) return {TCheckFinding::Undecided, texts::kNtvdmMissing};
-  if (IsFileLocked(live)) return {TCheckFinding::Undecided, texts::kNtvdmInUse};
+TRepairOutcome CheckNtvdmAffinity(const TRepairContext& context) {
+  const std::string& live = context.NtvdmPaths[0];
+  if (!FileExists(live)) return OutcomeOf(TRepairResult::Undecided, texts::kNtvdmMissing);
+  if (IsFileLocked(live)) return OutcomeOf(TRepairResult::Undecided, texts::kNtvdmInUse);
   try {
-    const std::string image = ReadWholeFile(live);
-    if (TPeImage(image).AffinityMask() != kFirstProcessor) return {TCheckFinding::Needed, {}};
-    // The system's file protection would put a cached copy that differs back in place.
-    for (std::size_t i = 1; i < ntvdmPaths.size(); ++i) {
-      if (FileExists(ntvdmPaths[i]) && ReadWholeFile(ntvdmPaths[i]) != image) {
-        return {TCheckFinding::Needed, {}};
-      }
-    }
+    return PinnedEverywhere(context.NtvdmPaths)
+               ? OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded)
+               : OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
   } catch (const Exception&) {
     // Unreadable, or an image without the field the repair sets.
-    return {TCheckFinding::Undecided, texts::kCheckUndecided};
+    return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
   }
-  return {TCheckFinding::NotNeeded, {}};
 }
 
 }  // namespace sanivo

@@ -287,12 +287,17 @@ class CriticalSection {
   alignas(8) unsigned char storage_[64];
 };
 
-struct LocalDate {
+// The local date and time of day to the millisecond.
+struct LocalTime {
   int year = 0;
   int month = 0;
   int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int milliseconds = 0;
 };
-LocalDate GetLocalDate();
+LocalTime GetLocalTime();
 
 // ---- Runs on many machines: a log file they share, who and when ----------------------------
 
@@ -318,18 +323,6 @@ bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length);
 // process runs as ("SYSTEM" for a computer start-up script).
 bool GetComputerNameA(std::string& name);
 bool GetUserNameA(std::string& name);
-
-// The local date and time of day to the millisecond.
-struct LocalTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  int milliseconds = 0;
-};
-LocalTime GetLocalTime();
 // A counter that runs fast enough to tell apart processes started in the same millisecond.
 std::uint64_t QueryPerformanceCounter();
 

@@ -133,10 +133,10 @@ std::string GetCommandLineA() {
   return s.commandLine;
 }
 
-LocalDate GetLocalDate() {
-  auto& s = sim::Current("GetLocalDate");
-  s.Log("GetLocalDate", "");
-  return {s.time.year, s.time.month, s.time.day};
+LocalTime GetLocalTime() {
+  auto& s = sim::Current("GetLocalTime");
+  s.Log("GetLocalTime", "");
+  return s.time;
 }
 
 // The program has one thread, so the section only keeps its recursion count, which still

@@ -304,8 +304,8 @@ class Machine {
   // A faulted call changes nothing and returns its failure value: false, 0, kInvalidHandle,
   // kInvalidFileAttributes, WAIT_FAILED, a null pointer or a 0 x 0 size, with the last error set
   // to `error`; the Reg... calls return `error` itself; WinExec returns `error` when it is below
-  // 32, else 0; WriteFile reports 0 bytes written. Sleep, GetCommandLineA, GetLocalDate,
-  // GetLocalTime, QueryPerformanceCounter,
+  // 32, else 0; WriteFile reports 0 bytes written. Sleep, GetCommandLineA, GetLocalTime,
+  // QueryPerformanceCounter,
   // GetActiveWindow, GetModuleBaseAddress, CharUpperBuffA and CharNextA cannot fail.
   void Fail(FailableCall operation, const std::string& target, std::uint32_t error, int times = -1);
 

@@ -145,12 +145,6 @@ bool GetUserNameA(std::string& name) {
   return true;
 }
 
-LocalTime GetLocalTime() {
-  auto& s = sim::Current("GetLocalTime");
-  s.Log("GetLocalTime", "");
-  return s.time;
-}
-
 std::uint64_t QueryPerformanceCounter() {
   auto& s = sim::Current("QueryPerformanceCounter");
   s.Log("QueryPerformanceCounter", "");

@@ -53,13 +53,6 @@ bool GetUserNameA(std::string& name) {
   return ok != FALSE;
 }
 
-LocalTime GetLocalTime() {
-  SYSTEMTIME now{};
-  ::GetLocalTime(&now);
-  return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
-                   now.wMinute, now.wSecond, now.wMilliseconds};
-}
-
 std::uint64_t QueryPerformanceCounter() {
   LARGE_INTEGER count{};
   ::QueryPerformanceCounter(&count);

@@ -26,15 +26,6 @@ TEST(LibrariesTest, MissingOrBareLibraryIsNotLoaded) {
   EXPECT_EQ(os::GetLastError(), kErrorModNotFound);
 }
 
-TEST(ClockTest, LocalDateIsACalendarDate) {
-  const os::LocalDate date = os::GetLocalDate();
-  EXPECT_GE(date.year, 2000);
-  EXPECT_GE(date.month, 1);
-  EXPECT_LE(date.month, 12);
-  EXPECT_GE(date.day, 1);
-  EXPECT_LE(date.day, 31);
-}
-
 TEST(FontsTest, MissingFontFileIsNotAdded) {
   std::string temp;
   os::GetTempPathA(os::kMaxPath, temp);

@@ -78,8 +78,7 @@ TEST(WhoAndWhenTest, TheMachineAndTheUserHaveNames) {
 
 TEST(WhoAndWhenTest, LocalTimeIsADateAndATimeOfDay) {
   const os::LocalTime now = os::GetLocalTime();
-  const os::LocalDate today = os::GetLocalDate();
-  EXPECT_EQ(now.year, today.year);
+  EXPECT_GE(now.year, 2000);
   EXPECT_GE(now.month, 1);
   EXPECT_LE(now.month, 12);
   EXPECT_GE(now.day, 1);

@@ -32,11 +32,11 @@ const std::array<std::string, 3> kNtvdm = {"C:\\WINDOWS\\system32\\NTVDM.EXE",
                                            "C:\\WINDOWS\\ServicePackFiles\\i386\\NTVDM.EXE"};
 
 // A check looks and changes nothing: the same files and registry before and after.
-TCheckResult CheckedWithoutChange(const sim::Machine& machine,
-                                  const std::function<TCheckResult()>& check) {
+TRepairOutcome CheckedWithoutChange(const sim::Machine& machine,
+                                  const std::function<TRepairOutcome()>& check) {
   const auto files = machine.Listing();
   const auto registry = machine.RegistryDump();
-  const TCheckResult result = check();
+  const TRepairOutcome result = check();
   EXPECT_EQ(machine.Listing(), files);
   EXPECT_EQ(machine.RegistryDump(), registry);
   return result;
@@ -50,16 +50,18 @@ void SetUpRepairedWindows7(sim::Machine& machine) {
   ASSERT_EQ(RunProgram(), 0);
 }
 
-TCheckResult CheckFont(const sim::Machine& machine) {
-  return CheckedWithoutChange(machine, [] { return CheckConsoleFont("C:\\WINDOWS"); });
+TRepairOutcome CheckFont(const sim::Machine& machine) {
+  TRepairContext context;
+  context.WindowsDir = "C:\\WINDOWS";
+  return CheckedWithoutChange(machine, [&] { return CheckConsoleFont(context); });
 }
 
 TEST(ConsoleFontCheckTest, NeededBeforeTheRepairAndNotAfterIt) {
   sim::Machine machine;
   machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
-  EXPECT_EQ(CheckFont(machine).Finding, TCheckFinding::Needed);
+  EXPECT_EQ(CheckFont(machine).Result, TRepairResult::Needed);
   SetUpRepairedWindows7(machine);
-  EXPECT_EQ(CheckFont(machine).Finding, TCheckFinding::NotNeeded);
+  EXPECT_EQ(CheckFont(machine).Result, TRepairResult::NotNeeded);
 }
 
 TEST(ConsoleFontCheckTest, EachThingTheRepairPutsInPlaceIsLookedAt) {
@@ -86,7 +88,7 @@ TEST(ConsoleFontCheckTest, EachThingTheRepairPutsInPlaceIsLookedAt) {
     sim::Machine machine;
     SetUpRepairedWindows7(machine);
     undo(machine);
-    EXPECT_EQ(CheckFont(machine).Finding, TCheckFinding::Needed);
+    EXPECT_EQ(CheckFont(machine).Result, TRepairResult::Needed);
   }
 }
 
@@ -103,9 +105,9 @@ TEST(ConsoleFontCheckTest, WhatCannotBeReadDecidesNothing) {
     sim::Machine machine;
     SetUpRepairedWindows7(machine);
     fault(machine);
-    const TCheckResult result = CheckFont(machine);
-    EXPECT_EQ(result.Finding, TCheckFinding::Undecided);
-    EXPECT_EQ(result.Reason, texts::kCheckUndecided);
+    const TRepairOutcome result = CheckFont(machine);
+    EXPECT_EQ(result.Result, TRepairResult::Undecided);
+    EXPECT_EQ(result.StatusText, texts::kCheckUndecided);
   }
 }
 
@@ -121,8 +123,10 @@ class NtvdmAffinityCheckTest : public ::testing::Test {
     machine.AddProgram(std::string(kAppDir) + "IMAGECFG.EXE", tool);
   }
 
-  TCheckResult Check() const {
-    return CheckedWithoutChange(machine, [] { return CheckNtvdmAffinity(kNtvdm); });
+  TRepairOutcome Check() const {
+    TRepairContext context;
+    context.NtvdmPaths = kNtvdm;
+    return CheckedWithoutChange(machine, [&] { return CheckNtvdmAffinity(context); });
   }
 
   sim::Machine machine;
@@ -130,39 +134,39 @@ class NtvdmAffinityCheckTest : public ::testing::Test {
 };
 
 TEST_F(NtvdmAffinityCheckTest, NeededUntilTheLiveFileAndEveryCachedCopyArePinned) {
-  EXPECT_EQ(Check().Finding, TCheckFinding::Needed);
+  EXPECT_EQ(Check().Result, TRepairResult::Needed);
   ASSERT_EQ(RunProgram(), 0);
-  EXPECT_EQ(Check().Finding, TCheckFinding::NotNeeded);
+  EXPECT_EQ(Check().Result, TRepairResult::NotNeeded);
   const std::string patched = machine.FileBytes(kNtvdm[0]);
 
   for (const std::string& cached : {kNtvdm[1], kNtvdm[2]}) {
     SCOPED_TRACE(cached);
     machine.AddFile(cached, original);
-    EXPECT_EQ(Check().Finding, TCheckFinding::Needed);
+    EXPECT_EQ(Check().Result, TRepairResult::Needed);
     os::DeleteFileA(cached);  // only copies that exist count
-    EXPECT_EQ(Check().Finding, TCheckFinding::NotNeeded);
+    EXPECT_EQ(Check().Result, TRepairResult::NotNeeded);
     machine.AddFile(cached, patched);
   }
   machine.AddFile(kNtvdm[0], test::BuildTestImage({.affinityMask = 3}));
-  EXPECT_EQ(Check().Finding, TCheckFinding::Needed);
+  EXPECT_EQ(Check().Result, TRepairResult::Needed);
 }
 
 TEST_F(NtvdmAffinityCheckTest, WhatTheRepairWouldRefuseIsReportedTheSameWay) {
   const os::Handle holder = machine.HoldOpen(kNtvdm[0], os::kGenericRead, os::kFileShareRead);
-  TCheckResult result = Check();
-  EXPECT_EQ(result.Finding, TCheckFinding::Undecided);
-  EXPECT_EQ(result.Reason, texts::kNtvdmInUse);
+  TRepairOutcome result = Check();
+  EXPECT_EQ(result.Result, TRepairResult::Undecided);
+  EXPECT_EQ(result.StatusText, texts::kNtvdmInUse);
   machine.Release(holder);
 
   machine.AddFile(kNtvdm[0], "MZ but no image");
   result = Check();
-  EXPECT_EQ(result.Finding, TCheckFinding::Undecided);
-  EXPECT_EQ(result.Reason, texts::kCheckUndecided);
+  EXPECT_EQ(result.Result, TRepairResult::Undecided);
+  EXPECT_EQ(result.StatusText, texts::kCheckUndecided);
 
   os::DeleteFileA(kNtvdm[0]);
   result = Check();
-  EXPECT_EQ(result.Finding, TCheckFinding::Undecided);
-  EXPECT_EQ(result.Reason, texts::kNtvdmMissing);
+  EXPECT_EQ(result.Result, TRepairResult::Undecided);
+  EXPECT_EQ(result.StatusText, texts::kNtvdmMissing);
 }
 
 }  // namespace
