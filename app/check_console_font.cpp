@@ -68,7 +68,8 @@ bool FontInPlace(const std::string& windowsDir) {
     return false;
   }
   return Opened(registry, os::kHkeyCurrentUser, kConsoleKey) &&
-         HoldsString(registry, kFaceNameValue, kFaceName) && registry.ValueExists(kFontFamilyValue) &&
+         HoldsString(registry, kFaceNameValue, kFaceName) &&
+         registry.ValueExists(kFontFamilyValue) &&
          registry.ReadInteger(kFontFamilyValue) == kTrueTypeModernFamily;
 }
 

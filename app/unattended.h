@@ -12,9 +12,9 @@
 namespace sanivo {
 
 struct TRunOptions {
-  bool CheckOnly = false;               // -kontrola: find out, change nothing
-  bool Quiet = false;                   // -tise: no pause; the exit code says what happened
-  std::optional<std::string> LogPath;   // -protokol:PATH, as written
+  bool CheckOnly = false;                    // -kontrola: find out, change nothing
+  bool Quiet = false;                        // -tise: no pause; the exit code says what happened
+  std::optional<std::string> LogPath;        // -protokol:PATH, as written
   std::vector<std::string> UnusedArguments;  // as written
 };
 

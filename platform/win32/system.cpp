@@ -72,7 +72,7 @@ void CriticalSection::Leave() { ::LeaveCriticalSection(Native(storage_)); }
 LocalTime GetLocalTime() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
-  return LocalTime{now.wYear, now.wMonth,  now.wDay,         now.wHour,
+  return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
                    now.wMinute, now.wSecond, now.wMilliseconds};
 }
 

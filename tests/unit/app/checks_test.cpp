@@ -33,7 +33,7 @@ const std::array<std::string, 3> kNtvdm = {"C:\\WINDOWS\\system32\\NTVDM.EXE",
 
 // A check looks and changes nothing: the same files and registry before and after.
 TRepairOutcome CheckedWithoutChange(const sim::Machine& machine,
-                                  const std::function<TRepairOutcome()>& check) {
+                                    const std::function<TRepairOutcome()>& check) {
   const auto files = machine.Listing();
   const auto registry = machine.RegistryDump();
   const TRepairOutcome result = check();
