@@ -36,6 +36,10 @@ inline constexpr char kKernel32Entry[] = "GetTickCount";
 // machine; Wine keeps the attribute in the Unix permission bits, which do not bind root.
 bool ReadOnlyFilesRefuseWriting();
 
+// The error of unlocking a range that is not locked: ERROR_NOT_LOCKED on Windows and on the
+// simulated machine; Wine's server reports a lock conflict (ERROR_LOCK_VIOLATION) instead.
+std::uint32_t UnlockingAnUnlockedRangeError();
+
 // Whole-file helpers on top of CreateFileA/WriteFile/ReadFile; they fail the test on error.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 std::string ReadWholeFile(const std::string& path);
