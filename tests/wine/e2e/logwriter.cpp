@@ -1,13 +1,18 @@
 // One writer of the shared-log stress scenario: waits until the start file appears, so that
-// every writer of every prefix starts in the same moment, then appends one record through the
-// program's own log writer, its message the writer's name.
+// every writer of every prefix starts in the same moment, then appends records through the
+// program's own log writer, one at a time, each message the writer's name and the record's
+// number.
 // Usage: logwriter.exe <log> <writer name> <ready file to create> <start file to wait for>
+//                      <records>
 #include <windows.h>
+
+#include <cstdlib>
+#include <string>
 
 #include "app/run_log.h"
 
 int main(int argc, char** argv) {
-  if (argc != 5) return 2;
+  if (argc != 6) return 2;
   const HANDLE ready = CreateFileA(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
   if (ready == INVALID_HANDLE_VALUE) return 2;
@@ -16,9 +21,13 @@ int main(int argc, char** argv) {
     if (waited > 300000) return 2;
     Sleep(2);
   }
-  sanivo::TRunRecord record = sanivo::RecordOfThisMachine();
-  record.Repair = "zadna";
-  record.Result = "neni-potreba";
-  record.Message = argv[2];
-  return sanivo::AppendRunRecord(argv[1], record) ? 0 : 1;
+  const int records = std::atoi(argv[5]);
+  for (int number = 1; number <= records; ++number) {
+    sanivo::TRunRecord record = sanivo::RecordOfThisMachine();
+    record.Repair = "zadna";
+    record.Result = "neni-potreba";
+    record.Message = std::string(argv[2]) + "#" + std::to_string(number);
+    if (!sanivo::AppendRunRecord(argv[1], record)) return 1;
+  }
+  return 0;
 }
