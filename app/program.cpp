@@ -11,6 +11,7 @@
 #include "console/console_app.h"
 #include "platform/module_file_name.h"
 #include "platform/os.h"
+#include "platform/standard_handle.h"
 #include "sysenv/errors.h"
 #include "sysenv/file_types.h"
 #include "sysenv/files.h"
@@ -60,8 +61,7 @@ std::string WriteErrorReport(const std::string& className, std::uintptr_t addres
   const std::string report =
       FormatErrorReport(className, ExtractFileName(ModuleFileName()), address, message);
   const std::string converted = ConvertCharset(report, ciWindows1250, ciCP852) + "\r\n";
-  std::uint32_t written = 0;
-  os::WriteFile(os::GetStdHandle(os::kStdErrorHandle), converted, &written);
+  WriteStandardHandle(os::kStdErrorHandle, converted);
   return report;
 }
 

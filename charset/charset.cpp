@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "base/big_endian.h"
 #include "charset/iconv_binding.h"
 #include "charset/unicode_codecs.h"
 
@@ -120,8 +121,7 @@ std::string EncodeUnitByUnit(const std::string& ucs2, TCharsetId to, TReplacemen
   const bool littleEndian = IsIn(LittleEndianCharsets, to);
   std::string result;
   for (std::size_t i = 0; i + 1 < ucs2.size(); i += 2) {
-    std::uint16_t unit = static_cast<std::uint16_t>(static_cast<unsigned char>(ucs2[i]) << 8 |
-                                                    static_cast<unsigned char>(ucs2[i + 1]));
+    auto unit = static_cast<std::uint16_t>(ReadBigEndian(ucs2, i, 2));
     if (IsMapActive(map)) unit = ReplaceCodePoint(unit, map);
     if (descriptor != kNoIconv) {
       std::string pair;

@@ -1,11 +1,10 @@
 #include "pe/pe_image.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <limits>
 #include <utility>
 
+#include "base/number_text.h"
 #include "pe/byte_fields.h"
 #include "pe/checksum.h"
 
@@ -56,14 +55,6 @@ constexpr const char* kLoadConfigOutside =
 constexpr const char* kLoadConfigInHeaders =
     "the load-configuration directory lies in the file's headers";
 constexpr const char* kTruncatedHeaders = "not a PE image: the file ends inside its headers";
-
-std::string HexText(std::uint64_t value) {
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
-  std::string text = "0x";
-  for (const char* c = digits; c != end; ++c) text += static_cast<char>(std::toupper(*c));
-  return text;
-}
 
 }  // namespace
 

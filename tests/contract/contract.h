@@ -40,6 +40,9 @@ bool ReadOnlyFilesRefuseWriting();
 // simulated machine; Wine's server reports a lock conflict (ERROR_LOCK_VIOLATION) instead.
 std::uint32_t UnlockingAnUnlockedRangeError();
 
+// The text with its ASCII letters in upper case.
+std::string Upper(std::string text);
+
 // Whole-file helpers on top of CreateFileA/WriteFile/ReadFile; they fail the test on error.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 std::string ReadWholeFile(const std::string& path);

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "charset/charset.h"
 #include "charset/iconv_binding.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "tests/unit/charset/iconv_oracle.h"
 
 namespace sanivo {

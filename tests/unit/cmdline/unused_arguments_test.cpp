@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cmdline/command_line.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

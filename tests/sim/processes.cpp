@@ -1,5 +1,5 @@
 // Programs started through the shell or WinExec, waits for them, and sleeping.
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {

@@ -1,5 +1,5 @@
 // What runs on many machines at once need: a log file they share, and who and when wrote it.
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {
