@@ -10,8 +10,9 @@
 //   console 80 x 25 buffer, largest window 80 x 25, attribute 0x07, cursor 0,0, blank cells,
 //   standard handles 3 (input), 7 (output) and 11 (error), as on Windows XP,
 //   version 5.1.2600 (platform 2) without service-pack text, ANSI code page 1250,
-//   command line "sanivo.exe", local date 2026-12-08, an empty registry with the predefined
-//   roots and HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present,
+//   command line "sanivo.exe", local time 2026-12-08 09:30:00, computer "UCEBNA-01", user
+//   "user", an empty registry with the predefined roots and
+//   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present,
 //   no windows, no programs, no libraries.
 // Paths are case-insensitive and relative ones are taken from the current directory; "/" is
 // read as "\", as Windows does. Files keep the case of their creation. A file that exists
