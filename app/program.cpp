@@ -71,7 +71,9 @@ void FinishFailedRun(const std::string& report) {
   std::optional<TRunOptions> options;
   try {
     if (ParamParser != nullptr) options = ReadRunOptions();
-    if (options) LogRun(*options, TRepairResult::Failed, report, {});
+    // The record holds the report without its final line end.
+    const std::string_view text(report);
+    if (options) LogRun(*options, TRepairResult::Failed, text.substr(0, text.size() - 2), {});
   } catch (const Exception&) {
   } catch (const std::exception&) {
   }

@@ -126,7 +126,7 @@ TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
             "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
                 "opraveno;\"Úspěšně dokončeno; Neznámý parametr: /x\";C:\\zal\\20261208.bak\r\n" +
                 prefix + "neni-potreba;Oprava není potřeba;\r\n" + prefix + "chyba;\"" +
-                report.substr(0, report.size() - 2) + "\";\r\n");
+                report.substr(0, report.size() - 4) + "\";\r\n");
 }
 
 TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
