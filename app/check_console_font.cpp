@@ -76,6 +76,10 @@ bool FontInPlace(const std::string& windowsDir) {
 }  // namespace
 
 TRepairOutcome CheckConsoleFont(const TRepairContext& context) {
+  // Without the font beside the program the repair could do nothing, needed or not.
+  if (!FileExists(IncludeTrailingBackslash(context.AppDir) + kFileName)) {
+    return OutcomeOf(TRepairResult::Undecided, texts::kFontMissing);
+  }
   const TRepairOutcome needed = OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
   try {
     return FontInPlace(context.WindowsDir)

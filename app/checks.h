@@ -12,7 +12,8 @@ namespace sanivo {
 TRepairOutcome CheckNtvdmAffinity(const TRepairContext& context);
 
 // Windows 7: needed when the font in the Fonts folder is missing or is not a sound font of our
-// face, or a registry value that the repair writes is missing or different.
+// face, or a registry value that the repair writes is missing or different. Without the font
+// beside the program, it gives the repair's own failure text.
 TRepairOutcome CheckConsoleFont(const TRepairContext& context);
 
 }  // namespace sanivo

@@ -52,16 +52,23 @@ void SetUpRepairedWindows7(sim::Machine& machine) {
 
 TRepairOutcome CheckFont(const sim::Machine& machine) {
   TRepairContext context;
+  context.AppDir = kAppDir;
   context.WindowsDir = "C:\\WINDOWS";
   return CheckedWithoutChange(machine, [&] { return CheckConsoleFont(context); });
 }
 
 TEST(ConsoleFontCheckTest, NeededBeforeTheRepairAndNotAfterIt) {
   sim::Machine machine;
+  machine.AddFile(kFontSource, OurConsoleFont());
   machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
   EXPECT_EQ(CheckFont(machine).Result, TRepairResult::Needed);
   SetUpRepairedWindows7(machine);
   EXPECT_EQ(CheckFont(machine).Result, TRepairResult::NotNeeded);
+  // Without the font beside the program the repair would fail before it changed anything.
+  os::DeleteFileA(kFontSource);
+  const TRepairOutcome result = CheckFont(machine);
+  EXPECT_EQ(result.Result, TRepairResult::Undecided);
+  EXPECT_EQ(result.StatusText, texts::kFontMissing);
 }
 
 TEST(ConsoleFontCheckTest, EachThingTheRepairPutsInPlaceIsLookedAt) {
