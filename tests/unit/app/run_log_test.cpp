@@ -38,14 +38,6 @@ TEST(RunLogTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
   for (const auto& [text, field] : cases) EXPECT_EQ(CsvField(text), field) << text;
 }
 
-TEST(RunLogTest, RecordIsOneUtf8LineOfEightFields) {
-  TRunRecord record = Record("U\xC8\x45\x42NA;2");  // "UČEBNA;2"
-  record.Backup = "C:\\z\xE1loha\\20261208.bak";
-  EXPECT_EQ(FormatRunRecord(record),
-            "2026-12-08 09:30:00;\"UČEBNA;2\";user;5.1.2600;afinita;opraveno;Úspěšně dokončeno;"
-            "C:\\záloha\\20261208.bak\r\n");
-}
-
 TEST(RunLogTest, ThisMachineGivesTimeNamesAndWindows) {
   sim::Machine machine;
   machine.SetLocalDate(2027, 1, 5);
