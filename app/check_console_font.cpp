@@ -3,6 +3,7 @@
 #include "app/checks.h"
 #include "app/console_font_facts.h"
 #include "app/font_file.h"
+#include "app/stage.h"
 #include "app/texts.h"
 #include "base/exception.h"
 #include "platform/os.h"
@@ -19,18 +20,11 @@ using namespace console_font;
 
 const std::string kFaceName(kConsoleFaceName);
 
-// The font or the registry does not let us look: that decides nothing.
-class ECannotTell : public Exception {
- public:
-  [[gnu::always_inline]] ECannotTell() : Exception("cannot tell") {}
-  const char* ClassName() const override { return "ECannotTell"; }
-};
-
-// Opens the key for reading; false when it is not there.
+// Opens the key; false when it is not there. A key that is there but refused raises.
 bool Opened(TRegistry& registry, os::HKey root, const std::string& key) {
   registry.SetRootKey(root);
   if (registry.OpenKey(key, false)) return true;
-  if (os::GetLastError() != os::kErrorFileNotFound) throw ECannotTell();
+  if (os::GetLastError() != os::kErrorFileNotFound) FailStep("RegOpenKeyExA");
   return false;
 }
 
@@ -39,12 +33,7 @@ bool HoldsString(const TRegistry& registry, const std::string& name, const std::
 }
 
 bool FontFileIsOurs(const std::string& path) {
-  if (!FileExists(path)) return false;
-  try {
-    return IsOurConsoleFont(ReadWholeFile(path));
-  } catch (const EFileAccessError&) {
-    throw ECannotTell();
-  }
+  return FileExists(path) && IsOurConsoleFont(ReadWholeFile(path));
 }
 
 // The repair's own walk over "0", "00", ...: our face is registered when an entry before the
@@ -87,7 +76,8 @@ TRepairOutcome CheckConsoleFont(const TRepairContext& context) {
                : needed;
   } catch (const ERegistryException&) {
     return needed;  // a value of another type than the repair writes
-  } catch (const ECannotTell&) {
+  } catch (const Exception&) {
+    // The font or the registry did not let us look: that decides nothing.
     return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
   }
 }

@@ -37,9 +37,9 @@ std::string WindowsText() {
   const std::string servicePack(info.szCSDVersion, std::find(std::begin(info.szCSDVersion),
                                                              std::end(info.szCSDVersion), '\0'));
   // Windows 9x keeps more than the build in the high word.
-  std::string text = std::to_string(info.dwMajorVersion) + "." +
-                     std::to_string(info.dwMinorVersion) + "." +
-                     std::to_string(info.dwBuildNumber & 0xFFFF);
+  std::string text = PaddedNumber(info.dwMajorVersion, 1) + "." +
+                     PaddedNumber(info.dwMinorVersion, 1) + "." +
+                     PaddedNumber(info.dwBuildNumber & 0xFFFF, 1);
   return servicePack.empty() ? text : text + " " + servicePack;
 }
 
