@@ -23,6 +23,12 @@ In a scenario (a Python unittest script, see sanivo_wine_scenario in CMakeLists.
         assert scenario.reg_value(r"HKCU\\Software\\Wine", "Version").data == "winxp"
         piped = scenario.run_piped(exe, [], timeout=60)  # .exit_code, .stdout, .stderr (bytes)
 
+    # One machine among several: its own computer name (every Wine process of the prefix runs
+    # in a UTS namespace with that host name; needs root) and a drive shared with the others.
+    with winerun.Scenario(version="winxp", computer_name="PC-01") as machine:
+        machine.map_drive("z", shared_folder)
+        subprocess.Popen(machine.command("wine", exe, "-tise"), env=machine.environment())
+
 Colours are the sixteen console colours by the names of the program's palette: black, navy,
 green, teal, maroon, purple, olive, silver, gray, blue, lime, aqua, red, fuchsia, yellow, white.
 The pristine prefix is taken from WINERUN_PRISTINE (CTest sets it) unless one is given. A
