@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/ntvdm_facts.h"
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/stage.h"
@@ -29,11 +30,10 @@ using NtvdmPathList = decltype(TRepairContext::NtvdmPaths);
 constexpr char kToolNameTested[] = "imagecfg.exe";
 constexpr char kToolNameStarted[] = "IMAGECFG.EXE";
 constexpr char kToolOptions[] = "-a 0X1 ";
-constexpr std::uint64_t kFirstProcessor = 1;
 constexpr unsigned kBackupWarningPauseMs = 1000;
 
 std::string TodayAsFileName() {
-  const os::LocalDate today = os::GetLocalDate();
+  const os::LocalTime today = os::GetLocalTime();
   return PaddedNumber(static_cast<std::uint32_t>(today.year), 4) +
          PaddedNumber(static_cast<std::uint32_t>(today.month), 2) +
          PaddedNumber(static_cast<std::uint32_t>(today.day), 2) + ".bak";
@@ -82,7 +82,7 @@ std::string BackUp(const std::string& live, const std::string& backupParam,
 // status says nothing reliable, so the result itself is looked at.
 std::string PatchedImage(const std::string& path) {
   std::string bytes = ReadWholeFile(path);
-  if (TPeImage(bytes).AffinityMask() != kFirstProcessor) {
+  if (TPeImage(bytes).AffinityMask() != ntvdm::kFirstProcessor) {
     throw EStepFailed(kToolNameStarted, os::kErrorSuccess);
   }
   return bytes;
