@@ -34,8 +34,6 @@ inline constexpr char kIntermediateName[] = "UCS-2BE";
 // Appended before the library encodes UTF-7, so that it closes a trailing run; the "-" it then
 // writes is cut off again.
 inline constexpr std::string_view kUtf7RunCloser{"\x00\x2D", 2};
-inline constexpr std::uint16_t kByteOrderMark = 0xFEFF;
-inline constexpr std::uint16_t kSwappedByteOrderMark = 0xFFFE;
 
 // The size in bytes of the built-in code unit of id (1, 2 or 4), and its byte order.
 unsigned CodeUnitSize(TCharsetId id);

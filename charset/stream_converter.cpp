@@ -15,6 +15,11 @@ namespace {
 // is when the whole text goes through one call.
 constexpr std::size_t kLongestUnfinishedSequence = 64;
 
+// A unit of these values is a byte-order mark: the first is dropped, the second turns the byte
+// order for the rest of the text.
+constexpr std::uint16_t kByteOrderMark = 0xFEFF;
+constexpr std::uint16_t kSwappedByteOrderMark = 0xFFFE;
+
 bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // Room at the end of text for `bytes` more; the caller writes there and then calls Trim.
