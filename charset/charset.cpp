@@ -1,10 +1,10 @@
 #include "charset/charset.h"
 
+#include <cstring>
 #include <optional>
 
 #include "base/big_endian.h"
 #include "charset/iconv_binding.h"
-#include "charset/stream_converter.h"
 #include "charset/unicode_codecs.h"
 
 namespace sanivo {
@@ -12,6 +12,8 @@ namespace sanivo {
 namespace {
 
 constexpr char kUnconvertible = '_';
+constexpr std::uint16_t kByteOrderMark = 0xFEFF;
+constexpr std::uint16_t kSwappedByteOrderMark = 0xFFFE;
 
 // What the built-in engine needs to know of a charset: the size and byte order of its code
 // units. One entry for every value of an id, looked up once per conversion.
@@ -140,6 +142,96 @@ std::string EncodeSide(const std::string& ucs2, TCharsetId to, const TCharsetTra
   return result + IconvFlush(descriptor);
 }
 
+// The built-in decoding of fixed-size units into UCS-2BE, appended to ucs2.
+void AppendDecodedUnits(std::string& ucs2, std::string_view text, TCharsetId from,
+                        unsigned unitSize, bool littleEndian) {
+  const TCharsetTable& table = GetCharsetTable(from);
+  for (std::size_t position = 1; position <= text.size();) {
+    TCodeUnitBytes unit = ReadCodeUnit(text, position, unitSize, littleEndian);
+    if (unit[3] == 0 && unit[2] == 0) {
+      const auto value = static_cast<std::uint16_t>(unit[1] << 8 | unit[0]);
+      if (value == kSwappedByteOrderMark) {
+        littleEndian = !littleEndian;
+        continue;
+      }
+      if (value == kByteOrderMark) continue;
+    }
+    if (unitSize == 1 && unit[0] >= kFirstTableByte) {
+      const std::uint16_t character = table[unit[0] - kFirstTableByte];
+      unit[0] = static_cast<std::uint8_t>(character & 0xFF);
+      unit[1] = static_cast<std::uint8_t>(character >> 8);
+    }
+    ucs2 += static_cast<char>(unit[1]);
+    ucs2 += static_cast<char>(unit[0]);
+  }
+}
+
+std::string DecodeUnits(std::string_view text, TCharsetId from, const TCharsetTraits& source) {
+  std::string ucs2;
+  ucs2.reserve(2 * text.size() / source.unitSize + 2);
+  AppendDecodedUnits(ucs2, text, from, source.unitSize, source.littleEndian);
+  return ucs2;
+}
+
+// UTF-8 straight to UCS-2BE, as if through big-endian four-byte units: byte-order marks are
+// dropped, and after a swapped one the rest is read from those units the other way round.
+// Eight bytes at once, none of them with the high bit set.
+bool IsAsciiWord(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return (word & 0x8080808080808080u) == 0;
+}
+
+std::string DecodeUtf8(std::string_view utf8) {
+  // Written through a small buffer so that only the pages of the result are touched, once.
+  std::string ucs2;
+  ucs2.reserve(2 * utf8.size());
+  char chunk[4096];
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    if (used + 16 > sizeof chunk) {
+      ucs2.append(chunk, used);
+      used = 0;
+    }
+    if (i + 8 <= utf8.size() && IsAsciiWord(utf8.data() + i)) {
+      for (int k = 0; k < 8; ++k) {
+        chunk[used++] = '\0';
+        chunk[used++] = utf8[i++];
+      }
+      continue;
+    }
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      chunk[used++] = '\0';
+      chunk[used++] = utf8[i++];
+      continue;
+    }
+    const std::uint32_t value = ReadUtf8Sequence(utf8, i);
+    if (value == kByteOrderMark) continue;
+    if (value == kSwappedByteOrderMark) {
+      ucs2.append(chunk, used);
+      AppendDecodedUnits(ucs2, Utf8ToUcs4(utf8.substr(i)), ciUTF8, 4, true);
+      return ucs2;
+    }
+    chunk[used++] = static_cast<char>(value >> 8 & 0xFF);
+    chunk[used++] = static_cast<char>(value & 0xFF);
+  }
+  ucs2.append(chunk, used);
+  return ucs2;
+}
+
+std::string DecodeBuiltIn(const std::string& value, TCharsetId from, const TCharsetTraits& source) {
+  switch (from) {
+    case ciUTF8:
+      return DecodeUtf8(value);
+    case ciUTF7:
+      return DecodeUnits(Utf7ToUcs2(value, false), from, source);
+    case ciModifiedUTF7:
+      return DecodeUnits(Utf7ToUcs2(value, true), from, source);
+    default:
+      return DecodeUnits(value, from, source);
+  }
+}
+
 }  // namespace
 
 unsigned CodeUnitSize(TCharsetId id) { return kCharsetTraits[id].unitSize; }
@@ -195,16 +287,15 @@ std::string ConvertCharsetEx(const std::string& value, TCharsetId from, TCharset
       !IsMapActive(map) && transliterate) {
     result = ConvertSingleBytes(value, from, to);
   } else {
-    if (!ucs2) ucs2 = DecodeToUcs2(value, from);
+    if (!ucs2) ucs2 = DecodeBuiltIn(value, from, source);
     result = EncodeSide(*ucs2, to, target, map, transliterate, encoder);
   }
   IconvClose(encoder);
   return result;
 }
 
-// The converter of texts in pieces holds the built-in decoders; a whole text is one piece.
 std::string DecodeToUcs2(const std::string& value, TCharsetId from) {
-  return DecodeBuiltIn(value, from);
+  return DecodeBuiltIn(value, from, kCharsetTraits[from]);
 }
 
 // Only whole pairs count: a lone last word has nothing to be replaced by.

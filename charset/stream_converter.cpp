@@ -584,24 +584,6 @@ class TBuiltInEncoder : public TEncoder {
 
 }  // namespace
 
-// Decoded in pieces through a buffer that stays in the cache, so that the result's memory is
-// written once.
-std::string DecodeBuiltIn(std::string_view text, TCharsetId from) {
-  constexpr std::size_t kPiece = 16 * 1024;
-  const std::unique_ptr<TDecoder> decoder = BuiltInDecoder(from);
-  std::string ucs2, piece;
-  ucs2.reserve(2 * text.size() + 2);
-  for (std::size_t start = 0; start < text.size(); start += kPiece) {
-    piece.clear();
-    decoder->Decode(text.substr(start, kPiece), piece);
-    ucs2 += piece;
-  }
-  piece.clear();
-  decoder->Finish(piece);
-  ucs2 += piece;
-  return ucs2;
-}
-
 TStreamConverter::TStreamConverter(TCharsetId from, TCharsetId to, TReplacementMap map,
                                    bool transliterate) {
   if (from == to && !IsMapActive(map)) {

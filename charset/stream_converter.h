@@ -15,9 +15,6 @@
 
 namespace sanivo {
 
-// The built-in decoding of a whole text into the intermediate: DecodeToUcs2.
-std::string DecodeBuiltIn(std::string_view text, TCharsetId from);
-
 class TStreamConverter {
  public:
   // Opens the library's descriptors for the whole stream, as ConvertCharsetEx would for one
