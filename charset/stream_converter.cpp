@@ -601,14 +601,17 @@ TStreamConverter::TStreamConverter(TCharsetId from, TCharsetId to, TReplacementM
     byteTable_ = SingleBytePairTable(from, to);
     return;
   }
-  // From a code page of one byte per character, all of them in the intermediate, the library
-  // gives the same text in one pass as in two: the characters and what it skips are the same.
-  // Not so from Windows-1255 and -1258, whose decoders hold a character back to combine it with
-  // the marks that follow: the end of two passes flushes the encoder only, and loses it. And
-  // UTF-7 has its last run closed by the two-pass way only.
+  // From a code page of one byte per character, all of them in the intermediate, into another
+  // such code page or UTF-8, the library gives the same text in one pass as in two: the same
+  // characters, skipped or transliterated alike. Stateful targets are left out: with less room
+  // per input byte the library runs out of it more often, and one asked again may announce its
+  // escapes again (glibc's ISO-2022-CN-EXT does). So is Windows-1255 and -1258, whose decoders
+  // hold a character back to combine it with the marks that follow: the end of two passes
+  // flushes the encoder only, and loses it.
   const bool combinesMarks = from == ciWindows1255 || from == ciWindows1258;
-  if (decodesThroughLibrary_ && encodesThroughLibrary_ && !IsMapActive(map) && to != ciUTF7 &&
-      from < kCodePageCount && !combinesMarks) {
+  const bool oneCharacterAByte = from < kCodePageCount && !combinesMarks;
+  if (decodesThroughLibrary_ && encodesThroughLibrary_ && !IsMapActive(map) && oneCharacterAByte &&
+      (to < kCodePageCount || to == ciUTF8)) {
     const TIconvDescriptor direct = transliterate
                                         ? IconvOpenTranslit(CharsetName(to), CharsetName(from))
                                         : IconvOpenIgnore(CharsetName(to), CharsetName(from));
