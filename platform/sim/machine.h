@@ -33,6 +33,9 @@ namespace sim {
 struct Program {
   // Runs when the program is started (at the start, before any wait).
   std::function<void(const std::string& parameters, const std::string& directory)> onStart;
+  // Runs once, when a wait first sees the process ended: what another process does at that
+  // moment, such as swapping a file the program is about to read.
+  std::function<void()> onExit;
   // How many WaitForSingleObject calls time out before the process counts as ended;
   // -1: it never ends.
   int waitsBeforeExit = 0;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -109,6 +110,7 @@ inline constexpr std::uint32_t kFirstConsoleProcessId = 0x100;  // GetConsolePro
 // ---- Processes, windows, libraries ----
 struct Process {
   int waitsLeft = 0;  // -1: never ends
+  std::function<void()> onExit;
 };
 
 struct Window {
