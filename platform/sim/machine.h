@@ -175,7 +175,8 @@ class Machine {
   void SetWindowsDirectory(const std::string& path);
   void SetSystemDirectory(const std::string& path);
   void SetCurrentDirectory(const std::string& path);
-  void SetModulePath(const std::string& path);     // the running executable
+  // The running executable, created when missing unless the path holds "?" (see below).
+  void SetModulePath(const std::string& path);
   void SetModuleBaseAddress(std::uintptr_t base);  // GetModuleBaseAddress; 0x400000 at first
 
   // ---- Short (8.3) names ----
@@ -184,8 +185,8 @@ class Machine {
   // back. A new machine knows "C:\PROGRA~1" for "C:\Program Files", as Windows XP names it.
   void AddShortName(const std::string& longPath, const std::string& shortName);
   // What GetModuleShortFileNameA gives: by default the module path with the aliases known for
-  // it. A test of a module name outside the ANSI code page sets this and a module path that
-  // holds "?" where the code page lacks a character.
+  // it. A test of a module name outside the ANSI code page sets this (the file is created when
+  // missing) and a module path that holds "?" where the code page lacks a character.
   void SetModuleShortPath(const std::string& path);
 
   // ---- Registry ---- (root is one of os::kHkey...; key paths without leading "\")

@@ -230,7 +230,8 @@ void Machine::SetCurrentDirectory(const std::string& path) {
 
 void Machine::SetModulePath(const std::string& path) {
   state_->modulePath = path;
-  if (!HasFile(path)) AddFile(path);
+  // "?" stands for letters the ANSI code page lacks: no file has that name.
+  if (path.find('?') == std::string::npos && !HasFile(path)) AddFile(path);
 }
 
 void Machine::SetModuleBaseAddress(std::uintptr_t base) { state_->moduleBase = base; }
@@ -246,7 +247,10 @@ void Machine::AddShortName(const std::string& longPath, const std::string& short
   state_->shortNames[location->key] = shortName;
 }
 
-void Machine::SetModuleShortPath(const std::string& path) { state_->moduleShortPath = path; }
+void Machine::SetModuleShortPath(const std::string& path) {
+  state_->moduleShortPath = path;
+  if (!HasFile(path)) AddFile(path);
+}
 
 }  // namespace sim
 
