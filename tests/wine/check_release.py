@@ -45,6 +45,15 @@ class Release(unittest.TestCase):
                 self.assertIn((program.name + ".debug\0").encode(), program.read_bytes())
                 self.assertTrue((SYMBOLS / (program.name + ".debug")).is_file())
 
+    # The programs run elevated (sanivo.exe) or beside it; each restricts the DLL search first
+    # thing, which no Wine scenario notices when it is left out: the names of the two calls,
+    # imported or looked up, must be in every program.
+    def test_programs_restrict_the_dll_search(self):
+        for program in sorted(RELEASE.glob("*.[eE][xX][eE]")):
+            for call in (b"SetDllDirectoryA", b"SetDefaultDllDirectories"):
+                with self.subTest(program.name, call=call):
+                    self.assertIn(call + b"\0", program.read_bytes())
+
     def test_a_reported_address_inside_RunMainBody_gives_its_function_and_line(self):
         # Link-time optimisation inlines RunMainBody into RunProgram, its one caller: the debug
         # file names RunProgram and, with -i, the line of main_body.cpp inlined there.
