@@ -5,8 +5,10 @@
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/texts.h"
+#include "cmdline/param_parser.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
+#include "sysenv/strings.h"
 #include "sysenv/system_dirs.h"
 #include "sysenv/windows_version.h"
 
@@ -44,17 +46,58 @@ void PaintMainScreen() {
   console.SetTextColor(clWhite);
 }
 
-void RunRepairForThisWindows() {
+constexpr char kBackupParam[] = "zaloha";
+
+std::array<std::string, 3> ExpandedNtvdmPaths(std::array<std::string, 3> paths) {
+  for (std::string& path : paths) {
+    path = ReplaceTextAll(ReplaceTextAll(path, "%windir%", WindowsDir), "%system%", SystemDir);
+  }
+  return paths;
+}
+
+// The globals are read here, once; the repairs get what they need passed in.
+TRepairContext RepairContext() {
+  TRepairContext context;
+  context.AppDir = AppDir;
+  context.WorkDir = WorkDir;
+  context.WindowsDir = WindowsDir;
+  context.SystemDir = SystemDir;
+  if (ParamParser->HasParam(kBackupParam)) {
+    context.BackupParam = ParamParser->GetParamValue(kBackupParam);
+  }
+  return context;
+}
+
+TRepairOutcome RunRepairForThisWindows() {
   switch (WindowsKind) {
-    case wkWindowsXP:
-      RepairNtvdmAffinity();
-      break;
+    case wkWindowsXP: {
+      NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
+      TRepairContext context = RepairContext();
+      context.NtvdmPaths = NtvdmPaths;
+      return RepairNtvdmAffinity(context);
+    }
     case wkWindows7:
-      RepairConsoleFont();
-      break;
+      return RepairConsoleFont(RepairContext());
     default:
-      WriteTextAt(texts::kNothingToRepair, kHeadingX, kHeadingY);
-      break;
+      return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+  }
+}
+
+void ShowOutcome(const TRepairOutcome& outcome) {
+  switch (outcome.Result) {
+    case TRepairResult::NothingToRepair:
+      WriteTextAt(outcome.StatusText, kHeadingX, kHeadingY);
+      return;
+    case TRepairResult::Repaired:
+    case TRepairResult::RepairedWithWarning:
+      ShowStatus(clLime, outcome.StatusText);
+      return;
+    case TRepairResult::Failed:
+      ShowStatus(clRed, outcome.StatusText);
+      if (outcome.DetailText.empty()) return;
+      ConsoleApplication->SetTextColor(clSilver);
+      WriteTextAt(outcome.DetailText, kStatusX, kStatusDetailY);
+      return;
   }
 }
 
@@ -87,7 +130,7 @@ void RunMainBody() {
     KeepFailureReadable();
     return;
   }
-  RunRepairForThisWindows();
+  ShowOutcome(RunRepairForThisWindows());
   os::Sleep(kFinalPauseMs);
 }
 

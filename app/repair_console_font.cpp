@@ -2,8 +2,8 @@
 // the letters: install ours, offer it to the console and make it the font of ntvdm.exe.
 #include <string>
 
+#include "app/console_font_facts.h"
 #include "app/font_file.h"
-#include "app/main_body.h"
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/stage.h"
@@ -12,24 +12,14 @@
 #include "sysenv/file_access.h"
 #include "sysenv/files.h"
 #include "sysenv/registry.h"
-#include "sysenv/windows_version.h"
 
 namespace sanivo {
 
 namespace {
 
-constexpr char kFontFileName[] = "mrk_lccs.ttf";
-const std::string kFaceName(kConsoleFaceName);
-constexpr char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-constexpr char kTrueTypeFontKey[] =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
-// A literal key name: the console names its per-program settings this way.
-constexpr char kConsoleKey[] = "Console\\%SystemRoot%_system32_ntvdm.exe";
+using namespace console_font;
 
-constexpr std::uint32_t kTrueTypeModernFamily = 55;
-constexpr std::uint32_t kRasterFontFamily = 48;
-constexpr std::uint32_t kFontSize = 0x140000;  // height 20, width 0
-constexpr std::uint32_t kNormalWeight = 400;
+const std::string kFaceName(kConsoleFaceName);
 
 struct TFontFiles {
   std::string source;    // beside the program
@@ -38,13 +28,12 @@ struct TFontFiles {
   std::string resource;  // the .fot made in the work directory
 };
 
-TFontFiles LocateFontFiles(const std::string& appDir, const std::string& windowsDir,
-                           const std::string& workDir) {
+TFontFiles LocateFontFiles(const TRepairContext& context) {
   TFontFiles files;
-  files.source = IncludeTrailingBackslash(appDir) + kFontFileName;
-  files.fontsDir = windowsDir + "\\Fonts\\";
-  files.target = files.fontsDir + kFontFileName;
-  files.resource = workDir + "\\" + FileNameWithoutExt(files.target) + ".fot";
+  files.source = IncludeTrailingBackslash(context.AppDir) + kFileName;
+  files.fontsDir = context.WindowsDir + "\\Fonts\\";
+  files.target = files.fontsDir + kFileName;
+  files.resource = context.WorkDir + "\\" + FileNameWithoutExt(files.target) + ".fot";
   return files;
 }
 
@@ -61,13 +50,13 @@ bool HoldsTheseBytes(const std::string& path, const std::string& bytes) {
 // from ours is replaced; an identical one is left alone. Only a checked font goes in.
 void PutFontInPlace(const TFontFiles& files) {
   const std::string font = ReadWholeFile(files.source);
-  if (!IsOurConsoleFont(font)) RaiseAbort();
+  if (!IsOurConsoleFont(font)) throw EStepFailed("IsOurConsoleFont", 0);
   if (!FileExists(files.target)) {
     WriteText(texts::kStepCopying);
-    if (!os::CopyFileA(files.source, files.target, false)) RaiseAbort();
+    if (!os::CopyFileA(files.source, files.target, false)) FailStep("CopyFileA");
   } else if (!HoldsTheseBytes(files.target, font)) {
     WriteText(texts::kStepCopying);
-    if (IsFileLocked(files.target)) RaiseAbort();
+    if (IsFileLocked(files.target)) throw EStepFailed("IsFileLocked", os::kErrorSharingViolation);
     ReplaceFileContents(files.target, font);
   }
 }
@@ -75,23 +64,24 @@ void PutFontInPlace(const TFontFiles& files) {
 void InstallFont(const TFontFiles& files, TRegistry& registry) {
   PutFontInPlace(files);
   WriteText(texts::kStepCleaning);
-  if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) RaiseAbort();
+  if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) FailStep("DeleteFileA");
   WriteText(texts::kStepCreatingFot);
-  if (!os::CreateScalableFontResourceA(0, files.resource, kFontFileName, files.fontsDir))
-    RaiseAbort();
+  if (!os::CreateScalableFontResourceA(0, files.resource, kFileName, files.fontsDir)) {
+    FailStep("CreateScalableFontResourceA");
+  }
   WriteText(texts::kStepAddingFont);
-  if (os::AddFontResourceA(files.resource) == 0) RaiseAbort();
+  if (os::AddFontResourceA(files.resource) == 0) FailStep("AddFontResourceA");
   os::DeleteFileA(files.resource);
   WriteText(texts::kStepOpeningFonts);
   registry.SetRootKey(os::kHkeyLocalMachine);
-  if (!registry.OpenKey(kFontsKey, false)) RaiseAbort();
+  if (!registry.OpenKey(kFontsKey, false)) FailStep("RegOpenKeyExA");
   WriteText(texts::kStepWritingFonts);
-  registry.WriteString(std::string(texts::kFontValueName), kFontFileName);
+  registry.WriteString(std::string(texts::kFontValueName), kFileName);
 }
 
 // The value that already names our face, or the first free one of "0", "00", "000", ...
 std::string TrueTypeFontSlot(const TRegistry& registry) {
-  std::string name = "0";
+  std::string name = kFirstTrueTypeSlot;
   while (registry.ValueExists(name) && registry.ReadString(name) != kFaceName) name += '0';
   return name;
 }
@@ -99,55 +89,59 @@ std::string TrueTypeFontSlot(const TRegistry& registry) {
 void OfferFontToConsole(TRegistry& registry) {
   WriteText(texts::kStepOpeningDosFonts);
   registry.SetRootKey(os::kHkeyLocalMachine);
-  if (!registry.OpenKey(kTrueTypeFontKey, false)) RaiseAbort();
+  if (!registry.OpenKey(kTrueTypeFontKey, false)) FailStep("RegOpenKeyExA");
   const std::string slot = TrueTypeFontSlot(registry);
   WriteText(texts::kStepWritingDosFonts);
   registry.WriteString(slot, kFaceName);
 }
 
 void WriteFontSizeAndWeight(TRegistry& registry) {
-  registry.WriteInteger("FontSize", kFontSize);
-  registry.WriteInteger("FontWeight", kNormalWeight);
+  registry.WriteInteger(kFontSizeValue, kFontSize);
+  registry.WriteInteger(kFontWeightValue, kNormalWeight);
 }
 
 void MakeFontDefaultForNtvdm(TRegistry& registry) {
   WriteText(texts::kStepOpeningSettings);
   registry.SetRootKey(os::kHkeyCurrentUser);
   if (registry.KeyExists(kConsoleKey)) {
-    if (!registry.OpenKey(kConsoleKey, false)) RaiseAbort();
+    if (!registry.OpenKey(kConsoleKey, false)) FailStep("RegOpenKeyExA");
   } else {
     WriteText(texts::kStepNewSettings);
-    if (!registry.OpenKey(kConsoleKey, true)) RaiseAbort();
-    registry.WriteInteger("FontFamily", kTrueTypeModernFamily);
+    if (!registry.OpenKey(kConsoleKey, true)) FailStep("RegCreateKeyExA");
+    registry.WriteInteger(kFontFamilyValue, kTrueTypeModernFamily);
     WriteFontSizeAndWeight(registry);
   }
   WriteText(texts::kStepWritingSettings);
   // Size and weight of a raster font mean nothing to a TrueType one.
-  if (registry.ReadInteger("FontFamily") == kRasterFontFamily) WriteFontSizeAndWeight(registry);
-  registry.WriteString("FaceName", kFaceName);
-  registry.WriteInteger("FontFamily", kTrueTypeModernFamily);
+  if (registry.ReadInteger(kFontFamilyValue) == kRasterFontFamily) {
+    WriteFontSizeAndWeight(registry);
+  }
+  registry.WriteString(kFaceNameValue, kFaceName);
+  registry.WriteInteger(kFontFamilyValue, kTrueTypeModernFamily);
 }
 
-bool ApplyFontRepair(const TFontFiles& files) {
+TRepairOutcome ApplyFontRepair(const TFontFiles& files) {
   TRegistry registry(os::kHkeyCurrentUser);
-  return RunStage([&] { InstallFont(files, registry); }, texts::kFontInstallFailed) &&
-         RunStage([&] { OfferFontToConsole(registry); }, texts::kFontRegisterFailed) &&
-         RunStage([&] { MakeFontDefaultForNtvdm(registry); }, texts::kFontDefaultFailed);
+  RunStage(texts::kFontInstallFailed, [&] { InstallFont(files, registry); });
+  RunStage(texts::kFontRegisterFailed, [&] { OfferFontToConsole(registry); });
+  RunStage(texts::kFontDefaultFailed, [&] { MakeFontDefaultForNtvdm(registry); });
+  return OutcomeOf(TRepairResult::Repaired, texts::kSuccess);
 }
 
 }  // namespace
 
-void RepairConsoleFont() {
+TRepairOutcome RepairConsoleFont(const TRepairContext& context) {
   WriteTextAt(texts::kFontHeading, kHeadingX, kHeadingY);
   StartProgressLine();
-  const TFontFiles files = LocateFontFiles(AppDir, WindowsDir, WorkDir);
-  if (!FileExists(files.source)) {
-    ShowStatus(clRed, texts::kFontMissing);
-    return;
-  }
-  if (!ApplyFontRepair(files)) return;
-  os::SendMessageA(os::kBroadcast, os::kWmFontChange, 0, 0);
-  ShowStatus(clLime, texts::kSuccess);
+  const TFontFiles files = LocateFontFiles(context);
+  return RunStages([&] {
+    RunStage(texts::kFontMissing, [&] {
+      if (!FileExists(files.source)) FailStep("GetFileAttributesA");
+    });
+    TRepairOutcome outcome = ApplyFontRepair(files);
+    os::SendMessageA(os::kBroadcast, os::kWmFontChange, 0, 0);
+    return outcome;
+  });
 }
 
 }  // namespace sanivo

@@ -6,28 +6,24 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_body.h"
 #include "app/repairs.h"
 #include "app/screen.h"
+#include "app/stage.h"
 #include "app/texts.h"
-#include "base/exception.h"
 #include "base/number_text.h"
-#include "cmdline/param_parser.h"
 #include "pe/pe_image.h"
 #include "platform/os.h"
 #include "sysenv/file_access.h"
 #include "sysenv/files.h"
 #include "sysenv/process.h"
 #include "sysenv/strings.h"
-#include "sysenv/windows_version.h"
 
 namespace sanivo {
 
 namespace {
 
-using NtvdmPathList = decltype(NtvdmPaths);
+using NtvdmPathList = decltype(TRepairContext::NtvdmPaths);
 
-constexpr char kBackupParam[] = "zaloha";
 // One file under two spellings: its presence is tested in lower case and it is started in upper
 // case, as the repair has always done (file names do not differ by case on Windows).
 constexpr char kToolNameTested[] = "imagecfg.exe";
@@ -35,14 +31,6 @@ constexpr char kToolNameStarted[] = "IMAGECFG.EXE";
 constexpr char kToolOptions[] = "-a 0X1 ";
 constexpr std::uint64_t kFirstProcessor = 1;
 constexpr unsigned kBackupWarningPauseMs = 1000;
-
-NtvdmPathList ExpandedNtvdmPaths(NtvdmPathList paths, const std::string& windowsDir,
-                                 const std::string& systemDir) {
-  for (std::string& path : paths) {
-    path = ReplaceTextAll(ReplaceTextAll(path, "%windir%", windowsDir), "%system%", systemDir);
-  }
-  return paths;
-}
 
 std::string TodayAsFileName() {
   const os::LocalDate today = os::GetLocalDate();
@@ -72,97 +60,113 @@ bool IsUsableBackupPath(const std::string& backupPath, const NtvdmPathList& ntvd
          std::none_of(ntvdmPaths.begin(), ntvdmPaths.end(), isBackupPath);
 }
 
+bool BackedUp(const std::string& live, const std::string& backupPath,
+              const NtvdmPathList& ntvdmPaths, const std::string& workCopy) {
+  if (!IsUsableBackupPath(backupPath, ntvdmPaths, workCopy)) return false;
+  ForceDirectories(ExtractFilePath(backupPath));
+  return os::CopyFileA(live, backupPath, false);
+}
+
 // A failed backup does not stop the repair; the warning stays on screen, and so do its colour
-// and the cursor behind it.
-void BackUp(const std::string& live, const std::string& backupPath, const NtvdmPathList& ntvdmPaths,
-            const std::string& workCopy) {
-  if (IsUsableBackupPath(backupPath, ntvdmPaths, workCopy)) {
-    ForceDirectories(ExtractFilePath(backupPath));
-    if (os::CopyFileA(live, backupPath, false)) return;
-  }
+// and the cursor behind it. Returns the backup written, or empty after the warning.
+std::string BackUp(const std::string& live, const std::string& backupParam,
+                   const NtvdmPathList& ntvdmPaths, const std::string& workCopy) {
+  const std::string backupPath = BackupPathFromParam(backupParam);
+  if (BackedUp(live, backupPath, ntvdmPaths, workCopy)) return backupPath;
   ShowStatus(clYellow, texts::kBackupFailed);
   os::Sleep(kBackupWarningPauseMs);
+  return {};
 }
 
 // The image as the tool left it, when it is pinned to the first processor; the tool's exit
 // status says nothing reliable, so the result itself is looked at.
-std::optional<std::string> PatchedImage(const std::string& path) {
-  try {
-    std::string bytes = ReadWholeFile(path);
-    if (TPeImage(bytes).AffinityMask() == kFirstProcessor) return bytes;
-  } catch (const Exception&) {
-    // Unreadable, or not an image the tool could have pinned: either way not patched.
+std::string PatchedImage(const std::string& path) {
+  std::string bytes = ReadWholeFile(path);
+  if (TPeImage(bytes).AffinityMask() != kFirstProcessor) {
+    throw EStepFailed(kToolNameStarted, os::kErrorSuccess);
   }
-  return std::nullopt;
-}
-
-bool Replaced(const std::string& path, const std::string& bytes) {
-  try {
-    ReplaceFileContents(path, bytes);
-    return true;
-  } catch (const EFileAccessError&) {
-    return false;
-  }
+  return bytes;
 }
 
 // Every present copy is tried even after one has failed, so that as few as possible keep the
-// old image (the system's file protection would put it back); the first failure is reported.
-std::optional<std::string> FirstCachedCopyNotReplaced(const NtvdmPathList& ntvdmPaths,
-                                                      const std::string& patched) {
-  std::optional<std::string> notReplaced;
+// old image (the system's file protection would put it back); the first failure is kept.
+std::optional<TRepairOutcome> ReplaceCachedCopies(const NtvdmPathList& ntvdmPaths,
+                                                  const std::string& patched) {
+  std::optional<TRepairOutcome> firstFailure;
   for (std::size_t i = 1; i < ntvdmPaths.size(); ++i) {
-    if (FileExists(ntvdmPaths[i]) && !Replaced(ntvdmPaths[i], patched) && !notReplaced) {
-      notReplaced = ntvdmPaths[i];
+    const std::string& copy = ntvdmPaths[i];
+    if (!FileExists(copy)) continue;
+    try {
+      RunStage(
+          texts::kCachedCopyNotReplaced, [&] { ReplaceFileContents(copy, patched); }, copy);
+    } catch (const EStageFailed& failure) {
+      if (!firstFailure) firstFailure = failure.Outcome();
     }
   }
-  return notReplaced;
+  return firstFailure;
 }
 
-void ShowFailureWithPath(std::string_view text, const std::string& path) {
-  ShowStatus(clRed, text);
-  ConsoleApplication->SetTextColor(clSilver);
-  WriteTextAt(path, kStatusX, kStatusDetailY);
+// The backup, when one was asked for, is recorded in `backup` as soon as it is made, so that a
+// later failure still names it.
+TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std::string& workCopy,
+                                        TRepairOutcome& backup) {
+  const NtvdmPathList& ntvdmPaths = context.NtvdmPaths;
+  const std::string& live = ntvdmPaths[0];
+  RunStage(texts::kNtvdmMissing, [&] {
+    if (!FileExists(live)) FailStep("GetFileAttributesA");
+  });
+  RunStage(texts::kNtvdmInUse, [&] {
+    if (IsFileLocked(live)) FailStep("CreateFileA");
+  });
+  if (context.BackupParam) {
+    backup.BackupFile = BackUp(live, *context.BackupParam, ntvdmPaths, workCopy);
+    if (backup.BackupFile.empty()) backup.WarningText = texts::kBackupFailed;
+  }
+
+  WriteText(texts::kStepWorkCopy);
+  RunStage(
+      texts::kWorkCopyFailed,
+      [&] {
+        if (!os::CopyFileA(live, workCopy, false)) FailStep("CopyFileA");
+      },
+      workCopy);
+  RunStage(texts::kToolMissing, [&] {
+    if (!FileExists(context.AppDir + kToolNameTested)) FailStep("GetFileAttributesA");
+  });
+
+  WriteText(texts::kStepAffinity);
+  // A tool that the shell cannot start is no failed step: it ends the program with the report.
+  ExecuteAndWait(context.AppDir + kToolNameStarted, kToolOptions + ("\"" + workCopy + "\""),
+                 context.WorkDir, os::kSwShow, 0);
+  std::string patched;
+  RunStage(texts::kAffinityFailed, [&] { patched = PatchedImage(workCopy); });
+
+  WriteText(texts::kStepReplaceOriginal);
+  RunStage(texts::kReplaceFailed, [&] { ReplaceFileContents(live, patched); });
+  WriteText(texts::kStepReplaceCaches);
+  const std::optional<TRepairOutcome> cachedCopyFailure = ReplaceCachedCopies(ntvdmPaths, patched);
+  WriteText(texts::kStepPreserve);
+  os::WinExec(live, os::kSwShow);
+  os::DeleteFileA(workCopy);
+  if (cachedCopyFailure) return *cachedCopyFailure;
+  return OutcomeOf(TRepairResult::Repaired, texts::kSuccess);
 }
 
 }  // namespace
 
-// The program's globals are read here; the steps below get what they need passed in.
-void RepairNtvdmAffinity() {
+TRepairOutcome RepairNtvdmAffinity(const TRepairContext& context) {
   WriteTextAt(texts::kNtvdmHeading, kHeadingX, kHeadingY);
-  const std::string workCopy = WorkDir + "\\ntvdm.exe";
+  const std::string workCopy = context.WorkDir + "\\ntvdm.exe";
   StartProgressLine();
-  NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths, WindowsDir, SystemDir);
-  const NtvdmPathList& ntvdmPaths = NtvdmPaths;
-  const std::string& live = ntvdmPaths[0];
-
-  if (!FileExists(live)) return ShowStatus(clRed, texts::kNtvdmMissing);
-  if (IsFileLocked(live)) return ShowStatus(clRed, texts::kNtvdmInUse);
-  if (ParamParser->HasParam(kBackupParam)) {
-    BackUp(live, BackupPathFromParam(ParamParser->GetParamValue(kBackupParam)), ntvdmPaths,
-           workCopy);
+  TRepairOutcome backup;
+  TRepairOutcome outcome =
+      RunStages([&] { return PinNtvdmToFirstProcessor(context, workCopy, backup); });
+  outcome.BackupFile = backup.BackupFile;
+  outcome.WarningText = backup.WarningText;
+  if (outcome.Result == TRepairResult::Repaired && !outcome.WarningText.empty()) {
+    outcome.Result = TRepairResult::RepairedWithWarning;
   }
-
-  WriteText(texts::kStepWorkCopy);
-  if (!os::CopyFileA(live, workCopy, false)) {
-    return ShowFailureWithPath(texts::kWorkCopyFailed, workCopy);
-  }
-  if (!FileExists(AppDir + kToolNameTested)) return ShowStatus(clRed, texts::kToolMissing);
-
-  WriteText(texts::kStepAffinity);
-  ExecuteAndWait(AppDir + kToolNameStarted, kToolOptions + ("\"" + workCopy + "\""), WorkDir,
-                 os::kSwShow, 0);
-  const std::optional<std::string> patched = PatchedImage(workCopy);
-  if (!patched) return ShowStatus(clRed, texts::kAffinityFailed);
-
-  WriteText(texts::kStepReplaceOriginal);
-  if (!Replaced(live, *patched)) return ShowStatus(clRed, texts::kReplaceFailed);
-  WriteText(texts::kStepReplaceCaches);
-  const std::optional<std::string> notReplaced = FirstCachedCopyNotReplaced(ntvdmPaths, *patched);
-  WriteText(texts::kStepPreserve);
-  os::WinExec(live, os::kSwShow);
-  os::DeleteFileA(workCopy);
-  if (notReplaced) return ShowFailureWithPath(texts::kCachedCopyNotReplaced, *notReplaced);
-  ShowStatus(clLime, texts::kSuccess);
+  return outcome;
 }
 
 }  // namespace sanivo

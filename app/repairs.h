@@ -1,12 +1,15 @@
-// The two repairs; each shows its own outcome on the screen and returns.
+// The two repairs. Each shows its heading and progress as it goes and returns what happened;
+// the main body shows the outcome.
 #pragma once
+
+#include "app/repair_outcome.h"
 
 namespace sanivo {
 
 // Windows 7: installs and registers the Czech console font for the DOS consoles.
-void RepairConsoleFont();
+TRepairOutcome RepairConsoleFont(const TRepairContext& context);
 
 // Windows XP: pins NTVDM.EXE to the first processor and puts the patched file in place.
-void RepairNtvdmAffinity();
+TRepairOutcome RepairNtvdmAffinity(const TRepairContext& context);
 
 }  // namespace sanivo

@@ -83,7 +83,7 @@ TConsoleControl& TConsoleControls::Items(int index) const {
 }
 
 void TConsoleCursor::SetPosition(COORD position) {
-  os::SetConsoleCursorPosition(ConsoleApplication->OutputHandle, ToOsCoord(position));
+  os::SetConsoleCursorPosition(output_, ToOsCoord(position));
 }
 
 void TConsoleCursor::MoveTo(std::int16_t x, std::int16_t y) { SetPosition(MakeCoord(x, y)); }
@@ -96,7 +96,7 @@ TConsoleApplication::TConsoleApplication()
     : RepaintPending(true),
       OutputHandle(os::GetStdHandle(os::kStdOutputHandle)),
       InputHandle(os::GetStdHandle(os::kStdInputHandle)),
-      Cursor(std::make_unique<TConsoleCursor>()),
+      Cursor(std::make_unique<TConsoleCursor>(OutputHandle)),
       Controls(std::make_unique<TConsoleControls>()),
       BackgroundColor(clBlack),
       TextColor(clWhite) {

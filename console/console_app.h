@@ -76,12 +76,16 @@ class TConsoleControls {
   std::vector<std::unique_ptr<TConsoleControl>> items_;
 };
 
-// Moves the cursor of the global ConsoleApplication.
+// Moves the cursor of one console screen buffer.
 class TConsoleCursor {
  public:
+  explicit TConsoleCursor(os::Handle output) : output_(output) {}
   void SetPosition(COORD position);
   void MoveTo(std::int16_t x, std::int16_t y);
   void MoveTo(COORD position);
+
+ private:
+  os::Handle output_;
 };
 
 class TConsoleApplication {

@@ -9,13 +9,6 @@
 
 namespace sanivo {
 
-// Leaves a repair stage silently; the stage's handler shows its own message.
-class EAbort : public Exception {
- public:
-  [[gnu::always_inline]] EAbort() : Exception("Operation aborted") {}
-  const char* ClassName() const override { return "EAbort"; }
-};
-
 // Standard output or error could not be written.
 class EInOutError : public Exception {
  public:

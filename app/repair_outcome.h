@@ -1,0 +1,50 @@
+// What a repair did: the main body shows it, and anyone else who needs to know can read it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sanivo {
+
+enum class TRepairResult { Repaired, RepairedWithWarning, Failed, NothingToRepair };
+
+struct TRepairOutcome {
+  TRepairResult Result = TRepairResult::NothingToRepair;
+  // Windows-1250: the status line of a repair (X 15, Y 7), or the line saying that this system
+  // needs no repair.
+  std::string StatusText;
+  // A path shown in silver below a failure, or empty.
+  std::string DetailText;
+  // The warning shown while the repair went on (a failed backup), or empty.
+  std::string WarningText;
+  // The backup that was written, or empty.
+  std::string BackupFile;
+  // For a failure: the call that failed and the system's error code (0 when it gave none).
+  std::string FailedCall;
+  std::uint32_t ErrorCode = 0;
+};
+
+// An outcome without failure details, backup or warning.
+inline TRepairOutcome OutcomeOf(TRepairResult result, std::string_view statusText) {
+  TRepairOutcome outcome;
+  outcome.Result = result;
+  outcome.StatusText = statusText;
+  return outcome;
+}
+
+// What the repairs work with, read from the program's globals once, where the repair is chosen.
+struct TRepairContext {
+  std::string AppDir;      // with a trailing backslash
+  std::string WorkDir;     // without a trailing backslash
+  std::string WindowsDir;  // without a trailing backslash
+  std::string SystemDir;   // without a trailing backslash
+  // The live NTVDM.EXE and the system's two cached copies, expanded.
+  std::array<std::string, 3> NtvdmPaths;
+  // The value of the backup parameter, when the command line has one.
+  std::optional<std::string> BackupParam;
+};
+
+}  // namespace sanivo

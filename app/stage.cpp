@@ -1,0 +1,25 @@
+#include "app/stage.h"
+
+#include "platform/os.h"
+
+namespace sanivo {
+
+void FailStep(std::string call) { throw EStepFailed(std::move(call), os::GetLastError()); }
+
+TRepairOutcome StageFailure(std::string_view failureText, std::string_view detail,
+                            const Exception& cause) {
+  TRepairOutcome outcome;
+  outcome.Result = TRepairResult::Failed;
+  outcome.StatusText = failureText;
+  outcome.DetailText = detail;
+  if (const auto* step = dynamic_cast<const EStepFailed*>(&cause)) {
+    outcome.FailedCall = step->Call();
+    outcome.ErrorCode = step->ErrorCode();
+  } else {
+    // Registry and file errors name the operation and the value or file in their message.
+    outcome.FailedCall = std::string(cause.ClassName()) + ": " + cause.Message();
+  }
+  return outcome;
+}
+
+}  // namespace sanivo
