@@ -32,6 +32,7 @@ struct TIconvBinding {
 };
 
 TIconvBinding Binding;
+bool LibraryRefused = false;
 std::unique_ptr<os::CriticalSection> IconvLock;
 
 class TLockHeld {
@@ -63,6 +64,7 @@ void* AsPointer(TIconvDescriptor descriptor) { return reinterpret_cast<void*>(de
 // Loads the library and binds its entries; a library that cannot convert or close is let go,
 // as if it were missing, so that no conversion comes out empty.
 bool LoadLibraryAndEntries() {
+  if (LibraryRefused) return false;
   const std::string path = LibraryPath();
   if (path.empty()) return false;
   const os::Module library = os::LoadLibraryA(path);
@@ -83,6 +85,8 @@ bool LoadLibraryAndEntries() {
 }
 
 }  // namespace
+
+void NeverLoadIconvLibrary() { LibraryRefused = true; }
 
 void InitializeIconvBinding() { IconvLock = std::make_unique<os::CriticalSection>(); }
 
