@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/big_endian.h"
+
 namespace sanivo {
 
 namespace {
@@ -28,13 +30,10 @@ std::optional<std::string_view> Slice(std::string_view bytes, std::uint64_t offs
 
 // Big-endian fields; callers read only inside a slice they have checked.
 std::uint16_t Read16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) << 8 |
-                                    static_cast<unsigned char>(bytes[at + 1]));
+  return static_cast<std::uint16_t>(ReadBigEndian(bytes, at, 2));
 }
 
-std::uint32_t Read32(std::string_view bytes, std::size_t at) {
-  return std::uint32_t{Read16(bytes, at)} << 16 | Read16(bytes, at + 2);
-}
+std::uint32_t Read32(std::string_view bytes, std::size_t at) { return ReadBigEndian(bytes, at, 4); }
 
 // The name table, when the file starts like a TrueType font and every table of its directory
 // lies inside the file.

@@ -10,6 +10,7 @@
 #include "console/console_app.h"
 #include "platform/module_file_name.h"
 #include "platform/os.h"
+#include "platform/standard_handle.h"
 #include "sysenv/errors.h"
 #include "sysenv/file_types.h"
 #include "sysenv/files.h"
@@ -60,8 +61,7 @@ void WriteErrorReport(const std::string& className, std::uintptr_t address,
           FormatErrorReport(className, ExtractFileName(ModuleFileName()), address, message),
           ciWindows1250, ciCP852) +
       "\r\n";
-  std::uint32_t written = 0;
-  os::WriteFile(os::GetStdHandle(os::kStdErrorHandle), report, &written);
+  WriteStandardHandle(os::kStdErrorHandle, report);
 }
 
 std::uintptr_t RelativeToModule(std::uintptr_t address) {

@@ -1,9 +1,9 @@
 #include "charset/charset.h"
 
-#include <algorithm>
 #include <cstring>
 #include <optional>
 
+#include "base/big_endian.h"
 #include "charset/iconv_binding.h"
 #include "charset/unicode_codecs.h"
 
@@ -19,16 +19,22 @@ constexpr std::string_view kUtf7RunCloser{"\x00\x2D", 2};
 constexpr std::uint16_t kByteOrderMark = 0xFEFF;
 constexpr std::uint16_t kSwappedByteOrderMark = 0xFFFE;
 
-template <std::size_t N>
-bool IsIn(const std::array<TCharsetId, N>& set, TCharsetId id) {
-  return std::ranges::find(set, id) != set.end();
+// What the built-in engine needs to know of a charset: the size and byte order of its code
+// units. One entry for every value of an id, looked up once per conversion.
+struct TCharsetTraits {
+  unsigned unitSize = 1;
+  bool littleEndian = false;
+};
+
+constexpr std::array<TCharsetTraits, 256> MakeCharsetTraits() {
+  std::array<TCharsetTraits, 256> traits{};
+  for (const TCharsetId id : TwoByteCharsets) traits[id].unitSize = 2;
+  for (const TCharsetId id : FourByteCharsets) traits[id].unitSize = 4;
+  for (const TCharsetId id : LittleEndianCharsets) traits[id].littleEndian = true;
+  return traits;
 }
 
-unsigned UnitSize(TCharsetId id) {
-  if (IsIn(TwoByteCharsets, id)) return 2;
-  if (IsIn(FourByteCharsets, id)) return 4;
-  return 1;
-}
+constexpr std::array<TCharsetTraits, 256> kCharsetTraits = MakeCharsetTraits();
 
 bool IsMapActive(TReplacementMap map) { return map.size() != 1; }
 
@@ -85,12 +91,19 @@ std::string ConvertSingleBytes(const std::string& value, TCharsetId from, TChars
   return result;
 }
 
-std::string DecodeSide(const std::string& value, TCharsetId from) {
+// The library's decoding into the intermediate; none when it does not take the charset.
+std::optional<std::string> LibraryDecode(const std::string& value, TCharsetId from) {
   TIconvDescriptor descriptor = IconvOpenIgnore(kIntermediateName, CharsetName(from));
-  std::string ucs2 =
-      descriptor == kNoIconv ? DecodeToUcs2(value, from) : IconvConvert(descriptor, value).output;
+  if (descriptor == kNoIconv) return std::nullopt;
+  std::string ucs2 = IconvConvert(descriptor, value).output;
   IconvClose(descriptor);
   return ucs2;
+}
+
+TIconvDescriptor OpenEncoder(TCharsetId to, bool transliterate) {
+  const std::string toName = CharsetName(to);
+  return transliterate ? IconvOpenTranslit(toName, kIntermediateName)
+                       : IconvOpenIgnore(toName, kIntermediateName);
 }
 
 // Text through the library's encoder; UTF-7 gets its last run closed.
@@ -114,20 +127,17 @@ std::string LastPass(std::string text, TCharsetId to) {
   }
 }
 
-std::string EncodeUnitByUnit(const std::string& ucs2, TCharsetId to, TReplacementMap map,
-                             bool transliterate, TIconvDescriptor descriptor) {
-  const unsigned size = UnitSize(to);
-  const bool littleEndian = IsIn(LittleEndianCharsets, to);
+std::string EncodeUnitByUnit(const std::string& ucs2, TCharsetId to, const TCharsetTraits& target,
+                             TReplacementMap map, bool transliterate, TIconvDescriptor descriptor) {
   std::string result;
   for (std::size_t i = 0; i + 1 < ucs2.size(); i += 2) {
-    std::uint16_t unit = static_cast<std::uint16_t>(static_cast<unsigned char>(ucs2[i]) << 8 |
-                                                    static_cast<unsigned char>(ucs2[i + 1]));
+    auto unit = static_cast<std::uint16_t>(ReadBigEndian(ucs2, i, 2));
     if (IsMapActive(map)) unit = ReplaceCodePoint(unit, map);
     if (descriptor != kNoIconv) {
       std::string pair;
       AppendUnit(pair, unit);
       result += LibraryEncode(descriptor, pair, to);
-    } else if (size == 1) {
+    } else if (target.unitSize == 1) {
       if (unit <= 0x7F) {
         result += static_cast<char>(unit);
       } else if (const std::optional<char> byte = EncodeSingleByte(to, unit, transliterate)) {
@@ -136,35 +146,31 @@ std::string EncodeUnitByUnit(const std::string& ucs2, TCharsetId to, TReplacemen
     } else {
       const auto low = static_cast<std::uint8_t>(unit & 0xFF);
       const auto high = static_cast<std::uint8_t>(unit >> 8);
-      result += WriteCodeUnit({low, high, 0, 0}, size, littleEndian);
+      result += WriteCodeUnit({low, high, 0, 0}, target.unitSize, target.littleEndian);
     }
   }
   return result;
 }
 
-std::string EncodeSide(const std::string& ucs2, TCharsetId to, TReplacementMap map,
-                       bool transliterate) {
-  const std::string toName = CharsetName(to);
-  TIconvDescriptor descriptor = transliterate ? IconvOpenTranslit(toName, kIntermediateName)
-                                              : IconvOpenIgnore(toName, kIntermediateName);
-  std::string result;
-  if (descriptor != kNoIconv && !IsMapActive(map)) {
-    result = LibraryEncode(descriptor, ucs2, to);
-  } else {
-    result = EncodeUnitByUnit(ucs2, to, map, transliterate, descriptor);
-    if (descriptor == kNoIconv) result = LastPass(std::move(result), to);
+std::string EncodeSide(const std::string& ucs2, TCharsetId to, const TCharsetTraits& target,
+                       TReplacementMap map, bool transliterate, TIconvDescriptor descriptor) {
+  if (descriptor == kNoIconv) {
+    return LastPass(EncodeUnitByUnit(ucs2, to, target, map, transliterate, descriptor), to);
   }
-  IconvClose(descriptor);
-  return result;
+  std::string result = IsMapActive(map)
+                           ? EncodeUnitByUnit(ucs2, to, target, map, transliterate, descriptor)
+                           : LibraryEncode(descriptor, ucs2, to);
+  // A stateful target (ISO-2022-JP, ISO-2022-KR) is returned to its initial state, so that the
+  // result is a whole text of that charset.
+  return result + IconvFlush(descriptor);
 }
 
 // The built-in decoding of fixed-size units into UCS-2BE, appended to ucs2.
 void AppendDecodedUnits(std::string& ucs2, std::string_view text, TCharsetId from,
-                        bool littleEndian) {
+                        unsigned unitSize, bool littleEndian) {
   const TCharsetTable& table = GetCharsetTable(from);
-  const unsigned size = UnitSize(from);
   for (std::size_t position = 1; position <= text.size();) {
-    TCodeUnitBytes unit = ReadCodeUnit(text, position, size, littleEndian);
+    TCodeUnitBytes unit = ReadCodeUnit(text, position, unitSize, littleEndian);
     if (unit[3] == 0 && unit[2] == 0) {
       const auto value = static_cast<std::uint16_t>(unit[1] << 8 | unit[0]);
       if (value == kSwappedByteOrderMark) {
@@ -173,7 +179,7 @@ void AppendDecodedUnits(std::string& ucs2, std::string_view text, TCharsetId fro
       }
       if (value == kByteOrderMark) continue;
     }
-    if (size == 1 && unit[0] >= kFirstTableByte) {
+    if (unitSize == 1 && unit[0] >= kFirstTableByte) {
       const std::uint16_t character = table[unit[0] - kFirstTableByte];
       unit[0] = static_cast<std::uint8_t>(character & 0xFF);
       unit[1] = static_cast<std::uint8_t>(character >> 8);
@@ -183,10 +189,10 @@ void AppendDecodedUnits(std::string& ucs2, std::string_view text, TCharsetId fro
   }
 }
 
-std::string DecodeUnits(std::string_view text, TCharsetId from, bool littleEndian) {
+std::string DecodeUnits(std::string_view text, TCharsetId from, const TCharsetTraits& source) {
   std::string ucs2;
-  ucs2.reserve(2 * text.size() / UnitSize(from) + 2);
-  AppendDecodedUnits(ucs2, text, from, littleEndian);
+  ucs2.reserve(2 * text.size() / source.unitSize + 2);
+  AppendDecodedUnits(ucs2, text, from, source.unitSize, source.littleEndian);
   return ucs2;
 }
 
@@ -226,7 +232,7 @@ std::string DecodeUtf8(std::string_view utf8) {
     if (value == kByteOrderMark) continue;
     if (value == kSwappedByteOrderMark) {
       ucs2.append(chunk, used);
-      AppendDecodedUnits(ucs2, Utf8ToUcs4(utf8.substr(i)), ciUTF8, true);
+      AppendDecodedUnits(ucs2, Utf8ToUcs4(utf8.substr(i)), ciUTF8, 4, true);
       return ucs2;
     }
     chunk[used++] = static_cast<char>(value >> 8 & 0xFF);
@@ -236,7 +242,18 @@ std::string DecodeUtf8(std::string_view utf8) {
   return ucs2;
 }
 
-bool IsSingleByteWithoutPass(TCharsetId id) { return UnitSize(id) == 1; }
+std::string DecodeBuiltIn(const std::string& value, TCharsetId from, const TCharsetTraits& source) {
+  switch (from) {
+    case ciUTF8:
+      return DecodeUtf8(value);
+    case ciUTF7:
+      return DecodeUnits(Utf7ToUcs2(value, false), from, source);
+    case ciModifiedUTF7:
+      return DecodeUnits(Utf7ToUcs2(value, true), from, source);
+    default:
+      return DecodeUnits(value, from, source);
+  }
+}
 
 }  // namespace
 
@@ -249,29 +266,31 @@ std::string ConvertCharsetMapped(const std::string& value, TCharsetId from, TCha
   return ConvertCharsetEx(value, from, to, map, true);
 }
 
+// Each side asks the library once, the decoding side first, and its descriptor is closed
+// before the encoding one is opened.
 std::string ConvertCharsetEx(const std::string& value, TCharsetId from, TCharsetId to,
                              TReplacementMap map, bool transliterate) {
   if (from == to && !IsMapActive(map)) return value;
-  // Without the library, one-byte charsets map byte to byte; the result is the same as
-  // going through the intermediate unit by unit.
-  if (!IconvLoad() && !IsMapActive(map) && transliterate && IsSingleByteWithoutPass(from) &&
-      IsSingleByteWithoutPass(to)) {
-    return ConvertSingleBytes(value, from, to);
+  const TCharsetTraits& source = kCharsetTraits[from];
+  const TCharsetTraits& target = kCharsetTraits[to];
+  std::optional<std::string> ucs2 = LibraryDecode(value, from);
+  TIconvDescriptor encoder = OpenEncoder(to, transliterate);
+  std::string result;
+  // Both sides built in between one-byte charsets: byte to byte, the same result as going
+  // through the intermediate unit by unit.
+  if (!ucs2 && encoder == kNoIconv && source.unitSize == 1 && target.unitSize == 1 &&
+      !IsMapActive(map) && transliterate) {
+    result = ConvertSingleBytes(value, from, to);
+  } else {
+    if (!ucs2) ucs2 = DecodeBuiltIn(value, from, source);
+    result = EncodeSide(*ucs2, to, target, map, transliterate, encoder);
   }
-  return EncodeSide(DecodeSide(value, from), to, map, transliterate);
+  IconvClose(encoder);
+  return result;
 }
 
 std::string DecodeToUcs2(const std::string& value, TCharsetId from) {
-  switch (from) {
-    case ciUTF8:
-      return DecodeUtf8(value);
-    case ciUTF7:
-      return DecodeUnits(Utf7ToUcs2(value, false), from, false);
-    case ciModifiedUTF7:
-      return DecodeUnits(Utf7ToUcs2(value, true), from, false);
-    default:
-      return DecodeUnits(value, from, IsIn(LittleEndianCharsets, from));
-  }
+  return DecodeBuiltIn(value, from, kCharsetTraits[from]);
 }
 
 // Only whole pairs count: a lone last word has nothing to be replaced by.
@@ -287,8 +306,9 @@ TCodeUnitBytes ReadCodeUnit(std::string_view text, std::size_t& position, unsign
                             bool littleEndian) {
   if (size > 4) size = 1;
   TCodeUnitBytes bytes{};
+  // Positions count from 1; one outside the text, or too near its end, reads nothing.
   const std::size_t start = position - 1;
-  if (start + size <= text.size()) {
+  if (position >= 1 && start <= text.size() && size <= text.size() - start) {
     for (unsigned i = 0; i < size; ++i) {
       const auto byte = static_cast<std::uint8_t>(text[start + i]);
       bytes[littleEndian ? i : size - 1 - i] = byte;

@@ -1,5 +1,6 @@
 #include "charset/iconv_binding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -21,6 +22,9 @@ using TControlEntry = int (*)(void* descriptor, int request, void* argument);
 
 constexpr std::size_t kOutputBytesPerInputByte = 4;
 constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
+// The most one input character can need: a long transliteration between the escape sequences
+// of a stateful charset.
+constexpr std::size_t kRoomForOneCharacter = 64;
 
 struct TIconvBinding {
   os::Module library = 0;
@@ -61,8 +65,8 @@ Entry Lookup(os::Module library, const char* name) {
 
 void* AsPointer(TIconvDescriptor descriptor) { return reinterpret_cast<void*>(descriptor); }
 
-// Loads the library and binds its entries; a library that cannot convert or close is let go,
-// as if it were missing, so that no conversion comes out empty.
+// Loads the library and binds its entries; a library that cannot convert is let go, as if it
+// were missing, so that no conversion comes out empty.
 bool LoadLibraryAndEntries() {
   if (LibraryRefused) return false;
   const std::string path = LibraryPath();
@@ -75,13 +79,33 @@ bool LoadLibraryAndEntries() {
   bound.convert = Lookup<TConvertEntry>(library, "libiconv");
   bound.close = Lookup<TCloseEntry>(library, "libiconv_close");
   bound.control = Lookup<TControlEntry>(library, "libiconvctl");
-  if (bound.convert == nullptr || bound.close == nullptr) {
+  if (bound.convert == nullptr) {
     os::FreeLibrary(library);
     return false;
   }
   bound.loaded = true;
   Binding = bound;
   return true;
+}
+
+// One call of the conversion entry over what input holds (a flush when input is null), called
+// again with more room while it stops for want of room. A library built against another C
+// runtime sets an errno that we never see, so a stop with work left and less room than one
+// character can need counts as a want of room too.
+void ConvertWithRoom(TIconvDescriptor descriptor, const char** input, std::size_t* inputLeft,
+                     std::string& output, std::size_t& produced) {
+  for (;;) {
+    char* out = output.data() + produced;
+    std::size_t outputLeft = output.size() - produced;
+    errno = 0;
+    const std::size_t status =
+        Binding.convert(AsPointer(descriptor), input, inputLeft, &out, &outputLeft);
+    produced = output.size() - outputLeft;
+    const bool workLeft = input == nullptr ? status == kConversionFailed : *inputLeft > 0;
+    const bool outOfRoom = errno == E2BIG || outputLeft < kRoomForOneCharacter;
+    if (!workLeft || !outOfRoom) return;
+    output.resize(std::max(output.size() * 2, produced + kRoomForOneCharacter));
+  }
 }
 
 }  // namespace
@@ -124,7 +148,7 @@ TIconvDescriptor IconvOpenTranslit(const std::string& toName, const std::string&
 }
 
 // Four output bytes per input byte hold nearly every conversion; a transliteration can be
-// longer, and when the library stops for want of room it gets more and goes on.
+// longer, and gets more room.
 TIconvResult IconvConvert(TIconvDescriptor descriptor, std::string_view input) {
   TIconvResult result;
   if (!IconvLoad() || Binding.convert == nullptr) return result;
@@ -132,20 +156,19 @@ TIconvResult IconvConvert(TIconvDescriptor descriptor, std::string_view input) {
   std::size_t inputLeft = input.size();
   std::size_t produced = 0;
   result.output.resize(kOutputBytesPerInputByte * input.size());
-  for (;;) {
-    char* out = result.output.data() + produced;
-    std::size_t outputLeft = result.output.size() - produced;
-    errno = 0;
-    const std::size_t status =
-        Binding.convert(AsPointer(descriptor), &in, &inputLeft, &out, &outputLeft);
-    produced = result.output.size() - outputLeft;
-    const bool outOfRoom = status == kConversionFailed && errno == E2BIG && inputLeft > 0;
-    if (!outOfRoom) break;
-    result.output.resize(result.output.size() * 2 + kOutputBytesPerInputByte);
-  }
+  ConvertWithRoom(descriptor, &in, &inputLeft, result.output, produced);
   result.output.resize(produced);
   result.consumed = input.size() - inputLeft;
   return result;
+}
+
+std::string IconvFlush(TIconvDescriptor descriptor) {
+  if (descriptor == kNoIconv || !IconvLoad() || Binding.convert == nullptr) return {};
+  std::string output(kRoomForOneCharacter, '\0');
+  std::size_t produced = 0;
+  ConvertWithRoom(descriptor, nullptr, nullptr, output, produced);
+  output.resize(produced);
+  return output;
 }
 
 int IconvClose(TIconvDescriptor& descriptor) {

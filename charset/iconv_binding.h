@@ -38,8 +38,11 @@ struct TIconvResult {
   std::string output;
   std::size_t consumed = 0;  // input bytes the library took
 };
-// The whole input through the library's conversion entry.
+// The whole input through the library's conversion entry; the descriptor keeps its state.
 TIconvResult IconvConvert(TIconvDescriptor descriptor, std::string_view input);
+// Returns a stateful encoder to its initial state: the bytes that end the text (the shift back
+// of ISO-2022-JP, the SI of ISO-2022-KR). Empty for a descriptor of kNoIconv.
+std::string IconvFlush(TIconvDescriptor descriptor);
 // Closes the descriptor and sets it to kNoIconv.
 int IconvClose(TIconvDescriptor& descriptor);
 

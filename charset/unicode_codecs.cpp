@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstdint>
 
+#include "base/big_endian.h"
+
 namespace sanivo {
 
 namespace {
@@ -23,12 +25,7 @@ constexpr TBase64DecodingTable MakeDecodingTable(std::string_view alphabet) {
 
 // The unit at `position`, most significant byte first; a unit cut short by the end reads as 0.
 std::uint32_t ReadBigEndianUnit(std::string_view text, std::size_t position, std::size_t width) {
-  if (text.size() - position < width) return 0;
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < width; ++i) {
-    value = value << 8 | static_cast<unsigned char>(text[position + i]);
-  }
-  return value;
+  return text.size() - position < width ? 0 : ReadBigEndian(text, position, width);
 }
 
 void AppendBigEndianUnit(std::string& out, std::uint32_t value, std::size_t width) {

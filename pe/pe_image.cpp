@@ -1,11 +1,10 @@
 #include "pe/pe_image.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <limits>
 #include <utility>
 
+#include "base/number_text.h"
 #include "pe/byte_fields.h"
 #include "pe/checksum.h"
 
@@ -58,14 +57,6 @@ constexpr const char* kLoadConfigInHeaders =
 constexpr const char* kTruncatedHeaders = "not a PE image: the file ends inside its headers";
 constexpr const char* kTruncatedSection =
     "not a PE image: a section's data runs past the end of the file";
-
-std::string HexText(std::uint64_t value) {
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
-  std::string text = "0x";
-  for (const char* c = digits; c != end; ++c) text += static_cast<char>(std::toupper(*c));
-  return text;
-}
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 // (Windows-1250 on the target systems), as with the ...A functions.
 //
 // Two implementations are linked in, one or the other: platform/win32 calls the real API,
-// platform/sim acts on the simulated machine of the native tests.
+// tests/sim acts on the simulated machine of the native tests.
 #pragma once
 
 #include <cstdint>

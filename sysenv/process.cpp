@@ -24,9 +24,8 @@ void WaitForProcess(os::Handle process, std::uint32_t timeLimitMs) {
 
 }  // namespace
 
-bool ExecuteAndWait(const std::string& file, const std::string& parameters,
-                    const std::string& directory, std::int32_t showCommand,
-                    std::uint32_t timeLimitMs) {
+os::ShellExecuteInfo ShellOpenRecord(const std::string& file, const std::string& parameters,
+                                     const std::string& directory, std::int32_t showCommand) {
   os::ShellExecuteInfo info;
   info.cbSize = kShellExecuteInfoSize;
   info.fMask = os::kSeeMaskNoCloseProcess | os::kSeeMaskFlagDdeWait;
@@ -36,6 +35,13 @@ bool ExecuteAndWait(const std::string& file, const std::string& parameters,
   info.parameters = parameters;
   info.directory = directory;
   info.nShow = showCommand;
+  return info;
+}
+
+bool ExecuteAndWait(const std::string& file, const std::string& parameters,
+                    const std::string& directory, std::int32_t showCommand,
+                    std::uint32_t timeLimitMs) {
+  os::ShellExecuteInfo info = ShellOpenRecord(file, parameters, directory, showCommand);
   if (!os::ShellExecuteExA(info)) RaiseLastOSError();
   // The shell may hand the file to a program that is already running and give back no
   // process: there is nothing to wait for, and waiting on nothing would never end.

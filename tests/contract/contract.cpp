@@ -59,6 +59,13 @@ bool Exists(const std::string& path) {
   return os::GetFileAttributesA(path) != os::kInvalidFileAttributes;
 }
 
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
 void ScratchTest::SetUp() {
   std::string temp;
   ASSERT_NE(os::GetTempPathA(os::kMaxPath, temp), 0u);

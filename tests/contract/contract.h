@@ -36,6 +36,9 @@ inline constexpr char kKernel32Entry[] = "GetTickCount";
 // machine; Wine keeps the attribute in the Unix permission bits, which do not bind root.
 bool ReadOnlyFilesRefuseWriting();
 
+// The text with its ASCII letters in upper case.
+std::string Upper(std::string text);
+
 // Whole-file helpers on top of CreateFileA/WriteFile/ReadFile; they fail the test on error.
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 std::string ReadWholeFile(const std::string& path);

@@ -7,13 +7,6 @@ namespace {
 
 constexpr std::uint32_t kReadWrite = os::kGenericRead | os::kGenericWrite;
 
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 // The open that tells whether another program holds a file: read and write, no sharing.
 os::Handle OpenExclusively(const std::string& path) {
   return os::CreateFileA(path, kReadWrite, 0, os::kOpenExisting, os::kFileAttributeNormal);
@@ -55,7 +48,7 @@ TEST_F(FilesTest, CopyCreatesOverwritesOrRefuses) {
   EXPECT_EQ(os::GetLastError(), os::kErrorFileExists);
   EXPECT_EQ(ReadWholeFile(target), std::string("first\0bytes", 11));
 
-  EXPECT_TRUE(os::CopyFileA(source, target, false));
+  EXPECT_TRUE(os::CopyFileA(source, Upper(target), false));  // the same file, whatever the case
   EXPECT_EQ(ReadWholeFile(target), "second");
   EXPECT_EQ(ReadWholeFile(source), "second");
 }
@@ -73,6 +66,11 @@ TEST_F(FilesTest, CopyFailsWithoutSourceOrOntoDirectory) {
   EXPECT_FALSE(os::CopyFileA(source, directory, false));
   EXPECT_EQ(os::GetLastError(), os::kErrorAccessDenied);
   EXPECT_NE(os::GetFileAttributesA(directory) & os::kFileAttributeDirectory, 0u);
+
+  EXPECT_FALSE(os::CopyFileA(source, Scratch() + "no\\such\\target.bin", false));
+  EXPECT_EQ(os::GetLastError(), os::kErrorPathNotFound);
+  EXPECT_FALSE(os::CopyFileA(Scratch() + "no\\source.bin", target, false));
+  EXPECT_EQ(os::GetLastError(), os::kErrorPathNotFound);
 }
 
 TEST_F(FilesTest, DeleteRemovesOnlyWhatExists) {
@@ -129,6 +127,14 @@ TEST_F(FilesTest, DirectoriesAreCreatedOneLevelAtATime) {
 
   EXPECT_FALSE(os::CreateDirectoryA(outer));
   EXPECT_EQ(os::GetLastError(), os::kErrorAlreadyExists);
+  EXPECT_TRUE(os::CreateDirectoryA(Path("trailing") + "\\"));
+  EXPECT_EQ(os::GetFileAttributesA(Scratch() + "trailing"), os::kFileAttributeDirectory);
+
+  // A missing name is not found; a name in a missing directory has no path.
+  EXPECT_EQ(os::GetFileAttributesA(outer + "\\missing"), os::kInvalidFileAttributes);
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+  EXPECT_EQ(os::GetFileAttributesA(outer + "\\missing\\x"), os::kInvalidFileAttributes);
+  EXPECT_EQ(os::GetLastError(), os::kErrorPathNotFound);
 
   EXPECT_FALSE(os::RemoveDirectoryA(outer));  // not empty
   EXPECT_TRUE(Exists(outer));
@@ -148,6 +154,12 @@ TEST_F(FilesTest, MoveReplacesOnlyWhenAsked) {
       os::MoveFileExA(existing, target, os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough));
   EXPECT_EQ(ReadWholeFile(target), "patched");
   EXPECT_FALSE(Exists(existing));
+
+  const std::string folder = Directory("folder");
+  const std::string moved = Path("moved");
+  EXPECT_TRUE(os::MoveFileExA(folder, moved, 0));
+  EXPECT_EQ(os::GetFileAttributesA(moved), os::kFileAttributeDirectory);
+  EXPECT_FALSE(Exists(folder));
 }
 
 TEST_F(FilesTest, ReadAndWriteFollowTheHandle) {
@@ -168,6 +180,29 @@ TEST_F(FilesTest, ReadAndWriteFollowTheHandle) {
   EXPECT_EQ(os::GetLastError(), os::kErrorAccessDenied);
   EXPECT_EQ(written, 0u);
   EXPECT_TRUE(os::CloseHandle(file));
+}
+
+TEST_F(FilesTest, CreateAlwaysSaysWhetherTheFileExistedAndEmptiesIt) {
+  const std::string path = Path("zal.bak");
+  os::Handle file = os::CreateFileA(path, os::kGenericWrite, 0, os::kCreateAlways, 0);
+  ASSERT_NE(file, os::kInvalidHandle);
+  EXPECT_EQ(os::GetLastError(), os::kErrorSuccess);
+  std::uint32_t written = 0;
+  EXPECT_TRUE(os::WriteFile(file, "hello", &written));
+  EXPECT_TRUE(os::WriteFile(file, " world", &written));  // after the first
+  std::string bytes;
+  EXPECT_FALSE(os::ReadFile(file, 1, bytes));  // opened for writing only
+  EXPECT_EQ(os::GetLastError(), os::kErrorAccessDenied);
+  EXPECT_TRUE(os::CloseHandle(file));
+  EXPECT_FALSE(os::CloseHandle(file));
+  EXPECT_EQ(os::GetLastError(), os::kErrorInvalidHandle);
+  EXPECT_EQ(ReadWholeFile(path), "hello world");
+
+  file = os::CreateFileA(path, os::kGenericWrite, 0, os::kCreateAlways, 0);
+  ASSERT_NE(file, os::kInvalidHandle);
+  EXPECT_EQ(os::GetLastError(), os::kErrorAlreadyExists);
+  EXPECT_TRUE(os::CloseHandle(file));
+  EXPECT_EQ(ReadWholeFile(path), "");
 }
 
 // The all-or-nothing replace flushes its temporary file before the move; only a handle that
@@ -198,16 +233,29 @@ TEST(PathsTest, FullPathOfRelativeNamesStartsAtTheCurrentDirectory) {
   ASSERT_NE(os::GetCurrentDirectoryA(os::kMaxPath, current), 0u);
   const std::string base = current.ends_with('\\') ? current : current + "\\";
 
+  const std::string drive = current.substr(0, 2);
+  const std::string parent = current.substr(0, current.rfind('\\', current.size() - 2));
+  for (const auto& [name, expected] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"zaloha\\ntvdm.exe", base + "zaloha\\ntvdm.exe"},
+           {"zaloha\\.\\x\\..\\ntvdm.exe", base + "zaloha\\ntvdm.exe"},
+           {"D:\\zal\\", "D:\\zal\\"},
+           {"D:\\a\\\\b\\c.bak", "D:\\a\\b\\c.bak"},
+           {"x\\..\\Fonts\\", base + "Fonts\\"},
+           {".", current},
+           {".\\", base},
+           {"..", parent.size() > 2 ? parent : drive + "\\"},
+           {"..\\..\\..\\..\\..\\..\\..\\..\\..\\..", drive + "\\"},
+           {"\\zal", drive + "\\zal"},
+           {"a/b", base + "a\\b"},
+           {drive + "x", base + "x"},
+           {"Q:x", "Q:\\x"}}) {  // another drive without a current directory of its own
+    SCOPED_TRACE(name);
+    std::string full;
+    EXPECT_EQ(os::GetFullPathNameA(name, os::kMaxPath, full), expected.size());
+    EXPECT_EQ(full, expected);
+  }
   std::string full;
-  const std::uint32_t length = os::GetFullPathNameA("zaloha\\ntvdm.exe", os::kMaxPath, full);
-  EXPECT_EQ(full, base + "zaloha\\ntvdm.exe");
-  EXPECT_EQ(length, full.size());
-
-  os::GetFullPathNameA("zaloha\\.\\x\\..\\ntvdm.exe", os::kMaxPath, full);
-  EXPECT_EQ(full, base + "zaloha\\ntvdm.exe");
-
-  os::GetFullPathNameA("D:\\zal\\", os::kMaxPath, full);
-  EXPECT_EQ(full, "D:\\zal\\");
+  EXPECT_EQ(os::GetFullPathNameA("", os::kMaxPath, full), 0u);  // Wine sets no last error
 }
 
 // The directory queries report the size they need, terminator included, when the buffer is
@@ -263,6 +311,13 @@ TEST(PathsTest, ModuleFileNameIsTheRunningProgram) {
   EXPECT_EQ(path.find(":\\"), 1u) << path;
   EXPECT_EQ(os::GetFileAttributesA(path) & os::kFileAttributeDirectory, 0u);
   EXPECT_NE(os::GetModuleBaseAddress(), 0u);
+
+  // Cut to the buffer, which is reported as filled; XP leaves out the terminator, later
+  // versions the last character.
+  std::string cut;
+  EXPECT_EQ(os::GetModuleFileNameA(8, cut), 8u);
+  EXPECT_GE(cut.size(), 7u);
+  EXPECT_TRUE(path.starts_with(cut)) << cut;
 }
 
 // The short form of the program's own path reaches the same file, and the long form of the

@@ -13,6 +13,12 @@ TEST(LibrariesTest, LibraryLoadedByFullPathGivesItsEntryPoints) {
   EXPECT_NE(os::GetProcAddress(module, kKernel32Entry), nullptr);
   EXPECT_EQ(os::GetProcAddress(module, "NoSuchEntryPoint"), nullptr);
   EXPECT_EQ(os::GetLastError(), kErrorProcNotFound);
+  EXPECT_EQ(os::GetProcAddress(module, Upper(kKernel32Entry)), nullptr);  // names keep their case
+  EXPECT_EQ(os::GetLastError(), kErrorProcNotFound);
+  // The same library by a path in other letters is the one already loaded.
+  const os::Module again = os::LoadLibraryA(Upper(Kernel32Path()));
+  EXPECT_EQ(again, module);
+  EXPECT_TRUE(os::FreeLibrary(again));
   EXPECT_TRUE(os::FreeLibrary(module));
 }
 
@@ -24,6 +30,15 @@ TEST(LibrariesTest, MissingOrBareLibraryIsNotLoaded) {
   // Loaded by a bare name, a library could come from anywhere on the search path.
   EXPECT_EQ(os::LoadLibraryA("kernel32.dll"), 0u);
   EXPECT_EQ(os::GetLastError(), kErrorModNotFound);
+}
+
+using LibraryFileTest = ScratchTest;
+
+TEST_F(LibraryFileTest, FileThatIsNoImageIsNotLoaded) {
+  const std::string path = Path("text.dll");
+  WriteWholeFile(path, "not an image");
+  EXPECT_EQ(os::LoadLibraryA(path), 0u);
+  EXPECT_EQ(os::GetLastError(), 193u);  // ERROR_BAD_EXE_FORMAT
 }
 
 TEST(ClockTest, LocalDateIsACalendarDate) {

@@ -1,29 +1,14 @@
 // Starting programs: the shell with a process handle to wait for, WinExec, and the system's
 // message text for a failure.
 #include "sysenv/errors.h"
+#include "sysenv/process.h"
 #include "tests/contract/contract.h"
 
 namespace contract {
 namespace {
 
-constexpr std::uint32_t kShellExecuteInfoSize = 60;
 constexpr std::uint32_t kSeeMaskFlagNoUi = 0x400;
 constexpr std::uint32_t kWaitLimit = 30000;  // ms; a started helper ends long before
-
-// The record as the program fills it to run a tool and wait for it.
-os::ShellExecuteInfo OpenRecord(const std::string& file, const std::string& parameters,
-                                const std::string& directory) {
-  os::ShellExecuteInfo info;
-  info.cbSize = kShellExecuteInfoSize;
-  info.fMask = os::kSeeMaskNoCloseProcess | os::kSeeMaskFlagDdeWait;
-  info.hwnd = os::GetActiveWindow();
-  info.verb = "open";
-  info.file = file;
-  info.parameters = parameters;
-  info.directory = directory;
-  info.nShow = os::kSwShow;
-  return info;
-}
 
 bool IsTrimmed(const std::string& text) {
   const unsigned char last = static_cast<unsigned char>(text.back());
@@ -35,7 +20,8 @@ using ProcessesTest = ScratchTest;
 TEST_F(ProcessesTest, ShellStartsAProgramThatCanBeWaitedFor) {
   const std::string directory = Scratch().substr(0, Scratch().size() - 1);
   const std::string marker = Path("marker.txt");
-  os::ShellExecuteInfo info = OpenRecord(HelperProgram(), "marker.txt", directory);
+  os::ShellExecuteInfo info =
+      sanivo::ShellOpenRecord(HelperProgram(), "marker.txt", directory, os::kSwShow);
   ASSERT_TRUE(os::ShellExecuteExA(info)) << "error " << os::GetLastError();
   EXPECT_GT(info.hInstApp, 32u);
   ASSERT_NE(info.hProcess, 0u);
@@ -45,7 +31,8 @@ TEST_F(ProcessesTest, ShellStartsAProgramThatCanBeWaitedFor) {
 }
 
 TEST_F(ProcessesTest, ShellFailsOnAMissingFileWithTheSystemText) {
-  os::ShellExecuteInfo info = OpenRecord(Scratch() + "missing.exe", "", "");
+  os::ShellExecuteInfo info =
+      sanivo::ShellOpenRecord(Scratch() + "missing.exe", "", "", os::kSwShow);
   // Without this flag the shell shows its own error box first. Wine without a display cannot,
   // and reports that failure (ERROR_INVALID_WINDOW_HANDLE) instead of the missing file.
   info.fMask |= kSeeMaskFlagNoUi;
@@ -72,6 +59,15 @@ TEST_F(ProcessesTest, WinExecStartsAProgramOrReportsWhyNot) {
   EXPECT_EQ(ReadWholeFile(marker), kHelperMark);
 
   EXPECT_EQ(os::WinExec("\"" + Scratch() + "missing.exe\"", os::kSwShow), os::kErrorFileNotFound);
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+}
+
+TEST(WaitTest, WaitingOnNoProcessFails) {
+  for (const os::Handle handle : {os::Handle{0}, os::Handle{0x1234}}) {
+    os::SetLastError(0);
+    EXPECT_EQ(os::WaitForSingleObject(handle, 50), os::kWaitFailed);
+    EXPECT_EQ(os::GetLastError(), os::kErrorInvalidHandle);
+  }
 }
 
 TEST(MessagesTest, SystemTextComesWithItsLineBreak) {
@@ -81,6 +77,9 @@ TEST(MessagesTest, SystemTextComesWithItsLineBreak) {
   ASSERT_GT(length, 2u);
   EXPECT_TRUE(text.ends_with("\r\n")) << "[" << text << "]";
   EXPECT_TRUE(IsTrimmed(sanivo::SystemErrorText(os::kErrorAccessDenied)));
+
+  EXPECT_EQ(os::FormatMessageA(os::kErrorAccessDenied, length, text), 0u);  // no terminator
+  EXPECT_EQ(text, "");
 }
 
 // The text of a bad executable has an insert ("%1 is not a valid Win32 application"); the call
@@ -94,6 +93,7 @@ TEST(MessagesTest, TextWithAnInsertIsGivenAsItStands) {
 TEST(MessagesTest, UnknownCodeHasNoText) {
   std::string text = "unchanged";
   EXPECT_EQ(os::FormatMessageA(0x2FFFFFFF, 256, text), 0u);
+  EXPECT_EQ(os::GetLastError(), 317u);  // ERROR_MR_MID_NOT_FOUND
   EXPECT_EQ(text, "");
   EXPECT_EQ(sanivo::SystemErrorText(0x2FFFFFFF), "");
 }

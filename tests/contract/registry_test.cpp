@@ -64,6 +64,24 @@ TEST_F(RegistryTest, OpeningAMissingKeyFailsAndCreatesNothing) {
             os::kErrorFileNotFound);
 }
 
+TEST_F(RegistryTest, BadPathsAndHandlesGiveTheirErrors) {
+  os::HKey key = 0;
+  EXPECT_EQ(
+      os::RegOpenKeyExA(os::kHkeyCurrentUser, std::string("\\") + kTestKey, os::kKeyRead, key),
+      161);  // ERROR_BAD_PATHNAME
+  EXPECT_EQ(os::RegOpenKeyExA(0x1234, "x", os::kKeyRead, key), os::kErrorInvalidHandle);
+  EXPECT_EQ(os::RegCloseKey(0x1234), os::kErrorInvalidHandle);
+}
+
+TEST_F(RegistryTest, AKeyOpenedForReadingTakesNoValues) {
+  os::HKey reader = 0;
+  ASSERT_EQ(os::RegOpenKeyExA(os::kHkeyCurrentUser, kTestKey, os::kKeyRead, reader),
+            os::kErrorSuccess);
+  EXPECT_EQ(os::RegSetValueExA(reader, "X", os::kRegSz, Sz("y")), os::kErrorAccessDenied);
+  EXPECT_EQ(os::RegCloseKey(reader), os::kErrorSuccess);
+  EXPECT_EQ(Read("X").result, os::kErrorFileNotFound);
+}
+
 TEST_F(RegistryTest, FailuresComeAsResultsAndLeaveTheLastErrorAlone) {
   constexpr std::uint32_t kEarlierError = 12345;
   os::SetLastError(kEarlierError);
@@ -78,9 +96,10 @@ TEST_F(RegistryTest, FailuresComeAsResultsAndLeaveTheLastErrorAlone) {
 TEST_F(RegistryTest, CreateOpensAnExistingKeyAndMakesMissingParents) {
   os::HKey again = 0;
   bool created = true;
-  ASSERT_EQ(os::RegCreateKeyExA(os::kHkeyCurrentUser, kTestKey, os::kKeyAllAccess, again, &created),
+  ASSERT_EQ(os::RegCreateKeyExA(os::kHkeyCurrentUser, Upper(kTestKey), os::kKeyAllAccess, again,
+                                &created),
             os::kErrorSuccess);
-  EXPECT_FALSE(created);
+  EXPECT_FALSE(created);  // names of keys ignore case
   EXPECT_EQ(os::RegCloseKey(again), os::kErrorSuccess);
 
   SubKey("outer");

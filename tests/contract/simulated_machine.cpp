@@ -6,8 +6,8 @@
 #include <iterator>
 #include <memory>
 
-#include "platform/sim/machine.h"
 #include "tests/contract/contract.h"
+#include "tests/sim/machine.h"
 
 namespace contract {
 namespace {

@@ -10,6 +10,10 @@ TEST(StringsTest, CompareWithAndWithoutCase) {
   EXPECT_EQ(os::CompareStringA(0, "zaloha", "zaloha"), os::kCstrEqual);
   EXPECT_EQ(os::CompareStringA(os::kNormIgnoreCase, "\xE8sla", "\xC8SLA"), os::kCstrEqual);
   EXPECT_EQ(os::CompareStringA(os::kNormIgnoreCase, "Zaloha", "zALOHA"), os::kCstrEqual);
+  EXPECT_EQ(os::CompareStringA(os::kNormIgnoreCase, "%System%", "%SYSTEM%"), os::kCstrEqual);
+  EXPECT_EQ(os::CompareStringA(0, "\\", "\\"), os::kCstrEqual);
+  // With case, the lower-case letter sorts first.
+  EXPECT_EQ(os::CompareStringA(0, "%System%", "%system%"), os::kCstrGreaterThan);
 
   for (const auto& [first, second, flags] :
        {std::tuple{"\xE8", "\xC8", 0u}, std::tuple{"zaloha", "Zaloha", 0u},
@@ -28,6 +32,7 @@ TEST(StringsTest, CompareTakesTheGivenLengths) {
   EXPECT_EQ(os::CompareStringA(0, "", ""), os::kCstrEqual);
   EXPECT_EQ(os::CompareStringA(0, "", "a"), os::kCstrLessThan);
   EXPECT_EQ(os::CompareStringA(0, "b", "a"), os::kCstrGreaterThan);
+  EXPECT_EQ(os::CompareStringA(0, "ab", "a"), os::kCstrGreaterThan);
 }
 
 TEST(StringsTest, UpperCasingFollowsTheAnsiCodePage) {
@@ -35,6 +40,11 @@ TEST(StringsTest, UpperCasingFollowsTheAnsiCodePage) {
   EXPECT_EQ(os::CharUpperBuffA("ntvdm.exe 1\xE8\x9A\xFD-9"), "NTVDM.EXE 1\xC8\x8A\xDD-9");
   EXPECT_EQ(os::CharUpperBuffA("0123456789 \\:."), "0123456789 \\:.");
   EXPECT_EQ(os::CharUpperBuffA(""), "");
+  // "příliš žluťoučký kůň ą" in Windows-1250.
+  EXPECT_EQ(os::CharUpperBuffA("p\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2 \xB9"),
+            "P\xD8\xCDLI\x8A \x8ELU\x8DOU\xC8K\xDD K\xD9\xD2 \xA5");
+  // ß, µ and ˙ have no upper case of their own in the code page; undefined 0x81 stays too.
+  EXPECT_EQ(os::CharUpperBuffA("\xDF\xB5\xFF\x81"), "\xDF\xB5\xFF\x81");
 }
 
 TEST(StringsTest, CharNextStepsOneCharacterAndStopsAtTheEnd) {

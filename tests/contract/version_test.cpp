@@ -14,6 +14,12 @@ TEST(VersionTest, PlainVersionRecordIsFilled) {
   ASSERT_TRUE(os::GetVersionExA(info));
   EXPECT_EQ(info.dwPlatformId, 2u);  // Windows NT
   EXPECT_GE(info.dwMajorVersion, 5u);
+
+  // The extended record is the other size accepted, and keeps its size.
+  constexpr std::uint32_t kOsVersionInfoExSize = 156;
+  info.dwOSVersionInfoSize = kOsVersionInfoExSize;
+  EXPECT_TRUE(os::GetVersionExA(info));
+  EXPECT_EQ(info.dwOSVersionInfoSize, kOsVersionInfoExSize);
 }
 
 TEST(VersionTest, RecordWithAWrongSizeIsRefused) {

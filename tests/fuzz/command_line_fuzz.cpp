@@ -8,8 +8,8 @@
 
 #include "cmdline/command_line.h"
 #include "cmdline/param_parser.h"
-#include "platform/sim/machine.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

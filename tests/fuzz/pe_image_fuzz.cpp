@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/machine.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/sim/machine.h"
 #include "tools/imagecfg/imagecfg.h"
 
 namespace sanivo {

@@ -6,6 +6,7 @@
 #include "charset/charset.h"
 #include "cmdline/command_line.h"
 #include "platform/os.h"
+#include "platform/standard_handle.h"
 #include "tools/cpconv/cpconv.h"
 
 namespace {
@@ -20,16 +21,6 @@ std::string ReadStandardInput() {
   return content;
 }
 
-bool WriteAll(std::int32_t which, std::string_view bytes) {
-  const os::Handle output = os::GetStdHandle(which);
-  while (!bytes.empty()) {
-    std::uint32_t written = 0;
-    if (!os::WriteFile(output, bytes, &written) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
-
 }  // namespace
 
 int main() {
@@ -37,11 +28,11 @@ int main() {
   const auto options =
       sanivo::ParseCpconvArguments(sanivo::CommandLineArguments(os::GetCommandLineA()));
   if (!options) {
-    WriteAll(os::kStdErrorHandle, sanivo::kCpconvUsage);
+    sanivo::WriteStandardHandle(os::kStdErrorHandle, sanivo::kCpconvUsage);
     return sanivo::kCpconvUsageExitCode;
   }
   sanivo::InitializeCharsetModules();
   const std::string output = sanivo::RunCpconv(*options, ReadStandardInput());
   sanivo::FinalizeCharsetModules();
-  return WriteAll(os::kStdOutputHandle, output) ? 0 : 1;
+  return sanivo::WriteStandardHandle(os::kStdOutputHandle, output) ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // page; whether a GUI console listens or not, the exit code is 0.
 #include "cmdline/command_line.h"
 #include "platform/os.h"
+#include "platform/standard_handle.h"
 #include "tools/guisend/guisend.h"
 
 int main() {
@@ -9,8 +10,7 @@ int main() {
   const auto request =
       sanivo::ParseGuisendArguments(sanivo::CommandLineArguments(os::GetCommandLineA()));
   if (!request) {
-    std::uint32_t written = 0;
-    os::WriteFile(os::GetStdHandle(os::kStdErrorHandle), sanivo::kGuisendUsage, &written);
+    sanivo::WriteStandardHandle(os::kStdErrorHandle, sanivo::kGuisendUsage);
     return sanivo::kGuisendUsageExitCode;
   }
   sanivo::SendGuisendRequest(*request);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo::testing {
 

@@ -1,20 +1,19 @@
 // The whole conversion: Unicode forms, byte-order marks, replacement maps and the code units of
 // the built-in engine; the iconv library on the simulated machine and its failure rows.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 #include <string>
 
 #include "charset/charset.h"
 #include "charset/iconv_binding.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "tests/unit/charset/iconv_oracle.h"
 
 namespace sanivo {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::IconvText;
 using testing::Ucs2;
 using namespace std::string_literals;
@@ -113,16 +112,32 @@ TEST(ConvertCharsetEx, ReplaceCodePointReadsWholePairsOnly) {
 }
 
 TEST(ConvertCharsetEx, CodeUnitsReadAndWrittenInBothOrders) {
-  std::size_t position = 1;
-  EXPECT_THAT(ReadCodeUnit("\x01\x02\x03", position, 2, false), ElementsAre(2, 1, 0, 0));
-  EXPECT_EQ(position, 3u);
-  EXPECT_THAT(ReadCodeUnit("\x01\x02\x03", position, 2, true), ElementsAre(0, 0, 0, 0));
-  EXPECT_EQ(position, 5u);
-  position = 1;
-  EXPECT_THAT(ReadCodeUnit("\x01\x02\x03\x04", position, 4, true), ElementsAre(1, 2, 3, 4));
-  position = 2;
-  EXPECT_THAT(ReadCodeUnit("\x01\x02", position, 7, false), ElementsAre(2, 0, 0, 0));
-  EXPECT_EQ(position, 3u);
+  // Two bytes lie before the text, so that a read before it would see them.
+  static constexpr char kBytes[] = "\x7E\x7F\x01\x02\x03\x04";
+  const std::string_view text(kBytes + 2, 4);
+  constexpr std::size_t kTop = SIZE_MAX;
+  const struct {
+    std::size_t position;
+    unsigned size;
+    bool littleEndian;
+    TCodeUnitBytes unit;
+    std::size_t after;
+  } reads[] = {
+      {1, 2, false, {2, 1, 0, 0}, 3},
+      {3, 2, true, {3, 4, 0, 0}, 5},
+      {1, 4, true, {1, 2, 3, 4}, 5},
+      {2, 7, false, {2, 0, 0, 0}, 3},  // a size above 4 counts as 1
+      {4, 2, false, {}, 6},            // cut short by the end
+      {0, 2, true, {}, 2},             // positions count from 1
+      {kTop, 2, true, {}, 1},
+      {kTop - 1, 4, false, {}, 2},  // advanced all the same, round past the top
+  };
+  for (const auto& read : reads) {
+    SCOPED_TRACE(read.position);
+    std::size_t position = read.position;
+    EXPECT_EQ(ReadCodeUnit(text, position, read.size, read.littleEndian), read.unit);
+    EXPECT_EQ(position, read.after);
+  }
   EXPECT_EQ(WriteCodeUnit({1, 2, 3, 4}, 4, false), "\x04\x03\x02\x01");
   EXPECT_EQ(WriteCodeUnit({1, 2, 3, 4}, 2, true), "\x01\x02");
   EXPECT_EQ(WriteCodeUnit({1, 2, 3, 4}, 9, true), "\x01");
@@ -151,32 +166,89 @@ TEST_F(IconvLibraryTest, CzechTextReachesTheConsoleAsWithoutItAndMarksAreTransli
   EXPECT_EQ(machine.CallCount("LoadLibraryA"), loadsBefore + 1);  // loaded once, then kept
 }
 
-TEST_F(IconvLibraryTest, OnlyTheLibraryBesideTheProgramIsEverLoaded) {
+// Without the library each side asks for it once, by the full path beside the program; a
+// same-id pass-through does not ask at all.
+TEST_F(IconvLibraryTest, EachSideAsksForTheLibraryBesideTheProgramOnce) {
   machine.AddIconvLibrary("C:\\iconv.dll");
   machine.AddIconvLibrary("C:\\WINDOWS\\system32\\iconv.dll");
   machine.SetCurrentDirectory("C:\\");
-  EXPECT_EQ(ConvertCharset("\x80", ciWindows1250, ciCP852), "_");
-  EXPECT_EQ(ConvertCharset("\x80", ciWindows1250, ciCP852), "_");
-  // Without the library every conversion asks again, each time by the full path.
-  const std::vector<std::string> loads = machine.CallsTo("LoadLibraryA");
-  EXPECT_GE(loads.size(), 2u);
-  for (const std::string& path : loads) EXPECT_EQ(path, library);
+  const std::uint16_t cToZ[] = {0x10D, 0x17E};
+  const struct {
+    TCharsetId from, to;
+    TReplacementMap map;
+    bool transliterate;
+    std::size_t loads;
+  } conversions[] = {
+      {ciWindows1250, ciCP852, NoReplacement, true, 2},
+      {ciUTF8, ciCP852, NoReplacement, true, 2},
+      {ciWindows1250, ciCP852, cToZ, true, 2},
+      {ciWindows1250, ciCP852, NoReplacement, false, 2},
+      {ciCP852, ciCP852, NoReplacement, true, 0},
+  };
+  for (const auto& conversion : conversions) {
+    const std::size_t before = machine.CallsTo("LoadLibraryA").size();
+    ConvertCharsetEx("\x80", conversion.from, conversion.to, conversion.map,
+                     conversion.transliterate);
+    const std::vector<std::string> loads = machine.CallsTo("LoadLibraryA");
+    EXPECT_EQ(loads.size() - before, conversion.loads)
+        << int(conversion.from) << " -> " << int(conversion.to);
+    for (const std::string& path : loads) EXPECT_EQ(path, library);
+  }
 }
 
-class IconvEntryMissingTest : public IconvLibraryTest,
-                              public ::testing::WithParamInterface<const char*> {};
+// Descriptors that the host's iconv opened for a library without a close entry; the test
+// closes them, as such a library's process never does.
+std::vector<iconv_t> UnclosedDescriptors;
 
-// Without its open entry the library stays loaded and opens nothing; without the conversion or
-// the close entry it is let go, so that no text comes out empty.
-TEST_P(IconvEntryMissingTest, BothSidesAreBuiltIn) {
+void* OpenWithoutClose(const char* toCode, const char* fromCode) {
+  iconv_t descriptor = iconv_open(toCode, fromCode);
+  if (descriptor != reinterpret_cast<iconv_t>(-1)) UnclosedDescriptors.push_back(descriptor);
+  return descriptor;
+}
+
+struct LibraryFault {
+  sim::FailableCall call;
+  const char* target;
+  const char* converted;  // "\x84\xE8" from Windows-1250 into code page 852
+  int loads;              // calls of LoadLibraryA, by the conversion and one open
+  int loaded;             // libraries loaded afterwards
+  int closed;             // what closing an open descriptor gives
+};
+void PrintTo(const LibraryFault& row, std::ostream* out) {
+  *out << row.call.Name() << " " << row.target;
+}
+
+class IconvFaultTest : public IconvLibraryTest,
+                       public ::testing::WithParamInterface<LibraryFault> {};
+
+// Only the conversion entry is required: without it the library is let go, so that no text
+// comes out empty; without the open entry it opens nothing; without the close entry it is used
+// and closing gives -1. Without the program's own path nothing is loaded, not even by bare name.
+TEST_P(IconvFaultTest, TheLibraryBesideTheProgramNeedsOnlyItsConversionEntry) {
+  const LibraryFault& row = GetParam();
   machine.AddIconvLibrary(library);
-  machine.Fail("GetProcAddress", GetParam(), 127);
-  EXPECT_EQ(ConvertCharset("\x84\xE8", ciWindows1250, ciCP852), "_\x9F");
-  EXPECT_EQ(machine.LoadedLibraryCount(), std::string(GetParam()) == "libiconv_open" ? 1 : 0);
+  if (row.target == std::string_view("libiconv_close")) {
+    machine.AddLibrary(library, "libiconv_open", reinterpret_cast<void*>(&OpenWithoutClose));
+  }
+  machine.SetCurrentDirectory("C:\\Program Files\\Morek");
+  machine.Fail(row.call, row.target, 127);
+  EXPECT_EQ(ConvertCharset("\x84\xE8", ciWindows1250, ciCP852), row.converted);
+  EXPECT_EQ(machine.LoadedLibraryCount(), row.loaded);
+  TIconvDescriptor descriptor = IconvOpen("852", "UCS-2BE");
+  EXPECT_EQ(IconvClose(descriptor), row.closed);
+  EXPECT_EQ(descriptor, kNoIconv);
+  EXPECT_EQ(machine.CallCount("LoadLibraryA"), row.loads);
+  for (iconv_t unclosed : UnclosedDescriptors) iconv_close(unclosed);
+  UnclosedDescriptors.clear();
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, IconvEntryMissingTest,
-                         ::testing::Values("libiconv_open", "libiconv", "libiconv_close"));
+INSTANTIATE_TEST_SUITE_P(
+    Faults, IconvFaultTest,
+    ::testing::Values(LibraryFault{"GetProcAddress", "libiconv_open", "_\x9F", 1, 1, 0},
+                      LibraryFault{"GetProcAddress", "libiconv", "_\x9F", 3, 0, 0},
+                      LibraryFault{"GetProcAddress", "libiconv_close", ",,\x9F", 1, 1, -1},
+                      LibraryFault{"GetProcAddress", "libiconvctl", ",,\x9F", 1, 1, 0},
+                      LibraryFault{"GetModuleFileNameA", "", "_\x9F", 0, 0, 0}));
 
 TEST_F(IconvLibraryTest, ASideWhoseNameTheLibraryRefusesIsBuiltIn) {
   machine.AddIconvLibrary(library, {"852//IGNORE//TRANSLIT"});
@@ -188,22 +260,55 @@ TEST_F(IconvLibraryTest, ASideWhoseNameTheLibraryRefusesIsBuiltIn) {
             "A");
 }
 
-TEST_F(IconvLibraryTest, ALongTransliterationGetsTheRoomItNeeds) {
-  machine.AddIconvLibrary(library);
-  // Two bytes in, ten out: the encoding's header, then " 1/5 " for the one character.
-  EXPECT_EQ(ConvertCharset(Ucs2({0x2155}), ciUCS2, ciISO2022KR), "\x1B$)C 1/5 ");
+// The conversion entry of a library built against another C runtime: it sets an errno of its
+// own, so ours says nothing about why it stopped.
+std::size_t ConvertWithForeignErrno(void* descriptor, const char** input, std::size_t* inputLeft,
+                                    char** output, std::size_t* outputLeft) {
+  const std::size_t status = iconv(static_cast<iconv_t>(descriptor), const_cast<char**>(input),
+                                   inputLeft, output, outputLeft);
+  errno = 0;
+  return status;
 }
 
-TEST_F(IconvLibraryTest, Utf7ThroughTheLibraryClosesItsLastRun) {
-  machine.AddIconvLibrary(library);
-  EXPECT_EQ(ConvertCharset("\xE8", ciWindows1250, ciUTF7), "+AQ0-");
-  EXPECT_EQ(ConvertCharset("a", ciWindows1250, ciUTF7), "a");
-  // With an active map each unit goes through the library on its own.
-  EXPECT_EQ(ConvertCharsetMapped("\xE8"
-                                 "a",
-                                 ciWindows1250, ciUTF7, std::array<std::uint16_t, 2>{}),
-            "+AQ0-a");
+class IconvRuntimeTest : public IconvLibraryTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  IconvRuntimeTest() {
+    machine.AddIconvLibrary(library);
+    if (GetParam()) {
+      machine.AddLibrary(library, "libiconv", reinterpret_cast<void*>(&ConvertWithForeignErrno));
+    }
+  }
+};
+
+// Two bytes in, ten out: the encoding's header, then " 1/5 " for the one character; as one
+// text and unit by unit (an active map), whichever C runtime the library shares.
+TEST_P(IconvRuntimeTest, ALongTransliterationGetsTheRoomItNeeds) {
+  EXPECT_EQ(ConvertCharset(Ucs2({0x2155}), ciUCS2, ciISO2022KR), "\x1B$)C 1/5 ");
+  const std::uint16_t noChange[] = {0, 0};
+  EXPECT_EQ(ConvertCharsetMapped(Ucs2({0x2155, 0x2155}), ciUCS2, ciISO2022KR, noChange),
+            "\x1B$)C 1/5  1/5 ");
 }
+
+// The bytes that return the encoder to its initial state end the text: ISO-2022-JP shifts back
+// to ASCII, ISO-2022-KR ends with SI; unit by unit the shift back comes once, at the end.
+TEST_P(IconvRuntimeTest, AStatefulTargetIsLeftInItsInitialState) {
+  const std::uint16_t noChange[] = {0, 0};
+  const struct {
+    TCharsetId to;
+    std::string ucs2;
+    TReplacementMap map;
+    std::string expected;
+  } rows[] = {
+      {ciISO2022JP, Ucs2({0x3042}), NoReplacement, "\x1B$B$\"\x1B(B"},
+      {ciISO2022JP, Ucs2({0x3042, 0x3044}), noChange, "\x1B$B$\"$$\x1B(B"},
+      {ciISO2022KR, Ucs2({0xAC00}), NoReplacement, "\x1B$)C\x0E\x30\x21\x0F"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ConvertCharsetMapped(row.ucs2, ciUCS2, row.to, row.map), row.expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnAndForeignErrno, IconvRuntimeTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace sanivo

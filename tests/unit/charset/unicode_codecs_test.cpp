@@ -91,6 +91,7 @@ TEST(Utf7Codec, EncoderShiftsOnlyRunsAboveAsciiAndEscapesTheShiftCharacter) {
       {Ucs2({'&'}), true, "&-"},
       {Ucs2({'&', '+'}), false, "&+-"},
       {Ucs2({0xE9}), false, "+AOk-"},
+      {Ucs2({0x80}), false, "+AIA-"},                    // the lowest unit of a run
       {Ucs2({0xE9, 0x10D}), false, "+AOkBDQ-"},          // one run for neighbours
       {Ucs2({0xE9, 'a', 0x10D}), false, "+AOk-a+AQ0-"},  // split by an ASCII character
       {Ucs2({0xFFFF, 0xFFFF, 0xFFFF}), false, "+////////-"},

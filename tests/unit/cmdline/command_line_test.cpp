@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

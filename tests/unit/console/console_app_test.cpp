@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/sim/machine.h"
 #include "sysenv/errors.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

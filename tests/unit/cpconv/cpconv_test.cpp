@@ -34,6 +34,7 @@ TEST(CpconvArguments, RefuseAnythingElse) {
       {"13", "24 "},
       {"--map", "13", "24"},
       {"--map", "10000", "13", "24"},
+      {"--map", "0010d", "13", "24"},
       {"--map", "10d,", "13", "24"},
       {"--map", "", "13", "24"},
       {"--map", "g", "13", "24"},
@@ -50,6 +51,9 @@ TEST(CpconvArguments, RefuseAnythingElse) {
 TEST(Cpconv, ConvertsWithTheMapAndStrictness) {
   TCpconvOptions options;
   options.from = ciWindows1250;
+  options.to = ciWindows1250;
+  // Without a map the same id passes through, undefined bytes included.
+  EXPECT_EQ(RunCpconv(options, "\x81\x83\x88\x90\x98"), "\x81\x83\x88\x90\x98");
   options.to = ciCP852;
   EXPECT_EQ(RunCpconv(options, std::string("\xE8\0\x80", 3)), std::string("\x9F\0_", 3));
   options.strict = true;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {
@@ -43,6 +43,7 @@ TEST(GuisendArguments, RefuseWhatTheUsageLineDoesNotAllow) {
       {"-color:FF0000", "x"},
       {"-color:0x", "x"},
       {"-color:0x1FFFFFFFF"},
+      {"-color:0x0000000FF"},
       {"-bold", "x"},
       {"a", "b"},
       {"x", "-info"},

@@ -9,8 +9,8 @@
 
 #include "pe/pe_image.h"
 #include "platform/os.h"
-#include "platform/sim/machine.h"
 #include "sysenv/file_access.h"
+#include "tests/sim/machine.h"
 #include "tests/unit/pe/edit_invariant.h"
 #include "tests/unit/pe/test_image.h"
 

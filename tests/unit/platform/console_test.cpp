@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/os.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace {
 
@@ -93,16 +93,12 @@ TEST_F(ConsoleTest, CursorOutsideTheBufferIsRefused) {
 }
 
 TEST_F(ConsoleTest, NotAConsoleKeepsTheBytesButIgnoresConsoleCalls) {
+  // What the calls return is the contract suite's; here, that they leave the screen alone.
   machine.SetNotAConsole();
-  os::Coord largest = os::GetLargestConsoleWindowSize(out);
-  EXPECT_EQ(largest.X, 0);
-  EXPECT_EQ(largest.Y, 0);
-  EXPECT_EQ(os::GetLastError(), os::kErrorInvalidHandle);
-  EXPECT_FALSE(os::SetConsoleTextAttribute(out, 0x1E));
-  EXPECT_FALSE(os::SetConsoleCursorPosition(out, {5, 5}));
-  std::uint32_t written = 7;
-  EXPECT_FALSE(os::FillConsoleOutputCharacterA(out, 'x', 10, {0, 0}, &written));
-  EXPECT_EQ(written, 0u);
+  os::SetConsoleTextAttribute(out, 0x1E);
+  os::SetConsoleCursorPosition(out, {5, 5});
+  std::uint32_t written = 0;
+  os::FillConsoleOutputCharacterA(out, 'x', 10, {0, 0}, &written);
   Write("text");
   os::WriteFile(os::GetStdHandle(os::kStdErrorHandle), "oops", nullptr);
   EXPECT_EQ(machine.Stdout(), "text");

@@ -1,11 +1,11 @@
-// The simulated file system: share modes against another process's open, the read-only
-// attribute, the error codes of copies and directories, contents and full path names.
+// The simulated file system where the contract suite cannot stage it: another process's open,
+// the read-only attribute, the system directory moved, the listing of every path.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "platform/os.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace {
 
@@ -74,103 +74,17 @@ TEST_F(FilesTest, ReadOnlyFilesAndDirectoriesRefuseWritesWithAccessDenied) {
   EXPECT_EQ(machine.FileBytes(ntvdm), "MZ live");
 }
 
-TEST_F(FilesTest, CopyAndDirectoryErrorsAreThoseOfWindows) {
-  EXPECT_EQ(ErrorOf(os::CopyFileA("C:\\missing.exe", "C:\\x.exe", false)), os::kErrorFileNotFound);
-  EXPECT_EQ(ErrorOf(os::CopyFileA(ntvdm, "C:\\no\\such\\x.exe", false)), os::kErrorPathNotFound);
-  EXPECT_EQ(ErrorOf(os::CopyFileA("C:\\no\\x.exe", "C:\\x.exe", false)), os::kErrorPathNotFound);
-  machine.AddFile("C:\\x.exe", "old");
-  EXPECT_EQ(ErrorOf(os::CopyFileA(ntvdm, "C:\\x.exe", true)), os::kErrorFileExists);
-  EXPECT_EQ(machine.FileBytes("C:\\x.exe"), "old");
-  EXPECT_TRUE(os::CopyFileA(ntvdm, "c:\\X.EXE", false));
-  EXPECT_EQ(machine.FileBytes("C:\\x.exe"), "MZ live");
-
-  EXPECT_EQ(ErrorOf(os::CreateDirectoryA("C:\\WINDOWS\\Fonts")), os::kErrorAlreadyExists);
-  EXPECT_EQ(ErrorOf(os::CreateDirectoryA("C:\\zal\\deep")), os::kErrorPathNotFound);
-  EXPECT_TRUE(os::CreateDirectoryA("C:\\zal\\"));
-  EXPECT_TRUE(machine.HasDirectory("c:\\ZAL"));
-  EXPECT_EQ(os::GetFileAttributesA("C:\\zal"), os::kFileAttributeDirectory);
-  EXPECT_EQ(os::GetFileAttributesA("C:\\zal\\x"), os::kInvalidFileAttributes);
-  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
-  EXPECT_EQ(os::GetFileAttributesA("C:\\nix\\x"), os::kInvalidFileAttributes);
-  EXPECT_EQ(os::GetLastError(), os::kErrorPathNotFound);
-}
-
-TEST_F(FilesTest, ReadAndWriteMoveTheFilePosition) {
-  os::Handle file = os::CreateFileA("C:\\zal.bak", os::kGenericWrite, 0, os::kCreateAlways, 0);
-  ASSERT_NE(file, os::kInvalidHandle);
-  EXPECT_EQ(os::GetLastError(), os::kErrorSuccess);
-  std::uint32_t written = 0;
-  ASSERT_TRUE(os::WriteFile(file, "hello", &written));
-  ASSERT_TRUE(os::WriteFile(file, " world", &written));
-  std::string bytes;
-  EXPECT_FALSE(os::ReadFile(file, 1, bytes));  // opened for writing only
-  EXPECT_EQ(os::GetLastError(), os::kErrorAccessDenied);
-  os::CloseHandle(file);
-
-  file = os::CreateFileA("C:\\zal.bak", os::kGenericRead, 0, os::kOpenExisting, 0);
-  ASSERT_TRUE(os::ReadFile(file, 3, bytes));
-  EXPECT_EQ(bytes, "hel");
-  ASSERT_TRUE(os::ReadFile(file, 100, bytes));
-  EXPECT_EQ(bytes, "lo world");
-  ASSERT_TRUE(os::ReadFile(file, 100, bytes));
-  EXPECT_EQ(bytes, "");
-  os::CloseHandle(file);
-
-  // CREATE_ALWAYS on an existing file truncates it and says so.
-  file = os::CreateFileA("C:\\zal.bak", os::kGenericWrite, 0, os::kCreateAlways, 0);
-  EXPECT_EQ(os::GetLastError(), os::kErrorAlreadyExists);
-  os::CloseHandle(file);
-  EXPECT_EQ(machine.FileBytes("C:\\zal.bak"), "");
-  EXPECT_FALSE(os::CloseHandle(file));
-  EXPECT_EQ(os::GetLastError(), os::kErrorInvalidHandle);
-}
-
-TEST_F(FilesTest, MoveReplacesOnlyWhenAskedTo) {
-  machine.AddFile("C:\\tmp\\ntvdm.exe", "MZ patched");
-  EXPECT_EQ(ErrorOf(os::MoveFileExA("C:\\tmp\\ntvdm.exe", ntvdm, 0)), os::kErrorAlreadyExists);
-  EXPECT_TRUE(os::MoveFileExA("C:\\tmp\\ntvdm.exe", ntvdm, os::kMoveFileReplaceExisting));
-  EXPECT_EQ(machine.FileBytes(ntvdm), "MZ patched");
-  EXPECT_FALSE(machine.HasFile("C:\\tmp\\ntvdm.exe"));
-  EXPECT_TRUE(os::MoveFileExA("C:\\tmp", "C:\\tmp2", 0));
-  EXPECT_TRUE(machine.HasDirectory("C:\\tmp2"));
-}
-
-TEST_F(FilesTest, FullPathNamesFollowTheCurrentDirectory) {
-  machine.SetCurrentDirectory("C:\\WINDOWS");
-  auto full = [](const std::string& name) {
-    std::string path;
-    os::GetFullPathNameA(name, 260, path);
-    return path;
-  };
-  EXPECT_EQ(full("system32\\..\\Fonts\\"), "C:\\WINDOWS\\Fonts\\");
-  EXPECT_EQ(full("."), "C:\\WINDOWS");
-  EXPECT_EQ(full(".\\"), "C:\\WINDOWS\\");
-  EXPECT_EQ(full("..\\..\\.."), "C:\\");
-  EXPECT_EQ(full("\\zal"), "C:\\zal");
-  EXPECT_EQ(full("D:\\a\\\\b\\c.bak"), "D:\\a\\b\\c.bak");
-  EXPECT_EQ(full("D:x"), "D:\\x");
-  EXPECT_EQ(full("C:x"), "C:\\WINDOWS\\x");
-  EXPECT_EQ(full("a/b"), "C:\\WINDOWS\\a\\b");
-
-  std::string path = "stale";
-  EXPECT_EQ(os::GetFullPathNameA("", 260, path), 0u);
-  EXPECT_EQ(os::GetLastError(), 123u);                 // ERROR_INVALID_NAME
-  EXPECT_EQ(os::GetFullPathNameA("x", 5, path), 13u);  // "C:\WINDOWS\x" and its terminator
-  EXPECT_EQ(path, "");
-  EXPECT_EQ(os::GetFullPathNameA("x", 13, path), 12u);
-  EXPECT_EQ(path, "C:\\WINDOWS\\x");
-}
-
-TEST_F(FilesTest, DirectoryQueriesReportTheSizeNeededForAShortBuffer) {
+// The simulation names the empty name invalid; Wine fails the call without setting a reason,
+// so the contract suite holds only the failure.
+TEST_F(FilesTest, AnEmptyNameIsInvalid) {
   std::string path;
-  EXPECT_EQ(os::GetTempPathA(260, path), 31u);
-  EXPECT_EQ(path, "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\");
-  EXPECT_EQ(os::GetTempPathA(31, path), 32u);
-  EXPECT_EQ(path, "");
-  EXPECT_EQ(os::GetSystemDirectoryA(0, path), 20u);
-  EXPECT_EQ(os::GetModuleFileNameA(8, path), 8u);  // cut, as Windows does
-  EXPECT_EQ(path, "C:\\Prog");
+  EXPECT_EQ(os::GetFullPathNameA("", 260, path), 0u);
+  EXPECT_EQ(os::GetLastError(), 123u);  // ERROR_INVALID_NAME
+}
+
+TEST_F(FilesTest, AMovedSystemDirectoryExists) {
   machine.SetSystemDirectory("D:\\WIN\\sys");
+  std::string path;
   EXPECT_EQ(os::GetSystemDirectoryA(260, path), 10u);
   EXPECT_TRUE(machine.HasDirectory("D:\\WIN\\sys"));
 }

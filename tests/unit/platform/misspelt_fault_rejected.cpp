@@ -1,6 +1,6 @@
 // Faults that must not compile; the build's tests compile each case alone and expect the
 // diagnostic that names the fault.
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 void SetUpFault(sim::Machine& machine) {
 #if defined(MISSPELT)

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/os.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace {
 
@@ -95,24 +95,14 @@ TEST_F(ProcessesTest, AProgramThatNeverEndsTimesOutEveryTime) {
   os::CloseHandle(info.hProcess);
 }
 
-TEST_F(ProcessesTest, MissingFilesAndBadHandlesFailAsOnWindows) {
-  os::ShellExecuteInfo info = Info("C:\\missing.exe", os::kSeeMaskNoCloseProcess);
-  EXPECT_FALSE(os::ShellExecuteExA(info));
-  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
-  EXPECT_EQ(info.hProcess, 0u);
-  EXPECT_EQ(os::WinExec("C:\\missing.exe", os::kSwShow), os::kErrorFileNotFound);
-  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
-
+// The shell wants the record's exact size; Wine takes another one too, so the contract suite
+// cannot hold this.
+TEST_F(ProcessesTest, ARecordOfAnotherSizeStartsNothing) {
   machine.AddProgram(kTool, {});
-  info = Info(kTool, os::kSeeMaskNoCloseProcess);
+  os::ShellExecuteInfo info = Info(kTool, os::kSeeMaskNoCloseProcess);
   info.cbSize = 64;
   EXPECT_FALSE(os::ShellExecuteExA(info));
   EXPECT_TRUE(machine.Launches().empty());
-
-  EXPECT_EQ(os::WaitForSingleObject(0, 50), os::kWaitFailed);
-  EXPECT_EQ(os::GetLastError(), os::kErrorInvalidHandle);
-  EXPECT_EQ(os::WaitForSingleObject(0x1234, 50), os::kWaitFailed);
-  EXPECT_EQ(os::GetLastError(), os::kErrorInvalidHandle);
 }
 
 TEST_F(ProcessesTest, WinExecFindsTheProgramInAnUnquotedCommandLine) {

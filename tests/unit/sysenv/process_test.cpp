@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/os.h"
-#include "platform/sim/machine.h"
 #include "sysenv/errors.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

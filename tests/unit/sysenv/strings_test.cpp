@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

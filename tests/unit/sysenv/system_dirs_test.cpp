@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/machine.h"
 #include "sysenv/errors.h"
+#include "tests/sim/machine.h"
 
 namespace sanivo {
 namespace {

@@ -67,6 +67,25 @@ class WithGnuLibiconv(PageChecks):
             code, koi8u = cpconv(scenario, ["27", "39"], "Ґ".encode())
             self.assertEqual((code, koi8u), (0, "Ґ".encode("koi8_u")))
 
+    def test_the_library_ends_stateful_targets_and_utf7_runs_as_whole_texts(self):
+        with winerun.Scenario() as scenario:
+            code, built_in = cpconv(scenario, ["27", "28"], "čaj 1+1 kůň".encode())
+            self.assertEqual((code, built_in), (0, b"+AQ0-aj 1+-1 k+AW8BSA-"))
+            code, run_before_blank = cpconv(scenario, ["27", "28"], "č ".encode())
+            self.assertEqual((code, run_before_blank), (0, b"+AQ0- "))
+
+            scenario.install(ICONV_DLL, APP_DIR)
+            # The library leaves out the "-" before a blank: proof that it encodes. A last run
+            # is closed as the built-in encoder closes it.
+            self.assertEqual(cpconv(scenario, ["27", "28"], "č ".encode()), (0, b"+AQ0 "))
+            self.assertEqual(cpconv(scenario, ["27", "28"], "čaj 1+1 kůň".encode()),
+                             (0, built_in))
+            # ISO-2022-JP shifts back to ASCII, ISO-2022-KR ends with SI.
+            self.assertEqual(cpconv(scenario, ["27", "78"], "あ".encode()),
+                             (0, b'\x1b$B$"\x1b(B'))
+            self.assertEqual(cpconv(scenario, ["27", "94"], "가".encode()),
+                             (0, b"\x1b$)C\x0e0!\x0f"))
+
     def test_an_iconv_dll_in_the_current_directory_or_on_path_is_never_loaded(self):
         with winerun.Scenario(version="win2k") as scenario:
             exe = install_release(scenario)

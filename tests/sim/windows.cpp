@@ -1,5 +1,5 @@
 // Top-level windows by class name, the messages sent to them, and the system's font table.
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {

@@ -2,7 +2,7 @@
 // console does, with the cursor, the current attribute and the title.
 #include <algorithm>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {

@@ -1,7 +1,7 @@
 // Programs started through the shell or WinExec, waits for them, and sleeping.
 #include <utility>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {

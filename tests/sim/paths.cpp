@@ -1,7 +1,7 @@
 // Path names: full-path expansion, lookup keys, the system's and the program's directories.
 #include <cctype>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "charset/charset.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 #include "tools/cpconv/cpconv.h"
 
 int main(int argc, char** argv) {

@@ -1,5 +1,5 @@
 // Libraries that a test provides by path, each with the entry points it exports.
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 

@@ -1,7 +1,7 @@
 // Files and directories: their content, attributes, open handles and share modes.
 #include <algorithm>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {

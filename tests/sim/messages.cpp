@@ -1,7 +1,7 @@
 // The system message table: the English texts of Windows for the codes the program meets.
 #include <map>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace {
 

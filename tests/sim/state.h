@@ -1,5 +1,5 @@
 // The inside of the simulated machine: one State that every os:: function and every test
-// accessor of sim::Machine works on. Not for use outside platform/sim.
+// accessor of sim::Machine works on. Not for use outside tests/sim.
 #pragma once
 
 #include <array>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/os.h"
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 namespace sim {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 

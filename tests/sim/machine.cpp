@@ -1,11 +1,11 @@
 // The machine's life, its fault injection and call log, the last error, the lock and the clock.
-#include "platform/sim/machine.h"
+#include "tests/sim/machine.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {

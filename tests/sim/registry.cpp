@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/sim/state.h"
+#include "tests/sim/state.h"
 
 namespace sim {
 namespace {
