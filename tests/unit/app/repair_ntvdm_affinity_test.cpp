@@ -293,18 +293,18 @@ TEST_F(NtvdmAffinityRepairTest, OnlyTheOriginalPinnedToTheFirstProcessorIsInstal
       {"mask unchanged", [](const std::string&) {}, nullptr},
       {"mask 3",
        [](const std::string& w) {
-         RunImagecfg({"IMAGECFG.EXE", "-a", "3", w});
+         RunImagecfg({"-a", "3", w});
        },
        nullptr},
       {"image broken", [this](const std::string& w) { machine.AddFile(w, "MZ garbage"); }, nullptr},
       {"another program swapped in as the tool ends",
        [](const std::string& w) {
-         RunImagecfg({"IMAGECFG.EXE", "-a", "0X1", w});
+         RunImagecfg({"-a", "0X1", w});
        },
        [&] { machine.AddFile(kWorkCopy, foreign); }},
       {"the patched image with a tail added as the tool ends",
        [](const std::string& w) {
-         RunImagecfg({"IMAGECFG.EXE", "-a", "0X1", w});
+         RunImagecfg({"-a", "0X1", w});
        },
        [&] { machine.AddFile(kWorkCopy, machine.FileBytes(kWorkCopy) + "tail"); }},
   };
