@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!Exists(dir + "wait.flag")) return 0;
-  CloseHandle(CreateFileA((dir + "swapped.flag").c_str(), GENERIC_WRITE, 0, nullptr,
-                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CloseHandle(CreateFileA((dir + "swapped.flag").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
   for (int i = 0; i < 1200 && !Exists(dir + "go.flag"); ++i) Sleep(100);
   return 0;
 }
