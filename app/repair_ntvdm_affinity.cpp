@@ -67,20 +67,15 @@ bool IsUsableBackupPath(const std::string& backupPath, const std::vector<std::st
   });
 }
 
-enum class TBackupTarget { Written, Taken, Free };
-
-// Writes the backup at `path` unless something is there already: a file with the same bytes
-// is the backup; anything else is left as it is.
-TBackupTarget TryBackupAt(const std::string& path, const std::string& original) {
+// Whether `path` holds the backup: written there when nothing was, or a file there already
+// with the same bytes. Anything else is left as it is.
+bool BackedUpAt(const std::string& path, const std::string& original) {
   const std::uint32_t attributes = os::GetFileAttributesA(path);
   if (attributes == os::kInvalidFileAttributes) {
     CreateFileWithContents(path, original);
-    return TBackupTarget::Written;
+    return true;
   }
-  if ((attributes & os::kFileAttributeDirectory) == 0 && FileHolds(path, original)) {
-    return TBackupTarget::Written;
-  }
-  return TBackupTarget::Taken;
+  return (attributes & os::kFileAttributeDirectory) == 0 && FileHolds(path, original);
 }
 
 // The backup of the unpatched image, or empty. A value ending in "\" or "/" names a directory
@@ -98,7 +93,7 @@ std::string WrittenBackup(const std::string& value, const std::string& original,
     if (!IsUsableBackupPath(path, ownFiles)) return {};
     ForceDirectories(ExtractFilePath(path));
     try {
-      if (TryBackupAt(path, original) == TBackupTarget::Written) return path;
+      if (BackedUpAt(path, original)) return path;
     } catch (const EFileAccessError&) {
       return {};
     }
