@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "app/checks.h"
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/texts.h"
+#include "app/unattended.h"
 #include "cmdline/param_parser.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
@@ -83,6 +85,23 @@ TRepairOutcome RunRepairForThisWindows() {
   }
 }
 
+// The same choice, to find out only; the heading names what is checked.
+TRepairOutcome RunCheckForThisWindows() {
+  switch (WindowsKind) {
+    case wkWindowsXP: {
+      WriteTextAt(texts::kNtvdmHeading, kHeadingX, kHeadingY);
+      TRepairContext context = RepairContext();
+      context.NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
+      return CheckNtvdmAffinity(context);
+    }
+    case wkWindows7:
+      WriteTextAt(texts::kFontHeading, kHeadingX, kHeadingY);
+      return CheckConsoleFont(RepairContext());
+    default:
+      return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+  }
+}
+
 void ShowOutcome(const TRepairOutcome& outcome) {
   switch (outcome.Result) {
     case TRepairResult::NothingToRepair:
@@ -90,8 +109,13 @@ void ShowOutcome(const TRepairOutcome& outcome) {
       return;
     case TRepairResult::Repaired:
     case TRepairResult::RepairedWithWarning:
+    case TRepairResult::NotNeeded:
       ShowStatus(clLime, outcome.StatusText);
       return;
+    case TRepairResult::Needed:
+      ShowStatus(clYellow, outcome.StatusText);
+      return;
+    case TRepairResult::Undecided:
     case TRepairResult::Failed:
       ShowStatus(clRed, outcome.StatusText);
       if (outcome.DetailText.empty()) return;
@@ -120,18 +144,25 @@ void KeepFailureReadable() {
   if (ConsoleIsOwn()) os::Sleep(kFinalPauseMs);
 }
 
-void RunMainBody() {
+int RunMainBody() {
   WorkDir = IncludeTrailingBackslash(GetSpecialDir("TEMP")) + std::string(texts::kWorkDirName);
   WindowsDir = ExcludeTrailingBackslash(GetSpecialDir("WINDOWS"));
   SystemDir = ExcludeTrailingBackslash(GetSpecialDir("SYSTEM"));
   PaintMainScreen();
+  const TRunOptions options = ReadRunOptions();
+  ShowUnusedArguments(options.UnusedArguments);
   if (!ForceDirectories(WorkDir)) {
     ReportWorkDirFailure();
-    KeepFailureReadable();
-    return;
+    LogRun(options, TRepairResult::Failed, texts::kWorkDirFailed, {});
+    if (!options.Quiet) KeepFailureReadable();
+    return ExitCodeOf(options, TRepairResult::Failed);
   }
-  ShowOutcome(RunRepairForThisWindows());
-  os::Sleep(kFinalPauseMs);
+  const TRepairOutcome outcome =
+      options.CheckOnly ? RunCheckForThisWindows() : RunRepairForThisWindows();
+  ShowOutcome(outcome);
+  LogRun(options, outcome.Result, outcome.StatusText, outcome.BackupFile);
+  if (!options.Quiet) os::Sleep(kFinalPauseMs);
+  return ExitCodeOf(options, outcome.Result);
 }
 
 void ReleaseMainBodyGlobals() {

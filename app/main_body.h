@@ -16,7 +16,8 @@ extern std::array<std::string, 3> NtvdmPaths;
 
 inline constexpr unsigned kFinalPauseMs = 4000;
 
-void RunMainBody();
+// Returns the exit code of a run that reached its end.
+int RunMainBody();
 // A failure ends the program at once; when the console is the program's own (started from
 // Explorer, as elevation makes likely) it closes with it, so the message is kept on screen for
 // kFinalPauseMs first. A console shared with a command prompt stays open anyway.

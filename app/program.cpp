@@ -1,8 +1,10 @@
 #include "app/program.h"
 
 #include <exception>
+#include <optional>
 
 #include "app/main_body.h"
+#include "app/unattended.h"
 #include "base/number_text.h"
 #include "charset/charset.h"
 #include "charset/iconv_binding.h"
@@ -54,14 +56,29 @@ class TStartedModules {
   std::size_t started_ = 0;
 };
 
-void WriteErrorReport(const std::string& className, std::uintptr_t address,
-                      const std::string& message) {
+// Writes the report to standard error and returns it, in the ANSI code page.
+std::string WriteErrorReport(const std::string& className, std::uintptr_t address,
+                             const std::string& message) {
   const std::string report =
-      ConvertCharset(
-          FormatErrorReport(className, ExtractFileName(ModuleFileName()), address, message),
-          ciWindows1250, ciCP852) +
-      "\r\n";
-  WriteStandardHandle(os::kStdErrorHandle, report);
+      FormatErrorReport(className, ExtractFileName(ModuleFileName()), address, message);
+  const std::string converted = ConvertCharset(report, ciWindows1250, ciCP852) + "\r\n";
+  WriteStandardHandle(os::kStdErrorHandle, converted);
+  return report;
+}
+
+// A run that a script started still leaves its record, and with -tise it does not wait. What
+// failed may be what the log needs (the console, the charset tables): then there is no record.
+void FinishFailedRun(const std::string& report) {
+  std::optional<TRunOptions> options;
+  try {
+    if (ParamParser != nullptr) options = ReadRunOptions();
+    // The record holds the report without its final line end.
+    const std::string_view text(report);
+    if (options) LogRun(*options, TRepairResult::Failed, text.substr(0, text.size() - 2), {});
+  } catch (const Exception&) {
+  } catch (const std::exception&) {
+  }
+  if (!options || !options->Quiet) KeepFailureReadable();
 }
 
 std::uintptr_t RelativeToModule(std::uintptr_t address) {
@@ -84,18 +101,21 @@ int RunProgram() {
   NeverLoadIconvLibrary();
   TStartedModules modules;
   int exitCode = 0;
+  std::optional<std::string> report;
   try {
     modules.Start();
-    RunMainBody();
+    exitCode = RunMainBody();
   } catch (const Exception& error) {
-    WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()), error.Message());
-    exitCode = 1;
+    report = WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()),
+                              error.Message());
   } catch (const std::exception& error) {
     // Not ours but reachable: a 32-bit process can run out of memory (std::bad_alloc).
-    WriteErrorReport("Exception", 0, error.what());
-    exitCode = 1;
+    report = WriteErrorReport("Exception", 0, error.what());
   }
-  if (exitCode != 0) KeepFailureReadable();
+  if (report) {
+    exitCode = 1;
+    FinishFailedRun(*report);
+  }
   ReleaseMainBodyGlobals();
   return exitCode;
 }

@@ -8,7 +8,8 @@ namespace sanivo {
 
 class Exception;
 
-// Returns the process exit code: 0 after a normal run, 1 after an error reached the top.
+// Returns the process exit code: 1 after an error reached the top; after a normal run 0, or
+// with -tise or -kontrola what happened (ExitCodeOf).
 int RunProgram();
 
 // "Exception <class> in module <exe> at <address>.\r\n<message>[.]\r\n", in the ANSI code page.

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ntvdm_facts.h"
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/stage.h"
@@ -30,7 +31,6 @@ using NtvdmPathList = decltype(TRepairContext::NtvdmPaths);
 constexpr char kToolNameTested[] = "imagecfg.exe";
 constexpr char kToolNameStarted[] = "IMAGECFG.EXE";
 constexpr char kToolOptions[] = "-a 0X1 ";
-constexpr std::uint64_t kFirstProcessor = 1;
 constexpr unsigned kBackupWarningPauseMs = 1000;
 
 // A second run on one day must not replace the first run's backup of the unpatched file.
@@ -38,7 +38,7 @@ constexpr int kMostBackupsADay = 99;
 
 // The backup names a directory value gives: today's date, then the same with "-2", "-3", ...
 std::string DatedBackupName(const std::string& directory, int number) {
-  const os::LocalDate today = os::GetLocalDate();
+  const os::LocalTime today = os::GetLocalTime();
   return IncludeTrailingBackslash(directory) +
          PaddedNumber(static_cast<std::uint32_t>(today.year), 4) +
          PaddedNumber(static_cast<std::uint32_t>(today.month), 2) +
@@ -127,7 +127,7 @@ TPeImage SoundLiveImage(const std::string& live) {
 // replace it. What goes into the system folder are these checked bytes, never the file.
 std::string PatchedImage(const std::string& path, const TPeImage& original) {
   const TPeImage patched(ReadWholeFile(path));
-  if (patched.AffinityMask() != kFirstProcessor || !IsAffinityEditOf(original, patched)) {
+  if (patched.AffinityMask() != ntvdm::kFirstProcessor || !IsAffinityEditOf(original, patched)) {
     throw EStepFailed(kToolNameStarted, os::kErrorSuccess);
   }
   return patched.Bytes();

@@ -9,7 +9,16 @@
 
 namespace sanivo {
 
-enum class TRepairResult { Repaired, RepairedWithWarning, Failed, NothingToRepair };
+enum class TRepairResult {
+  Repaired,
+  RepairedWithWarning,
+  Failed,
+  NothingToRepair,
+  // What a check (-kontrola) found instead of repairing.
+  NotNeeded,
+  Needed,
+  Undecided,  // the status text says why, as a failure would
+};
 
 struct TRepairOutcome {
   TRepairResult Result = TRepairResult::NothingToRepair;
@@ -42,7 +51,8 @@ struct TRepairContext {
   std::string WindowsDir;  // without a trailing backslash
   std::string SystemDir;   // without a trailing backslash
   // The live NTVDM.EXE and the system's two cached copies, expanded.
-  std::array<std::string, 3> NtvdmPaths;
+  using NtvdmPathList = std::array<std::string, 3>;
+  NtvdmPathList NtvdmPaths;
   // The value of the backup parameter, when the command line has one.
   std::optional<std::string> BackupParam;
 };

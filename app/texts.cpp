@@ -48,4 +48,10 @@ const std::string_view kStepReplaceOriginal = "přepsání originálu . . "_cp12
 const std::string_view kStepReplaceCaches = "přepsání záloh systému . . "_cp1250;
 const std::string_view kStepPreserve = "konzervace spuštěním . . "_cp1250;
 
+const std::string_view kCheckNotNeeded = "Oprava není potřeba"_cp1250;
+const std::string_view kCheckNeeded = "Oprava je potřeba"_cp1250;
+const std::string_view kCheckUndecided = "Nelze zjistit, zda je oprava potřeba"_cp1250;
+const std::string_view kUnknownParam = "Neznámý parametr: "_cp1250;
+const std::string_view kLogFailed = "Nelze zapsat protokol"_cp1250;
+
 }  // namespace sanivo::texts

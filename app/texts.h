@@ -50,4 +50,11 @@ extern const std::string_view kStepReplaceOriginal;
 extern const std::string_view kStepReplaceCaches;
 extern const std::string_view kStepPreserve;
 
+// Unattended runs: the check-only mode, arguments not understood, the shared log
+extern const std::string_view kCheckNotNeeded;
+extern const std::string_view kCheckNeeded;
+extern const std::string_view kCheckUndecided;
+extern const std::string_view kUnknownParam;
+extern const std::string_view kLogFailed;
+
 }  // namespace sanivo::texts

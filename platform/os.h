@@ -34,11 +34,13 @@ inline constexpr std::uint32_t kErrorAccessDenied = 5;
 inline constexpr std::uint32_t kErrorInvalidHandle = 6;
 inline constexpr std::uint32_t kErrorWriteFault = 29;
 inline constexpr std::uint32_t kErrorSharingViolation = 32;
+inline constexpr std::uint32_t kErrorLockViolation = 33;
 inline constexpr std::uint32_t kErrorFileExists = 80;
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
 inline constexpr std::uint32_t kErrorMoreData = 234;
 inline constexpr std::uint32_t kErrorNoMoreItems = 259;
+inline constexpr std::uint32_t kErrorNotLocked = 158;
 
 // ---- Error state and messages --------------------------------------------------------------
 
@@ -85,6 +87,7 @@ inline constexpr std::uint32_t kFileShareWrite = 2;
 inline constexpr std::uint32_t kFileShareDelete = 4;
 inline constexpr std::uint32_t kCreateAlways = 2;
 inline constexpr std::uint32_t kOpenExisting = 3;
+inline constexpr std::uint32_t kOpenAlways = 4;
 inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
@@ -299,11 +302,43 @@ class CriticalSection {
   alignas(8) unsigned char storage_[64];
 };
 
-struct LocalDate {
+// The local date and time of day to the millisecond.
+struct LocalTime {
   int year = 0;
   int month = 0;
   int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int milliseconds = 0;
 };
-LocalDate GetLocalDate();
+LocalTime GetLocalTime();
+
+// ---- Runs on many machines: a log file they share, who and when ----------------------------
+
+inline constexpr std::uint32_t kFileBegin = 0;
+inline constexpr std::uint32_t kFileCurrent = 1;
+inline constexpr std::uint32_t kFileEnd = 2;
+inline constexpr std::uint32_t kInvalidSetFilePointer = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kLockfileFailImmediately = 1;
+inline constexpr std::uint32_t kLockfileExclusiveLock = 2;
+
+// SetFilePointer with no high part: the new position, or kInvalidSetFilePointer on failure.
+std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t method);
+// LockFileEx on the range of `length` bytes at `offset` (both 64-bit, given as the OVERLAPPED
+// record would carry them), synchronously. A range may reach past the end of the file. A lock
+// belongs to the handle: another handle, in this process or another, or on another machine
+// for a file on a share, cannot lock an overlapping range; with kLockfileFailImmediately that
+// fails with ERROR_LOCK_VIOLATION. Closing the handle releases its locks.
+bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length);
+// Releases exactly a range that this handle locked; ERROR_NOT_LOCKED otherwise.
+bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length);
+
+// The NetBIOS name of the computer (at most 15 characters) and the name of the user the
+// process runs as ("SYSTEM" for a computer start-up script).
+bool GetComputerNameA(std::string& name);
+bool GetUserNameA(std::string& name);
+// A counter that runs fast enough to tell apart processes started in the same millisecond.
+std::uint64_t QueryPerformanceCounter();
 
 }  // namespace os

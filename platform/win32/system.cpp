@@ -69,10 +69,11 @@ void CriticalSection::Enter() { ::EnterCriticalSection(Native(storage_)); }
 
 void CriticalSection::Leave() { ::LeaveCriticalSection(Native(storage_)); }
 
-LocalDate GetLocalDate() {
+LocalTime GetLocalTime() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
-  return LocalDate{now.wYear, now.wMonth, now.wDay};
+  return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+                   now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 }  // namespace os

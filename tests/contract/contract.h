@@ -36,6 +36,10 @@ inline constexpr char kKernel32Entry[] = "GetTickCount";
 // machine; Wine keeps the attribute in the Unix permission bits, which do not bind root.
 bool ReadOnlyFilesRefuseWriting();
 
+// The error of unlocking a range that is not locked: ERROR_NOT_LOCKED on Windows and on the
+// simulated machine; Wine's server reports a lock conflict (ERROR_LOCK_VIOLATION) instead.
+std::uint32_t UnlockingAnUnlockedRangeError();
+
 // The text with its ASCII letters in upper case.
 std::string Upper(std::string text);
 

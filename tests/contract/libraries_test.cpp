@@ -41,15 +41,6 @@ TEST_F(LibraryFileTest, FileThatIsNoImageIsNotLoaded) {
   EXPECT_EQ(os::GetLastError(), 193u);  // ERROR_BAD_EXE_FORMAT
 }
 
-TEST(ClockTest, LocalDateIsACalendarDate) {
-  const os::LocalDate date = os::GetLocalDate();
-  EXPECT_GE(date.year, 2000);
-  EXPECT_GE(date.month, 1);
-  EXPECT_LE(date.month, 12);
-  EXPECT_GE(date.day, 1);
-  EXPECT_LE(date.day, 31);
-}
-
 TEST(FontsTest, MissingFontFileIsNotAdded) {
   std::string temp;
   os::GetTempPathA(os::kMaxPath, temp);

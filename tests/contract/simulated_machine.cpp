@@ -71,6 +71,8 @@ class SimulatedMachine : public ::testing::Environment {
 
 bool ReadOnlyFilesRefuseWriting() { return true; }
 
+std::uint32_t UnlockingAnUnlockedRangeError() { return os::kErrorNotLocked; }
+
 namespace {
 
 const auto* const kMachine = ::testing::AddGlobalTestEnvironment(new SimulatedMachine);

@@ -20,4 +20,8 @@ bool ReadOnlyFilesRefuseWriting() {
   return !(GetUserNameA(user, &size) && lstrcmpiA(user, "root") == 0);
 }
 
+std::uint32_t UnlockingAnUnlockedRangeError() {
+  return RunsOnWine() ? os::kErrorLockViolation : os::kErrorNotLocked;
+}
+
 }  // namespace contract

@@ -7,7 +7,6 @@ namespace sim {
 namespace {
 
 constexpr std::uint32_t kCreateNew = 1;
-constexpr std::uint32_t kOpenAlways = 4;
 constexpr std::uint32_t kTruncateExisting = 5;
 constexpr std::uint32_t kFileAttributeHidden = 0x02;
 constexpr std::uint32_t kFileAttributeSystem = 0x04;
@@ -83,7 +82,20 @@ bool Machine::State::SharingConflict(const std::string& key, std::uint32_t acces
                                      std::uint32_t share) const {
   for (const auto* table : {&openFiles, &heldFiles}) {
     for (const auto& [handle, open] : *table) {
-      if (open.key == key && Conflicts(open, access, share)) return true;
+      if (open.key == key && !open.elsewhere && Conflicts(open, access, share)) return true;
+    }
+  }
+  return false;
+}
+
+bool Machine::State::LockConflict(const std::string& key, std::uint64_t offset,
+                                  std::uint64_t length, os::Handle except) const {
+  for (const auto* table : {&openFiles, &heldFiles}) {
+    for (const auto& [handle, open] : *table) {
+      if (handle == except || open.key != key) continue;
+      for (const ByteRange& lock : open.locks) {
+        if (lock.Overlaps(offset, length)) return true;
+      }
     }
   }
   return false;
@@ -150,7 +162,13 @@ os::Handle Machine::HoldOpen(const std::string& path, std::uint32_t access,
   if (!location || state_->Node(location->key) == nullptr)
     Misuse("HoldOpen on a missing path: " + path);
   os::Handle handle = state_->NewHandle();
-  state_->heldFiles[handle] = {location->key, access, shareMode, 0};
+  state_->heldFiles[handle] = {location->key, access, shareMode, 0, {}, false};
+  return handle;
+}
+
+os::Handle Machine::HoldOpenElsewhere(const std::string& path) {
+  const os::Handle handle = HoldOpen(path, os::kGenericRead | os::kGenericWrite, 0);
+  state_->heldFiles[handle].elsewhere = true;
   return handle;
 }
 
@@ -385,8 +403,8 @@ Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t 
     if (creation == kCreateAlways) node->attributes = newAttributes;
   }
   Handle handle = s.NewHandle();
-  s.openFiles[handle] = {location->key, access, shareMode, 0};
-  s.lastError = exists && (creation == kCreateAlways || creation == sim::kOpenAlways)
+  s.openFiles[handle] = {location->key, access, shareMode, 0, {}, false};
+  s.lastError = exists && (creation == kCreateAlways || creation == kOpenAlways)
                     ? kErrorAlreadyExists
                     : kErrorSuccess;
   return handle;
@@ -404,6 +422,9 @@ bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes) {
   }
   if (open == s.openFiles.end()) return s.Refuse(kErrorInvalidHandle);
   if (!sim::DataAccessOf(open->second.access).read) return s.Refuse(kErrorAccessDenied);
+  if (s.LockConflict(open->second.key, open->second.position, toRead, file)) {
+    return s.Refuse(kErrorLockViolation);
+  }
   // A file deleted while open (shared for deletion) reads as empty.
   const std::string content = node != nullptr ? node->bytes : std::string();
   std::size_t start = std::min(open->second.position, content.size());
@@ -430,6 +451,9 @@ bool WriteFile(Handle file, std::string_view bytes, std::uint32_t* written) {
     }
     if (open == s.openFiles.end()) return s.Refuse(kErrorInvalidHandle);
     if (!sim::DataAccessOf(open->second.access).write) return s.Refuse(kErrorAccessDenied);
+    if (s.LockConflict(open->second.key, open->second.position, bytes.size(), file)) {
+      return s.Refuse(kErrorLockViolation);
+    }
     std::size_t& position = open->second.position;
     if (node != nullptr) {  // else deleted while open: the bytes go nowhere
       std::string& content = node->bytes;

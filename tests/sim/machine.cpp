@@ -114,7 +114,11 @@ int Machine::CallCount(const std::string& operation) const {
 
 void Machine::SetCommandLine(const std::string& commandLine) { state_->commandLine = commandLine; }
 
-void Machine::SetLocalDate(int year, int month, int day) { state_->date = {year, month, day}; }
+void Machine::SetLocalDate(int year, int month, int day) {
+  state_->time.year = year;
+  state_->time.month = month;
+  state_->time.day = day;
+}
 
 }  // namespace sim
 
@@ -130,10 +134,10 @@ std::string GetCommandLineA() {
   return s.commandLine;
 }
 
-LocalDate GetLocalDate() {
-  auto& s = sim::Current("GetLocalDate");
-  s.Log("GetLocalDate", "");
-  return s.date;
+LocalTime GetLocalTime() {
+  auto& s = sim::Current("GetLocalTime");
+  s.Log("GetLocalTime", "");
+  return s.time;
 }
 
 // The program has one thread, so the section only keeps its recursion count, which still

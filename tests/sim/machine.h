@@ -11,8 +11,9 @@
 //   standard handles 3 (input), 7 (output) and 11 (error), as on Windows XP,
 //   version 5.1.2600 (platform 2) without service-pack text, ANSI code page 1250,
 //   the short name PROGRA~1 of C:\Program Files,
-//   command line "sanivo.exe", local date 2026-12-08, an empty registry with the predefined
-//   roots and HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present,
+//   command line "sanivo.exe", local time 2026-12-08 09:30:00, computer "UCEBNA-01", user
+//   "user", an empty registry with the predefined roots and
+//   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present,
 //   no windows, no programs, no libraries.
 // Paths are case-insensitive and relative ones are taken from the current directory; "/" is
 // read as "\", as Windows does. Files keep the case of their creation. A file that exists
@@ -98,6 +99,7 @@ class FailableCall {
                                                         "FlushFileBuffers",
                                                         "FormatMessageA",
                                                         "FreeLibrary",
+                                                        "GetComputerNameA",
                                                         "GetConsoleProcessList",
                                                         "GetCurrentDirectoryA",
                                                         "GetFileAttributesA",
@@ -112,9 +114,11 @@ class FailableCall {
                                                         "GetStdHandle",
                                                         "GetSystemDirectoryA",
                                                         "GetTempPathA",
+                                                        "GetUserNameA",
                                                         "GetVersionExA",
                                                         "GetWindowsDirectoryA",
                                                         "LoadLibraryA",
+                                                        "LockFileEx",
                                                         "MoveFileExA",
                                                         "PostMessageA",
                                                         "ReadFile",
@@ -131,7 +135,9 @@ class FailableCall {
                                                         "SetConsoleTextAttribute",
                                                         "SetConsoleTitleA",
                                                         "SetFileAttributesA",
+                                                        "SetFilePointer",
                                                         "ShellExecuteExA",
+                                                        "UnlockFileEx",
                                                         "VerQueryValueA",
                                                         "WaitForSingleObject",
                                                         "WinExec",
@@ -162,6 +168,18 @@ class Machine {
   // that conflict fail with ERROR_SHARING_VIOLATION (and DeleteFileA/CopyFileA onto it too).
   os::Handle HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t shareMode);
   void Release(os::Handle handle);
+  // A writer on another machine opens the file on its share for reading and writing without
+  // sharing; its share mode binds nobody here (as with Wine prefixes, each with a server of its
+  // own), while its byte-range locks (HoldLock) do.
+  os::Handle HoldOpenElsewhere(const std::string& path);
+  // The other process also locks `length` bytes at `offset` through its handle (exclusively,
+  // as LockFileEx does), until UnlockHeld or Release; the program's own LockFileEx on an
+  // overlapping range then fails with ERROR_LOCK_VIOLATION, and so do its reads and writes
+  // there. Stands for a writer on another machine as well: byte-range locks reach across.
+  void HoldLock(os::Handle handle, std::uint64_t offset, std::uint64_t length);
+  void UnlockHeld(os::Handle handle);
+  // Appends to the file through a held handle, as that other writer would.
+  void AppendHeld(os::Handle handle, const std::string& bytes);
   // Handles of the program's own that are still open (files and processes).
   int OpenHandleCount() const;
   // Read-only attribute, share modes and sharing:
@@ -255,11 +273,19 @@ class Machine {
                       std::uint16_t release, std::uint16_t build);
   void SetCommandLine(const std::string& commandLine);
   void SetLocalDate(int year, int month, int day);
+  void SetLocalTimeOfDay(int hour, int minute, int second, int milliseconds = 0);
+  // "UCEBNA-01" and "user" at first.
+  void SetComputerName(const std::string& name);
+  void SetUserName(const std::string& name);
+  // QueryPerformanceCounter gives this value, then one more on every call.
+  void SetPerformanceCounter(std::uint64_t value);
 
   // ---- Programs, windows, fonts, libraries ----
   void AddProgram(const std::string& path, Program program);  // also creates the file
   std::vector<Launch> Launches() const;
   std::uint32_t TotalSleep() const;  // sum of every Sleep
+  // Runs after every Sleep of the program with its milliseconds: what others do meanwhile.
+  void OnSleep(std::function<void(std::uint32_t milliseconds)> action);
   os::Hwnd AddWindow(const std::string& className);
   void RemoveWindow(os::Hwnd window);  // posts to it fail from then on
   std::vector<PostedMessage> Posted(os::Hwnd window) const;
@@ -285,17 +311,19 @@ class Machine {
   // reports failure. The target is the call's path, as passed or as a full path (the target path
   // for CopyFileA and MoveFileExA, the resource file for CreateScalableFontResourceA, the file for
   // ShellExecuteExA, the program or the whole command line for WinExec, the file's path for
-  // ReadFile/WriteFile on a file), "ROOT\key" for RegOpenKeyExA/RegCreateKeyExA/RegDeleteKeyA
-  // (ROOT as "HKEY_LOCAL_MACHINE"), the value name for RegQueryValueExA/RegSetValueExA/
-  // RegDeleteValueA, "stdout"/"stderr" for WriteFile to those handles, the class name for
-  // FindWindowA, the entry name for GetProcAddress, the code for FormatMessageA, and "" for
-  // calls without one. Matching is case-insensitive; an empty `target` matches all. Faults are
-  // tried in the order they were added. FlushFileBuffers has the file's path, as ReadFile.
+  // ReadFile/WriteFile/SetFilePointer/LockFileEx/UnlockFileEx on a file), "ROOT\key" for
+  // RegOpenKeyExA/RegCreateKeyExA/RegDeleteKeyA (ROOT as "HKEY_LOCAL_MACHINE"), the value name for
+  // RegQueryValueExA/RegSetValueExA/ RegDeleteValueA, "stdout"/"stderr" for WriteFile to those
+  // handles, the class name for FindWindowA, the entry name for GetProcAddress, the code for
+  // FormatMessageA, and "" for calls without one. Matching is case-insensitive; an empty `target`
+  // matches all. Faults are tried in the order they were added. FlushFileBuffers has the file's
+  // path, as ReadFile.
   //
   // A faulted call changes nothing and returns its failure value: false, 0, kInvalidHandle,
   // kInvalidFileAttributes, WAIT_FAILED, a null pointer or a 0 x 0 size, with the last error set
   // to `error`; the Reg... calls return `error` itself; WinExec returns `error` when it is below
-  // 32, else 0; WriteFile reports 0 bytes written. Sleep, GetCommandLineA, GetLocalDate,
+  // 32, else 0; WriteFile reports 0 bytes written. Sleep, GetCommandLineA, GetLocalTime,
+  // QueryPerformanceCounter,
   // GetActiveWindow, GetModuleBaseAddress, CharUpperBuffA and CharNextA cannot fail.
   void Fail(FailableCall operation, const std::string& target, std::uint32_t error, int times = -1);
 
@@ -328,6 +356,9 @@ class Machine {
   //   WaitForSingleObject            "HANDLE,MS"
   //   CloseHandle, FreeLibrary       the handle
   //   FlushFileBuffers               the handle
+  //   SetFilePointer                 "HANDLE,DISTANCE,METHOD"
+  //   LockFileEx                     "HANDLE,0xFLAGS,OFFSET,LENGTH"
+  //   UnlockFileEx                   "HANDLE,OFFSET,LENGTH"
   //   ShellExecuteExA                "FILE|PARAMETERS"
   //   WinExec                        the command line
   //   SendMessageA, PostMessageA     "HWND,MESSAGE,WPARAM,LPARAM"

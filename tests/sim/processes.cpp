@@ -170,6 +170,7 @@ void Sleep(std::uint32_t milliseconds) {
   auto& s = sim::Current("Sleep");
   s.Log("Sleep", std::to_string(milliseconds));
   s.totalSleep += milliseconds;
+  if (s.onSleep) s.onSleep(milliseconds);
 }
 
 // A console program owns no window of its own thread.

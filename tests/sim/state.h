@@ -21,6 +21,7 @@ namespace sim {
 // More system error codes that only the simulation reports.
 inline constexpr std::uint32_t kErrorNotSameDevice = 17;
 inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+inline constexpr std::uint32_t kErrorNegativeSeek = 131;
 inline constexpr std::uint32_t kErrorInvalidName = 123;
 inline constexpr std::uint32_t kErrorModNotFound = 126;
 inline constexpr std::uint32_t kErrorProcNotFound = 127;
@@ -49,11 +50,21 @@ struct FileNode {
   std::optional<std::array<std::uint16_t, 4>> version;
 };
 
+struct ByteRange {
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+  bool Overlaps(std::uint64_t start, std::uint64_t count) const {
+    return count != 0 && length != 0 && start < offset + length && offset < start + count;
+  }
+};
+
 struct OpenFile {
   std::string key;
   std::uint32_t access = 0;  // GENERIC_... as passed
   std::uint32_t share = 0;
   std::size_t position = 0;
+  std::vector<ByteRange> locks;  // exclusive, held through this handle
+  bool elsewhere = false;        // held on another machine: its share mode does not reach here
 };
 
 // A name resolved against the current directory.
@@ -159,7 +170,11 @@ struct Machine::State {
 
   os::OsVersionInfo version;
   std::string commandLine = "sanivo.exe";
-  os::LocalDate date{2026, 12, 8};
+  os::LocalTime time{2026, 12, 8, 9, 30, 0, 0};
+  std::string computerName = "UCEBNA-01";
+  std::string userName = "user";
+  std::uint64_t performanceCounter = 0x12345678;
+  std::function<void(std::uint32_t)> onSleep;
 
   std::map<std::string, Program> programs;  // by KeyOf
   std::vector<Launch> launches;
@@ -199,6 +214,9 @@ struct Machine::State {
   void MakeDirectories(const std::string& fullPath);
   // Whether an open with this access and share mode conflicts with one already open.
   bool SharingConflict(const std::string& key, std::uint32_t access, std::uint32_t share) const;
+  // Whether a handle other than `except` holds a lock on the file that overlaps the range.
+  bool LockConflict(const std::string& key, std::uint64_t offset, std::uint64_t length,
+                    os::Handle except) const;
 
   // Registry
   RegistryKey* Key(os::HKey root, const std::vector<std::string>& path);

@@ -23,6 +23,12 @@ In a scenario (a Python unittest script, see sanivo_wine_scenario in CMakeLists.
         assert scenario.reg_value(r"HKCU\\Software\\Wine", "Version").data == "winxp"
         piped = scenario.run_piped(exe, [], timeout=60)  # .exit_code, .stdout, .stderr (bytes)
 
+    # One machine among several: its own computer name (every Wine process of the prefix runs
+    # in a UTS namespace with that host name; needs root) and a drive shared with the others.
+    with winerun.Scenario(version="winxp", computer_name="PC-01") as machine:
+        machine.map_drive("z", shared_folder)
+        subprocess.Popen(machine.command("wine", exe, "-tise"), env=machine.environment())
+
 Colours are the sixteen console colours by the names of the program's palette: black, navy,
 green, teal, maroon, purple, olive, silver, gray, blue, lime, aqua, red, fuchsia, yellow, white.
 The pristine prefix is taken from WINERUN_PRISTINE (CTest sets it) unless one is given. A
@@ -331,8 +337,11 @@ class Scenario:
     """A fresh copy of the pristine prefix, for one scenario; use it as a context manager."""
 
     def __init__(self, version: str | None = None, pristine: Path | None = None,
-                 keep: bool | None = None):
+                 keep: bool | None = None, computer_name: str | None = None):
         self.version = version
+        # The machine's own name: every Wine process of the scenario, its wineserver included,
+        # runs in a UTS namespace of its own whose host name is this (needs root).
+        self.computer_name = computer_name
         self.pristine = Path(pristine) if pristine else pristine_from_environment()
         self.keep = keep if keep is not None else os.environ.get("WINERUN_KEEP") == "1"
         self.root: Path | None = None
@@ -376,6 +385,20 @@ class Scenario:
     def environment(self) -> dict[str, str]:
         return wine_environment(self.prefix)
 
+    def command(self, tool: str, *args: str) -> list[str]:
+        """The command line that runs `tool` (wine, wineserver) on this scenario's machine."""
+        if self.computer_name is None:
+            return [tool, *args]
+        return ["unshare", "--uts", "sh", "-c", 'hostname "$0" && exec "$@"',
+                self.computer_name, tool, *args]
+
+    def map_drive(self, letter: str, host_directory: Path) -> None:
+        """Drive `letter` of this machine shows `host_directory`, as a network drive would."""
+        link = self.prefix / "dosdevices" / f"{letter.lower()}:"
+        if link.is_symlink() or link.exists():
+            link.unlink()
+        link.symlink_to(Path(host_directory).absolute())
+
     def start_session(self, seconds: int = 600) -> None:
         """Starts a Wine session that stays up between the runs of this scenario: a persistent
         wineserver and one warm-up program. Wine tidies some system folders (dllcache) when a
@@ -384,8 +407,10 @@ class Scenario:
         # No pipes: the server and Wine's own background processes would hold them open.
         quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
                  "stderr": subprocess.DEVNULL}
-        subprocess.run(["wineserver", f"-p{seconds}"], env=env, timeout=60, check=True, **quiet)
-        subprocess.run(["wine", "cmd", "/c", "exit"], env=env, timeout=120, check=True, **quiet)
+        subprocess.run(self.command("wineserver", f"-p{seconds}"), env=env, timeout=60, check=True,
+                       **quiet)
+        subprocess.run(self.command("wine", "cmd", "/c", "exit"), env=env, timeout=120,
+                       check=True, **quiet)
 
     def stop_wine(self) -> None:
         """Ends every process of this prefix and its wineserver."""
@@ -423,7 +448,8 @@ class Scenario:
 
     def reg_query(self, key: str, value: str | None = None) -> str:
         """What `wine reg query KEY [/v VALUE]` prints; empty when the key or value is missing."""
-        command = ["wine", "reg", "query", key] + (["/v", value] if value is not None else [])
+        command = self.command("wine", "reg", "query", key, *(["/v", value] if value is not None
+                                                             else []))
         done = subprocess.run(command, env=self.environment(), stdin=subprocess.DEVNULL,
                               capture_output=True, timeout=120)
         if done.returncode != 0:
@@ -444,7 +470,7 @@ class Scenario:
                   cwd: Path | None = None) -> PipedResult:
         """Runs the program with standard output and error as pipes and no input."""
         try:
-            done = subprocess.run(["wine", str(program), *args], env=self.environment(),
+            done = subprocess.run(self.command("wine", str(program), *args), env=self.environment(),
                                   stdin=subprocess.DEVNULL, capture_output=True, cwd=cwd,
                                   timeout=timeout)
         except subprocess.TimeoutExpired as expired:
@@ -461,7 +487,7 @@ class Scenario:
         bytes: a write past it ends the writing process (SIGXFSZ)."""
         session = _TmuxSession(self.root)
         limit = ["prlimit", f"--fsize={file_size_limit}"] if file_size_limit is not None else []
-        command = shlex.join([*limit, "wine", str(program), *args])
+        command = shlex.join([*limit, *self.command("wine", str(program), *args)])
         try:
             session.start(command, self.environment(), cwd)
             exit_code, timed_out = session.wait(timeout)

@@ -82,6 +82,7 @@ class PageChecks(unittest.TestCase):
 def reg_add(scenario: winerun.Scenario, key: str, name: str, data: str,
             kind: str = "REG_SZ") -> None:
     """Seeds a registry value as the system would have it."""
-    winerun.subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"],
+    winerun.subprocess.run(scenario.command("wine", "reg", "add", key, "/v", name, "/t", kind,
+                                            "/d", data, "/f"),
                            env=scenario.environment(), stdin=winerun.subprocess.DEVNULL,
                            capture_output=True, timeout=120, check=True)

@@ -1,0 +1,41 @@
+#include <string>
+
+#include "app/checks.h"
+#include "app/ntvdm_facts.h"
+#include "app/texts.h"
+#include "base/exception.h"
+#include "pe/pe_image.h"
+#include "sysenv/file_access.h"
+#include "sysenv/files.h"
+
+namespace sanivo {
+
+namespace {
+
+bool PinnedEverywhere(const TRepairContext::NtvdmPathList& ntvdmPaths) {
+  const std::string image = ReadWholeFile(ntvdmPaths[0]);
+  if (TPeImage(image).AffinityMask() != ntvdm::kFirstProcessor) return false;
+  // The system's file protection would put a cached copy that differs back in place.
+  for (std::size_t i = 1; i < ntvdmPaths.size(); ++i) {
+    if (FileExists(ntvdmPaths[i]) && ReadWholeFile(ntvdmPaths[i]) != image) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TRepairOutcome CheckNtvdmAffinity(const TRepairContext& context) {
+  const std::string& live = context.NtvdmPaths[0];
+  if (!FileExists(live)) return OutcomeOf(TRepairResult::Undecided, texts::kNtvdmMissing);
+  if (IsFileLocked(live)) return OutcomeOf(TRepairResult::Undecided, texts::kNtvdmInUse);
+  try {
+    return PinnedEverywhere(context.NtvdmPaths)
+               ? OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded)
+               : OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
+  } catch (const Exception&) {
+    // Unreadable, or an image without the field the repair sets.
+    return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
+  }
+}
+
+}  // namespace sanivo

@@ -1,0 +1,149 @@
+#include "app/unattended.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/program.h"
+#include "app/run_log.h"
+#include "app_test_support.h"
+#include "cmdline/command_line.h"
+#include "tests/unit/pe/test_image.h"
+#include "tools/imagecfg/imagecfg.h"
+
+namespace sanivo {
+namespace {
+
+using namespace sanivo::testing;
+
+const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
+const std::string kLog = "C:\\protokoly\\sanivo.csv";
+
+// Windows XP before the repair, with our tool beside the program and a console of its own (as
+// when started from Explorer, or by a script), where a failure would keep the page for 4 s.
+void SetUpWindowsXP(sim::Machine& machine) {
+  machine.SetVersion(2, 5, 1, "Service Pack 3");
+  machine.SetConsoleProcessCount(1);
+  const std::string image = test::BuildTestImage({.affinityMask = 0});
+  for (const char* path :
+       {"C:\\WINDOWS\\system32\\NTVDM.EXE", "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE"}) {
+    machine.AddFile(path, image);
+  }
+  sim::Program tool;
+  tool.onStart = [](const std::string& parameters, const std::string&) {
+    RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
+  };
+  machine.AddProgram(std::string(kAppDir) + "IMAGECFG.EXE", tool);
+}
+
+struct TRun {
+  const char* what;
+  std::function<void(sim::Machine&)> before;
+  const char* arguments;
+  int exitCode;
+  std::uint32_t pause;
+};
+
+void Nothing(sim::Machine&) {}
+void Repaired(sim::Machine&) { ASSERT_EQ(RunProgram(), 0); }
+void NtvdmMissing(sim::Machine&) { os::DeleteFileA(kLive); }
+void ToolCannotStart(sim::Machine& m) { m.Fail("ShellExecuteExA", "", os::kErrorAccessDenied); }
+void OtherWindows(sim::Machine& m) { m.SetVersion(2, 10, 0); }
+void NoWorkDir(sim::Machine& m) { m.Fail("CreateDirectoryA", kWorkDir, os::kErrorAccessDenied); }
+
+TEST(UnattendedRunTest, ExitCodeAndPauseTellWhatHappened) {
+  const TRun runs[] = {
+      {"repaired", Nothing, "", 0, 4000},
+      {"repaired, quiet", Nothing, " -tise", 0, 0},
+      {"backup warning", Nothing, " -zaloha: -TISE", 3, 1000},
+      {"backup warning, as before", Nothing, " -zaloha:", 0, 5000},
+      {"repair failed", NtvdmMissing, " -tise", 2, 0},
+      {"repair failed, as before", NtvdmMissing, "", 0, 4000},
+      {"work directory failed", NoWorkDir, " -tise", 2, 0},
+      {"nothing to repair", OtherWindows, " -tise", 0, 0},
+      {"check: needed", Nothing, " -kontrola", 4, 4000},
+      {"check: not needed", Repaired, " -kontrola -tise", 0, 0},
+      {"check: cannot decide", NtvdmMissing, " -kontrola -tise", 2, 0},
+      {"check on another Windows", OtherWindows, " -kontrola -tise", 0, 0},
+      {"top-level error, quiet", ToolCannotStart, " -tise", 1, 0},
+      {"top-level error", ToolCannotStart, "", 1, 4000},
+  };
+  for (const TRun& run : runs) {
+    SCOPED_TRACE(run.what);
+    sim::Machine machine;
+    SetUpWindowsXP(machine);
+    run.before(machine);
+    machine.SetCommandLine(std::string("sanivo.exe") + run.arguments);
+    const std::uint32_t slept = machine.TotalSleep();
+    EXPECT_EQ(RunProgram(), run.exitCode);
+    EXPECT_EQ(machine.TotalSleep() - slept, run.pause);
+  }
+}
+
+TEST(UnattendedRunTest, CheckShowsItsFindingAndChangesNothingWhateverTheBackupSays) {
+  sim::Machine machine;
+  SetUpWindowsXP(machine);
+  machine.SetCommandLine("sanivo.exe -kontrola -zaloha:C:\\zal\\");
+  const auto files = machine.Listing();
+  EXPECT_EQ(RunProgram(), 4);
+  EXPECT_EQ(machine.Row(6, 10, 49), "- oprava problému s vícejádrovými procesory . . .");
+  ExpectStatus(machine, "Oprava je potřeba", 0x1E);
+  auto withWorkDir = files;
+  withWorkDir.push_back(std::string(kWorkDir) + "\\");
+  std::sort(withWorkDir.begin(), withWorkDir.end(), [](const std::string& a, const std::string& b) {
+    return os::CompareStringA(os::kNormIgnoreCase, a, b) == os::kCstrLessThan;
+  });
+  EXPECT_EQ(machine.Listing(), withWorkDir);
+
+  machine.SetCommandLine("sanivo.exe");
+  ASSERT_EQ(RunProgram(), 0);
+  machine.SetCommandLine("sanivo.exe -kontrola");
+  EXPECT_EQ(RunProgram(), 0);
+  ExpectStatus(machine, "Oprava není potřeba", 0x1A);
+}
+
+// The record's fields come from the run; the unknown argument is named on the page and in it.
+TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
+  sim::Machine machine;
+  SetUpWindowsXP(machine);
+  machine.SetComputerName("UCEBNA-03");
+  machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv /x");
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(machine.Row(18, 10, 20), "Neznámý parametr: /x");
+  EXPECT_EQ(machine.AttributeAt(10, 18), 0x1E);
+
+  machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + kLog);
+  ASSERT_EQ(RunProgram(), 0);
+  machine.Fail("ShellExecuteExA", "", os::kErrorAccessDenied);
+  os::DeleteFileA(kLive);
+  machine.AddFile(kLive, test::BuildTestImage({.affinityMask = 0}));
+  machine.SetCommandLine("sanivo.exe -protokol:" + kLog);
+  ASSERT_EQ(RunProgram(), 1);
+  const std::string report = machine.Stderr();
+
+  const std::string prefix = "2026-12-08 09:30:00;UCEBNA-03;user;5.1.2600 Service Pack 3;afinita;";
+  EXPECT_EQ(machine.FileBytes(kLog),
+            "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
+                "opraveno;\"Úspěšně dokončeno; Neznámý parametr: /x\";C:\\zal\\20261208.bak\r\n" +
+                prefix + "neni-potreba;Oprava není potřeba;\r\n" + prefix + "chyba;\"" +
+                report.substr(0, report.size() - 4) + "\";\r\n");
+}
+
+TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
+  for (const std::string& path : {kLog, std::string("C:\\NUL"), std::string("C:\\protokoly\\")}) {
+    SCOPED_TRACE(path);
+    sim::Machine machine;
+    SetUpWindowsXP(machine);
+    machine.Fail("CreateFileA", kLog, os::kErrorAccessDenied);
+    machine.SetCommandLine("sanivo.exe -tise -protokol:" + path);
+    EXPECT_EQ(RunProgram(), 0);
+    ExpectStatus(machine, "Úspěšně dokončeno", 0x1A);
+    EXPECT_EQ(machine.Row(16, 10, 21), "Nelze zapsat protokol");
+    EXPECT_EQ(machine.AttributeAt(10, 16), 0x1E);
+    EXPECT_EQ(machine.Row(17, 10, static_cast<int>(path.size())), path);
+    EXPECT_EQ(machine.AttributeAt(10, 17), 0x17);
+  }
+}
+
+}  // namespace
+}  // namespace sanivo
