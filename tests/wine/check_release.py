@@ -17,7 +17,9 @@ RELEASE, SYMBOLS, PREFIX = (Path(sys.argv[1]), Path(sys.argv[2]), sys.argv[3])
 del sys.argv[1:4]
 
 KIB = 1024
-LIMITS = {"sanivo.exe": 160 * KIB, "IMAGECFG.EXE": 96 * KIB}
+# sanivo.exe grew past 160 KiB with the checked replacement of NTVDM.EXE, backups that never
+# replace a file, and the short program path.
+LIMITS = {"sanivo.exe": 176 * KIB, "IMAGECFG.EXE": 96 * KIB}
 
 
 def tool(name: str, *arguments: str) -> str:
