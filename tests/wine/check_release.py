@@ -52,9 +52,10 @@ class Release(unittest.TestCase):
     # imported or looked up, must be in every program.
     def test_programs_restrict_the_dll_search(self):
         for program in sorted(RELEASE.glob("*.[eE][xX][eE]")):
+            image = program.read_bytes()
             for call in (b"SetDllDirectoryA", b"SetDefaultDllDirectories"):
                 with self.subTest(program.name, call=call):
-                    self.assertIn(call + b"\0", program.read_bytes())
+                    self.assertTrue(call + b"\0" in image, f"{program.name} does not name {call}")
 
     def test_a_reported_address_inside_RunMainBody_gives_its_function_and_line(self):
         # Link-time optimisation inlines RunMainBody into RunProgram, its one caller: the debug
