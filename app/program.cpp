@@ -7,6 +7,7 @@
 #include "app/unattended.h"
 #include "base/number_text.h"
 #include "charset/charset.h"
+#include "charset/iconv_binding.h"
 #include "cmdline/param_parser.h"
 #include "console/console_app.h"
 #include "platform/module_file_name.h"
@@ -96,6 +97,8 @@ std::string FormatErrorReport(const std::string& className, const std::string& m
 
 // The error report comes first, then module shut-down, which runs on every way out.
 int RunProgram() {
+  // The program runs elevated; its own conversions need nothing beyond the built-in tables.
+  NeverLoadIconvLibrary();
   TStartedModules modules;
   int exitCode = 0;
   std::optional<std::string> report;

@@ -1,5 +1,6 @@
 // Windows 7 shows Czech text in the DOS consoles only with a TrueType console font that has
 // the letters: install ours, offer it to the console and make it the font of ntvdm.exe.
+#include <optional>
 #include <string>
 
 #include "app/console_font_facts.h"
@@ -9,6 +10,7 @@
 #include "app/stage.h"
 #include "app/texts.h"
 #include "platform/os.h"
+#include "sysenv/errors.h"
 #include "sysenv/file_access.h"
 #include "sysenv/files.h"
 #include "sysenv/registry.h"
@@ -37,26 +39,30 @@ TFontFiles LocateFontFiles(const TRepairContext& context) {
   return files;
 }
 
-// A file that cannot be read counts as different: replacing it is the way to find out more.
-bool HoldsTheseBytes(const std::string& path, const std::string& bytes) {
+// Whether the installed file is a sound font of our face, such as an earlier release's.
+bool IsOurInstalledFont(const std::string& path) {
   try {
-    return ReadWholeFile(path) == bytes;
+    return IsOurConsoleFont(ReadWholeFile(path));
   } catch (const EFileAccessError&) {
     return false;
   }
 }
 
 // A damaged font in the Fonts folder would make every later run fail, so one that differs
-// from ours is replaced; an identical one is left alone. Only a checked font goes in.
+// from ours is replaced; an identical one is left alone, and so is a sound one of our face
+// that is in use: Windows holds every registered font open from logon. Only a checked font
+// goes in, and a new one appears whole under its name or not at all.
 void PutFontInPlace(const TFontFiles& files) {
   const std::string font = ReadWholeFile(files.source);
   if (!IsOurConsoleFont(font)) throw EStepFailed("IsOurConsoleFont", 0);
   if (!FileExists(files.target)) {
     WriteText(texts::kStepCopying);
-    if (!os::CopyFileA(files.source, files.target, false)) FailStep("CopyFileA");
-  } else if (!HoldsTheseBytes(files.target, font)) {
+    CreateFileWithContents(files.target, font);
+  } else if (!FileHolds(files.target, font)) {
+    const bool inUse = IsFileLocked(files.target);
+    if (inUse && IsOurInstalledFont(files.target)) return;
     WriteText(texts::kStepCopying);
-    if (IsFileLocked(files.target)) throw EStepFailed("IsFileLocked", os::kErrorSharingViolation);
+    if (inUse) throw EStepFailed("IsFileLocked", os::kErrorSharingViolation);
     ReplaceFileContents(files.target, font);
   }
 }
@@ -79,11 +85,28 @@ void InstallFont(const TFontFiles& files, TRegistry& registry) {
   registry.WriteString(std::string(texts::kFontValueName), kFileName);
 }
 
+// Whether the value is a string that names our face; a value of another type names none.
+bool HoldsOurFace(const TRegistry& registry, const std::string& name) {
+  const std::optional<std::uint32_t> type = registry.ValueType(name);
+  return (type == os::kRegSz || type == os::kRegExpandSz) && registry.ReadString(name) == kFaceName;
+}
+
 // The value that already names our face, or the first free one of "0", "00", "000", ...
 std::string TrueTypeFontSlot(const TRegistry& registry) {
   std::string name = kFirstTrueTypeSlot;
-  while (registry.ValueExists(name) && registry.ReadString(name) != kFaceName) name += '0';
+  while (registry.ValueExists(name) && !HoldsOurFace(registry, name)) name += '0';
   return name;
+}
+
+// A missing family fails the stage, as it always has; one of another type is no raster family
+// and is written below as the number it must be.
+bool HoldsRasterFamily(const TRegistry& registry) {
+  if (!registry.ValueExists(kFontFamilyValue)) registry.ReadInteger(kFontFamilyValue);
+  try {
+    return registry.ReadInteger(kFontFamilyValue) == kRasterFontFamily;
+  } catch (const ERegistryException&) {
+    return false;
+  }
 }
 
 void OfferFontToConsole(TRegistry& registry) {
@@ -113,9 +136,7 @@ void MakeFontDefaultForNtvdm(TRegistry& registry) {
   }
   WriteText(texts::kStepWritingSettings);
   // Size and weight of a raster font mean nothing to a TrueType one.
-  if (registry.ReadInteger(kFontFamilyValue) == kRasterFontFamily) {
-    WriteFontSizeAndWeight(registry);
-  }
+  if (HoldsRasterFamily(registry)) WriteFontSizeAndWeight(registry);
   registry.WriteString(kFaceNameValue, kFaceName);
   registry.WriteInteger(kFontFamilyValue, kTrueTypeModernFamily);
 }

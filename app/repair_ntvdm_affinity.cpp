@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/ntvdm_facts.h"
 #include "app/repairs.h"
@@ -32,60 +33,104 @@ constexpr char kToolNameStarted[] = "IMAGECFG.EXE";
 constexpr char kToolOptions[] = "-a 0X1 ";
 constexpr unsigned kBackupWarningPauseMs = 1000;
 
-std::string TodayAsFileName() {
+// A second run on one day must not replace the first run's backup of the unpatched file.
+constexpr int kMostBackupsADay = 99;
+
+// The backup names a directory value gives: today's date, then the same with "-2", "-3", ...
+std::string DatedBackupName(const std::string& directory, int number) {
   const os::LocalTime today = os::GetLocalTime();
-  return PaddedNumber(static_cast<std::uint32_t>(today.year), 4) +
+  return IncludeTrailingBackslash(directory) +
+         PaddedNumber(static_cast<std::uint32_t>(today.year), 4) +
          PaddedNumber(static_cast<std::uint32_t>(today.month), 2) +
-         PaddedNumber(static_cast<std::uint32_t>(today.day), 2) + ".bak";
+         PaddedNumber(static_cast<std::uint32_t>(today.day), 2) +
+         (number > 1 ? "-" + std::to_string(number) : "") + ".bak";
 }
 
-// A value ending in "\" names a directory that gets a backup named by today's date. The value
-// is expanded with its backslash: without it, "D:\" would shrink to "D:", which names D:'s
-// current directory rather than its root. Empty when the value cannot be expanded.
-std::string BackupPathFromParam(const std::string& value) {
-  const std::string expanded = ExpandFileName(value);
-  if (expanded.empty() || !EndsWithStr("\\", value)) return expanded;
-  return IncludeTrailingBackslash(expanded) + TodayAsFileName();
+// Every file the repair writes, overwrites or deletes, as LongFullPath gives it.
+std::vector<std::string> FilesTheRepairWrites(const NtvdmPathList& ntvdmPaths,
+                                              const std::string& workCopy) {
+  std::vector<std::string> files;
+  for (const std::string& path : {ntvdmPaths[0], ntvdmPaths[1], ntvdmPaths[2], workCopy}) {
+    files.push_back(LongFullPath(path));
+    files.push_back(LongFullPath(TemporaryNameFor(path)));  // ours, and the tool's own
+  }
+  return files;
 }
 
-// A backup must not land on a file that the repair itself overwrites or deletes, nor on a
-// device, where the copy would vanish or show up on the screen.
-bool IsUsableBackupPath(const std::string& backupPath, const NtvdmPathList& ntvdmPaths,
-                        const std::string& workCopy) {
+// A backup must not land on a file that the repair itself writes or deletes, however the value
+// spells it, nor on a device, where the copy would vanish or show up on the screen.
+bool IsUsableBackupPath(const std::string& backupPath, const std::vector<std::string>& ownFiles) {
   if (backupPath.empty() || IsDevicePath(backupPath)) return false;
-  const auto isBackupPath = [&backupPath](const std::string& path) {
-    return EqualsIgnoringCase(backupPath, ExpandFileName(path));
-  };
-  return !isBackupPath(workCopy) &&
-         std::none_of(ntvdmPaths.begin(), ntvdmPaths.end(), isBackupPath);
+  const std::string backup = LongFullPath(backupPath);
+  return std::none_of(ownFiles.begin(), ownFiles.end(), [&backup](const std::string& own) {
+    return EqualsIgnoringCase(backup, own);
+  });
 }
 
-bool BackedUp(const std::string& live, const std::string& backupPath,
-              const NtvdmPathList& ntvdmPaths, const std::string& workCopy) {
-  if (!IsUsableBackupPath(backupPath, ntvdmPaths, workCopy)) return false;
-  ForceDirectories(ExtractFilePath(backupPath));
-  return os::CopyFileA(live, backupPath, false);
+// Whether `path` holds the backup: written there when nothing was, or a file there already
+// with the same bytes. Anything else is left as it is.
+bool BackedUpAt(const std::string& path, const std::string& original) {
+  const std::uint32_t attributes = os::GetFileAttributesA(path);
+  if (attributes == os::kInvalidFileAttributes) {
+    CreateFileWithContents(path, original);
+    return true;
+  }
+  return (attributes & os::kFileAttributeDirectory) == 0 && FileHolds(path, original);
+}
+
+// The backup of the unpatched image, or empty. A value ending in "\" or "/" names a directory
+// that gets a backup named by today's date; it is expanded with its separator, so that "D:\"
+// stays D:'s root rather than its current directory. A named file that exists with other
+// content is no backup; a dated name that does goes on to the next number.
+std::string WrittenBackup(const std::string& value, const std::string& original,
+                          const std::vector<std::string>& ownFiles) {
+  const std::string expanded = ExpandFileName(value);
+  if (expanded.empty()) return {};
+  const bool directory = EndsWithStr("\\", value) || EndsWithStr("/", value);
+  const int names = directory ? kMostBackupsADay : 1;
+  for (int number = 1; number <= names; ++number) {
+    const std::string path = directory ? DatedBackupName(expanded, number) : expanded;
+    if (!IsUsableBackupPath(path, ownFiles)) return {};
+    ForceDirectories(ExtractFilePath(path));
+    try {
+      if (BackedUpAt(path, original)) return path;
+    } catch (const EFileAccessError&) {
+      return {};
+    }
+  }
+  return {};
 }
 
 // A failed backup does not stop the repair; the warning stays on screen, and so do its colour
 // and the cursor behind it. Returns the backup written, or empty after the warning.
-std::string BackUp(const std::string& live, const std::string& backupParam,
+std::string BackUp(const std::string& backupParam, const std::string& original,
                    const NtvdmPathList& ntvdmPaths, const std::string& workCopy) {
-  const std::string backupPath = BackupPathFromParam(backupParam);
-  if (BackedUp(live, backupPath, ntvdmPaths, workCopy)) return backupPath;
+  const std::string backup =
+      WrittenBackup(backupParam, original, FilesTheRepairWrites(ntvdmPaths, workCopy));
+  if (!backup.empty()) return backup;
   ShowStatus(clYellow, texts::kBackupFailed);
   os::Sleep(kBackupWarningPauseMs);
   return {};
 }
 
-// The image as the tool left it, when it is pinned to the first processor; the tool's exit
-// status says nothing reliable, so the result itself is looked at.
-std::string PatchedImage(const std::string& path) {
-  std::string bytes = ReadWholeFile(path);
-  if (TPeImage(bytes).AffinityMask() != ntvdm::kFirstProcessor) {
+// The live image, read once before anything changes. Its patched form replaces the cached
+// copies, so it must be whole: a file cut into its sections is no image, and one damaged in
+// place no longer matches its checksum.
+TPeImage SoundLiveImage(const std::string& live) {
+  TPeImage image(ReadWholeFile(live));
+  if (!image.ChecksumHolds()) throw EPeImageError("the image does not match its checksum");
+  return image;
+}
+
+// The image as the tool left it, read once: it must be the original pinned to the first
+// processor and nothing else, since the work copy lies where any program of the user can
+// replace it. What goes into the system folder are these checked bytes, never the file.
+std::string PatchedImage(const std::string& path, const TPeImage& original) {
+  const TPeImage patched(ReadWholeFile(path));
+  if (patched.AffinityMask() != ntvdm::kFirstProcessor || !IsAffinityEditOf(original, patched)) {
     throw EStepFailed(kToolNameStarted, os::kErrorSuccess);
   }
-  return bytes;
+  return patched.Bytes();
 }
 
 // Every present copy is tried even after one has failed, so that as few as possible keep the
@@ -118,8 +163,10 @@ TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std
   RunStage(texts::kNtvdmInUse, [&] {
     if (IsFileLocked(live)) FailStep("CreateFileA");
   });
+  std::optional<TPeImage> original;
+  RunStage(texts::kAffinityFailed, [&] { original.emplace(SoundLiveImage(live)); });
   if (context.BackupParam) {
-    backup.BackupFile = BackUp(live, *context.BackupParam, ntvdmPaths, workCopy);
+    backup.BackupFile = BackUp(*context.BackupParam, original->Bytes(), ntvdmPaths, workCopy);
     if (backup.BackupFile.empty()) backup.WarningText = texts::kBackupFailed;
   }
 
@@ -139,7 +186,7 @@ TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std
   ExecuteAndWait(context.AppDir + kToolNameStarted, kToolOptions + ("\"" + workCopy + "\""),
                  context.WorkDir, os::kSwShow, 0);
   std::string patched;
-  RunStage(texts::kAffinityFailed, [&] { patched = PatchedImage(workCopy); });
+  RunStage(texts::kAffinityFailed, [&] { patched = PatchedImage(workCopy, *original); });
 
   WriteText(texts::kStepReplaceOriginal);
   RunStage(texts::kReplaceFailed, [&] { ReplaceFileContents(live, patched); });

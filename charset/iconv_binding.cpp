@@ -36,6 +36,7 @@ struct TIconvBinding {
 };
 
 TIconvBinding Binding;
+bool LibraryRefused = false;
 std::unique_ptr<os::CriticalSection> IconvLock;
 
 class TLockHeld {
@@ -67,6 +68,7 @@ void* AsPointer(TIconvDescriptor descriptor) { return reinterpret_cast<void*>(de
 // Loads the library and binds its entries; a library that cannot convert is let go, as if it
 // were missing, so that no conversion comes out empty.
 bool LoadLibraryAndEntries() {
+  if (LibraryRefused) return false;
   const std::string path = LibraryPath();
   if (path.empty()) return false;
   const os::Module library = os::LoadLibraryA(path);
@@ -107,6 +109,8 @@ void ConvertWithRoom(TIconvDescriptor descriptor, const char** input, std::size_
 }
 
 }  // namespace
+
+void NeverLoadIconvLibrary() { LibraryRefused = true; }
 
 void InitializeIconvBinding() { IconvLock = std::make_unique<os::CriticalSection>(); }
 

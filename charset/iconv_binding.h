@@ -20,6 +20,11 @@ inline constexpr char kIconvLibraryName[] = "iconv.dll";
 void InitializeIconvBinding();
 void FinalizeIconvBinding();
 
+// For a program that runs elevated, called before the modules start: from then on the library
+// is never loaded (it would come from the program's folder, which the user's other programs can
+// write) and every conversion is built in.
+void NeverLoadIconvLibrary();
+
 // True when the library is loaded, after loading it if needed. A failed load is not remembered.
 bool IconvLoad();
 // Always true.

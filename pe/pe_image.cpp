@@ -55,6 +55,8 @@ constexpr const char* kLoadConfigOutside =
 constexpr const char* kLoadConfigInHeaders =
     "the load-configuration directory lies in the file's headers";
 constexpr const char* kTruncatedHeaders = "not a PE image: the file ends inside its headers";
+constexpr const char* kTruncatedSection =
+    "not a PE image: a section's data runs past the end of the file";
 
 }  // namespace
 
@@ -100,6 +102,17 @@ TPeImage::TPeImage(std::string bytes) : bytes_(std::move(bytes)) {
   headersEnd_ = std::max<std::uint64_t>(
       sectionTableEnd,
       ReadU32(bytes_, optionalHeader_ + kOptionalSizeOfHeaders, kTruncatedHeaders));
+  // A file cut short still has sound headers; the loader refuses it, and so do we, so that it
+  // is never patched and put in place of a whole one.
+  // A section without file data (uninitialised data) may point anywhere.
+  for (std::uint32_t i = 0; i < sectionCount_; ++i) {
+    const std::uint64_t header = sectionTable_ + i * kSectionHeaderSize;
+    const std::uint32_t rawSize =
+        ReadU32(bytes_, header + kSectionSizeOfRawData, kTruncatedHeaders);
+    const std::uint32_t rawPointer =
+        ReadU32(bytes_, header + kSectionPointerToRawData, kTruncatedHeaders);
+    if (rawSize != 0) RequireBytes(bytes_, rawPointer, rawSize, kTruncatedSection);
+  }
 }
 
 int TPeImage::AffinityMaskBits() const { return format_ == TPeFormat::pfPe32 ? 32 : 64; }
@@ -136,6 +149,23 @@ void TPeImage::UpdateChecksum() {
 }
 
 std::uint64_t TPeImage::ChecksumOffset() const { return optionalHeader_ + kOptionalCheckSum; }
+
+bool TPeImage::ChecksumHolds() const { return Checksum() == 0 || Checksum() == ComputeChecksum(); }
+
+bool IsAffinityEditOf(const TPeImage& original, const TPeImage& edited) {
+  const std::string& before = original.Bytes();
+  const std::string& after = edited.Bytes();
+  if (before.size() != after.size()) return false;
+  const std::uint64_t mask = original.AffinityMaskOffset();
+  const std::uint64_t maskEnd = mask + original.AffinityMaskBits() / 8;
+  const std::uint64_t checksum = original.ChecksumOffset();
+  for (std::uint64_t at = 0; at < before.size(); ++at) {
+    const bool inEditedField =
+        (at >= mask && at < maskEnd) || (at >= checksum && at < checksum + 4);
+    if (before[at] != after[at] && !inEditedField) return false;
+  }
+  return edited.Checksum() == original.Checksum() || edited.Checksum() == edited.ComputeChecksum();
+}
 
 std::uint64_t TPeImage::AffinityMaskOffset() const {
   const bool pe32 = format_ == TPeFormat::pfPe32;

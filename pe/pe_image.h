@@ -15,7 +15,7 @@ enum class TPeFormat { pfPe32, pfPe32Plus };
 class TPeImage {
  public:
   // Checks the headers and the section table; raises EPeImageError when the bytes are not a
-  // PE image.
+  // PE image or a section's data runs past the end of the file.
   explicit TPeImage(std::string bytes);
 
   const std::string& Bytes() const { return bytes_; }
@@ -31,6 +31,9 @@ class TPeImage {
   std::uint32_t Checksum() const;         // as stored in the optional header
   std::uint32_t ComputeChecksum() const;  // what Windows computes for the current bytes
   void UpdateChecksum();                  // stores ComputeChecksum()
+  // Whether the stored checksum is unset (0) or matches the bytes: a file damaged in place
+  // (a zeroed tail) no longer matches its own.
+  bool ChecksumHolds() const;
 
   // Where the two edited fields lie in the file: SetAffinityMask and UpdateChecksum change no
   // byte outside these AffinityMaskBits() / 8 and 4 bytes. AffinityMaskOffset raises as
@@ -51,5 +54,10 @@ class TPeImage {
   std::uint32_t sectionCount_ = 0;
   std::uint64_t headersEnd_ = 0;  // the first file offset that no header occupies
 };
+
+// Whether `edited` is `original` with only the affinity mask and the checksum changed, the
+// checksum kept or matching the new bytes: what the affinity tool may do to an image and no
+// more. Raises as AffinityMaskOffset does for an original without the field.
+bool IsAffinityEditOf(const TPeImage& original, const TPeImage& edited);
 
 }  // namespace sanivo

@@ -117,6 +117,21 @@ bool MoveFileExA(const std::string& existing, const std::string& target, std::ui
 bool CreateDirectoryA(const std::string& path);
 bool RemoveDirectoryA(const std::string& path);
 
+// ---- Path names ----------------------------------------------------------------------------
+
+inline constexpr std::uint32_t kErrorNoUnicodeTranslation = 1113;
+
+// GetLongPathNameA: the existing `path` with every short (8.3) name in it replaced by the long
+// one; results as the directory queries above (0 on failure, as for a path that does not exist).
+std::uint32_t GetLongPathNameA(const std::string& path, std::uint32_t bufferSize,
+                               std::string& longPath);
+// The running executable's path in its short (8.3) form, taken from its Unicode name
+// (GetModuleFileNameW, GetShortPathNameW) and converted to the ANSI code page: it reaches the
+// file where the long name holds characters that the code page lacks (GetModuleFileNameA then
+// gives "?" for them). Results as the directory queries; 0 on failure, with
+// kErrorNoUnicodeTranslation when even the short form does not fit the code page.
+std::uint32_t GetModuleShortFileNameA(std::uint32_t bufferSize, std::string& path);
+
 // kInvalidHandle on failure.
 Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t shareMode,
                    std::uint32_t creation, std::uint32_t flags);

@@ -84,17 +84,39 @@ std::string ReadWholeFile(const std::string& path) {
   return content;
 }
 
-void ReplaceFileContents(const std::string& path, std::string_view bytes) {
+namespace {
+
+// The shared way of both: a flushed temporary file beside `path`, then one move onto it.
+void PutInPlace(const std::string& path, std::string_view bytes, std::uint32_t moveFlags,
+                const char* failedMove) {
   const std::string temporary = TemporaryNameFor(path);
   if (std::uint32_t error = WriteNewFile(temporary, bytes); error != os::kErrorSuccess) {
     os::DeleteFileA(temporary);
     Fail("cannot write", temporary, error);
   }
-  if (!os::MoveFileExA(temporary, path, os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough)) {
+  if (!os::MoveFileExA(temporary, path, moveFlags | os::kMoveFileWriteThrough)) {
     const std::uint32_t error = os::GetLastError();
     os::DeleteFileA(temporary);
-    Fail("cannot replace", path, error);
+    Fail(failedMove, path, error);
   }
+}
+
+}  // namespace
+
+bool FileHolds(const std::string& path, std::string_view bytes) {
+  try {
+    return ReadWholeFile(path) == bytes;
+  } catch (const EFileAccessError&) {
+    return false;
+  }
+}
+
+void ReplaceFileContents(const std::string& path, std::string_view bytes) {
+  PutInPlace(path, bytes, os::kMoveFileReplaceExisting, "cannot replace");
+}
+
+void CreateFileWithContents(const std::string& path, std::string_view bytes) {
+  PutInPlace(path, bytes, 0, "cannot create");
 }
 
 }  // namespace sanivo

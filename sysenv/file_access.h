@@ -28,4 +28,11 @@ std::string TemporaryNameFor(const std::string& path);
 // most the temporary file behind.
 void ReplaceFileContents(const std::string& path, std::string_view bytes);
 
+// Creates the file the same way, never over an existing one: the move fails (and with it the
+// call) when `path` exists by then, so nothing is lost to a second writer either.
+void CreateFileWithContents(const std::string& path, std::string_view bytes);
+
+// Whether the file can be read and holds exactly these bytes; one that cannot be read does not.
+bool FileHolds(const std::string& path, std::string_view bytes);
+
 }  // namespace sanivo

@@ -63,6 +63,24 @@ std::string ExpandFileName(const std::string& name) {
   });
 }
 
+std::string LongFullPath(const std::string& name) {
+  std::string head = ExpandFileName(name);
+  std::string tail;  // the names below `head`, each after a backslash
+  while (!head.empty()) {
+    const std::string longHead = QueryPath([&head](std::uint32_t size, std::string& path) {
+      return os::GetLongPathNameA(head, size, path);
+    });
+    if (!longHead.empty()) return ExcludeTrailingBackslash(longHead) + tail;
+    const std::size_t separator = head.find_last_of('\\');
+    if (separator == std::string::npos || separator + 1 == head.size()) break;
+    tail = head.substr(separator) + tail;
+    head.erase(separator);
+    if (head.size() == 2 && head[1] == ':')
+      head += '\\';  // the drive's root, not its current directory
+  }
+  return ExpandFileName(name);
+}
+
 std::string GetCurrentDir() {
   return QueryPath(
       [](std::uint32_t size, std::string& path) { return os::GetCurrentDirectoryA(size, path); });

@@ -18,6 +18,10 @@ bool ForceDirectories(const std::string& path);
 // The full path of a name relative to the current directory; empty when it cannot be formed.
 std::string ExpandFileName(const std::string& name);
 std::string GetCurrentDir();
+// The file a name stands for, however it is spelt (relative, "..", trailing dots, "/", short
+// 8.3 names): its full path with the long names of every part that exists; the names below the
+// deepest existing directory are kept as given. Empty when the name has no full path.
+std::string LongFullPath(const std::string& name);
 
 // Runs one of the system's path queries (GetTempPathA and its kind) with a buffer of MAX_PATH,
 // once more with the size it asks for when the path is longer; empty when it fails.

@@ -59,10 +59,15 @@ bool TRegistry::KeyExists(const std::string& key) const {
   return true;
 }
 
-bool TRegistry::ValueExists(const std::string& name) const {
+bool TRegistry::ValueExists(const std::string& name) const { return ValueType(name).has_value(); }
+
+std::optional<std::uint32_t> TRegistry::ValueType(const std::string& name) const {
   std::uint32_t type = 0;
   std::uint32_t size = 0;
-  return os::RegQueryValueExA(current_, name, &type, nullptr, &size) == os::kErrorSuccess;
+  if (os::RegQueryValueExA(current_, name, &type, nullptr, &size) != os::kErrorSuccess) {
+    return std::nullopt;
+  }
+  return type;
 }
 
 std::string TRegistry::ReadString(const std::string& name) const {

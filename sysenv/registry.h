@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/os.h"
@@ -24,6 +25,8 @@ class TRegistry {
   // Whether the key can be opened for reading.
   bool KeyExists(const std::string& key) const;
   bool ValueExists(const std::string& name) const;
+  // The type of the value (os::kRegSz, ...), or none when it does not exist.
+  std::optional<std::uint32_t> ValueType(const std::string& name) const;
 
   // A string or expandable string, up to its first zero; an empty or missing value gives "".
   // Raises ERegistryException for a value of another type or when the data cannot be read.

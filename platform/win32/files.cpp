@@ -48,6 +48,38 @@ std::uint32_t GetModuleFileNameA(std::uint32_t bufferSize, std::string& path) {
   return result;
 }
 
+std::uint32_t GetLongPathNameA(const std::string& path, std::uint32_t bufferSize,
+                               std::string& longPath) {
+  return FillBuffer(bufferSize, longPath, [&path](DWORD size, char* buffer) {
+    return ::GetLongPathNameA(path.c_str(), buffer, size);
+  });
+}
+
+std::uint32_t GetModuleShortFileNameA(std::uint32_t bufferSize, std::string& path) {
+  path.clear();
+  constexpr DWORD kLongestPath = 32768;
+  std::vector<wchar_t> module(kLongestPath);
+  const DWORD moduleLength = ::GetModuleFileNameW(nullptr, module.data(), kLongestPath);
+  if (moduleLength == 0 || moduleLength >= kLongestPath) return 0;
+  std::vector<wchar_t> shortName(kLongestPath);
+  const DWORD shortLength = ::GetShortPathNameW(module.data(), shortName.data(), kLongestPath);
+  if (shortLength == 0 || shortLength >= kLongestPath) return 0;
+  BOOL lossy = FALSE;
+  const int length = ::WideCharToMultiByte(
+      CP_ACP, 0, shortName.data(), static_cast<int>(shortLength), nullptr, 0, nullptr, &lossy);
+  if (length == 0) return 0;
+  if (lossy) {
+    ::SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return 0;
+  }
+  if (static_cast<std::uint32_t>(length) + 1 > bufferSize)
+    return static_cast<std::uint32_t>(length) + 1;
+  path.resize(static_cast<std::size_t>(length));
+  ::WideCharToMultiByte(CP_ACP, 0, shortName.data(), static_cast<int>(shortLength), path.data(),
+                        length, nullptr, nullptr);
+  return static_cast<std::uint32_t>(length);
+}
+
 std::uintptr_t GetModuleBaseAddress() {
   return reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(nullptr));
 }

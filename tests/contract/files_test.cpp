@@ -320,5 +320,29 @@ TEST(PathsTest, ModuleFileNameIsTheRunningProgram) {
   EXPECT_TRUE(path.starts_with(cut)) << cut;
 }
 
+// The short form of the program's own path reaches the same file, and the long form of the
+// short one gives the path back: what the repairs use to compare paths however spelt.
+TEST(PathNamesTest, TheProgramsShortPathLeadsBackToItsLongOne) {
+  std::string shortPath;
+  ASSERT_GT(os::GetModuleShortFileNameA(os::kMaxPath, shortPath), 0u);
+  std::string modulePath;
+  ASSERT_GT(os::GetModuleFileNameA(os::kMaxPath, modulePath), 0u);
+  EXPECT_NE(Upper(shortPath), Upper(modulePath));
+  EXPECT_EQ(os::GetFileAttributesA(shortPath) & os::kFileAttributeDirectory, 0u);
+  std::string longPath;
+  const std::uint32_t length = os::GetLongPathNameA(shortPath, os::kMaxPath, longPath);
+  ASSERT_EQ(length, longPath.size());
+  EXPECT_EQ(Upper(longPath), Upper(modulePath));
+  std::string tooSmall = "x";
+  EXPECT_EQ(os::GetLongPathNameA(shortPath, 4, tooSmall), longPath.size() + 1);
+}
+
+TEST_F(FilesTest, LongPathNameOfAMissingFileFails) {
+  std::string longPath = "x";
+  EXPECT_EQ(os::GetLongPathNameA(Path("missing.txt"), os::kMaxPath, longPath), 0u);
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
+  EXPECT_EQ(longPath, "");
+}
+
 }  // namespace
 }  // namespace contract

@@ -86,6 +86,7 @@ Machine::Machine() {
   SetCurrentDirectory("C:\\");
   SetModulePath("C:\\Program Files\\Morek\\sanivo.exe");
   AddFile(state_->modulePath);
+  AddShortName("C:\\Program Files", "PROGRA~1");
   AddKey(os::kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
 }
 

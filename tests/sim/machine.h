@@ -10,6 +10,7 @@
 //   console 80 x 25 buffer, largest window 80 x 25, attribute 0x07, cursor 0,0, blank cells,
 //   standard handles 3 (input), 7 (output) and 11 (error), as on Windows XP,
 //   version 5.1.2600 (platform 2) without service-pack text, ANSI code page 1250,
+//   the short name PROGRA~1 of C:\Program Files,
 //   command line "sanivo.exe", local time 2026-12-08 09:30:00, computer "UCEBNA-01", user
 //   "user", an empty registry with the predefined roots and
 //   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present,
@@ -34,6 +35,9 @@ namespace sim {
 struct Program {
   // Runs when the program is started (at the start, before any wait).
   std::function<void(const std::string& parameters, const std::string& directory)> onStart;
+  // Runs once, when a wait first sees the process ended: what another process does at that
+  // moment, such as swapping a file the program is about to read.
+  std::function<void()> onExit;
   // How many WaitForSingleObject calls time out before the process counts as ended;
   // -1: it never ends.
   int waitsBeforeExit = 0;
@@ -103,7 +107,9 @@ class FailableCall {
                                                         "GetFileVersionInfoSizeA",
                                                         "GetFullPathNameA",
                                                         "GetLargestConsoleWindowSize",
+                                                        "GetLongPathNameA",
                                                         "GetModuleFileNameA",
+                                                        "GetModuleShortFileNameA",
                                                         "GetProcAddress",
                                                         "GetStdHandle",
                                                         "GetSystemDirectoryA",
@@ -187,8 +193,19 @@ class Machine {
   void SetWindowsDirectory(const std::string& path);
   void SetSystemDirectory(const std::string& path);
   void SetCurrentDirectory(const std::string& path);
-  void SetModulePath(const std::string& path);     // the running executable
+  // The running executable, created when missing unless the path holds "?" (see below).
+  void SetModulePath(const std::string& path);
   void SetModuleBaseAddress(std::uintptr_t base);  // GetModuleBaseAddress; 0x400000 at first
+
+  // ---- Short (8.3) names ----
+  // The existing file or directory at `longPath` also answers to `shortName`, the 8.3 alias of
+  // its last name, in every path an os:: call is given; GetLongPathNameA puts the long names
+  // back. A new machine knows "C:\PROGRA~1" for "C:\Program Files", as Windows XP names it.
+  void AddShortName(const std::string& longPath, const std::string& shortName);
+  // What GetModuleShortFileNameA gives: by default the module path with the aliases known for
+  // it. A test of a module name outside the ANSI code page sets this (the file is created when
+  // missing) and a module path that holds "?" where the code page lacks a character.
+  void SetModuleShortPath(const std::string& path);
 
   // ---- Registry ---- (root is one of os::kHkey...; key paths without leading "\")
   // Keys and value names are case-insensitive and keep the case of their creation. Keys opened
@@ -326,7 +343,8 @@ class Machine {
   //   MoveFileExA                    "EXISTING|TARGET|FLAGS"
   //   SetFileAttributesA             "PATH|0x01"
   //   CreateFileA, DeleteFileA, CreateDirectoryA, RemoveDirectoryA, GetFileAttributesA,
-  //   GetFullPathNameA, GetFileVersionInfoSizeA, LoadLibraryA, AddFontResourceA
+  //   GetFullPathNameA, GetLongPathNameA, GetFileVersionInfoSizeA, LoadLibraryA,
+  //   AddFontResourceA
   //                                  the path as passed
   //   GetFileVersionInfoA            "PATH|HANDLE|SIZE"
   //   VerQueryValueA                 the sub-block
@@ -353,7 +371,8 @@ class Machine {
   //   GetVersionExA                  the record's size field
   //   GetConsoleProcessList          the room given, "2"
   //   GetTempPathA, GetWindowsDirectoryA, GetSystemDirectoryA, GetCurrentDirectoryA,
-  //   GetModuleFileNameA             the buffer size
+  //   GetModuleFileNameA, GetModuleShortFileNameA
+  //                                  the buffer size
   //   the others                     ""
   std::vector<std::string> CallsTo(const std::string& operation) const;
   int CallCount(const std::string& operation) const;

@@ -124,9 +124,46 @@ std::string KeyOf(std::string_view fullPath) {
   return key;
 }
 
+namespace {
+
+// Rebuilds a full path name by name. The long names are found by the long path so far plus
+// the short name, the short names by the long path up to and including the name.
+std::string Renamed(const std::string& fullPath, bool toShort,
+                    const std::map<std::string, std::string>& names) {
+  const std::vector<std::string> pieces = SplitKeepingEmpty(fullPath);
+  std::string longPath = pieces.front();
+  std::string path = pieces.front();
+  for (std::size_t i = 1; i < pieces.size(); ++i) {
+    const std::string& piece = pieces[i];
+    std::string name = piece;
+    std::string longName = piece;
+    if (!piece.empty()) {
+      const std::string key =
+          toShort ? KeyOf(longPath + "\\" + piece) : KeyOf(longPath) + "\\" + UpperAnsi(piece);
+      const auto found = names.find(key);
+      if (found != names.end()) name = found->second;
+      if (!toShort) longName = name;
+    }
+    path += "\\" + name;
+    longPath += "\\" + longName;
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string Machine::State::WithLongNames(const std::string& fullPath) const {
+  return Renamed(fullPath, false, longNames);
+}
+
+std::string Machine::State::WithShortNames(const std::string& fullPath) const {
+  return Renamed(fullPath, true, shortNames);
+}
+
 std::optional<Location> Machine::State::Locate(std::string_view name) const {
   std::optional<std::string> full = FullPathName(name, currentDirectory);
   if (!full || HasInvalidNameCharacter(*full)) return std::nullopt;
+  full = WithLongNames(*full);
   Location location;
   location.full = *full;
   location.key = KeyOf(*full);
@@ -193,10 +230,27 @@ void Machine::SetCurrentDirectory(const std::string& path) {
 
 void Machine::SetModulePath(const std::string& path) {
   state_->modulePath = path;
-  if (!HasFile(path)) AddFile(path);
+  // "?" stands for letters the ANSI code page lacks: no file has that name.
+  if (path.find('?') == std::string::npos && !HasFile(path)) AddFile(path);
 }
 
 void Machine::SetModuleBaseAddress(std::uintptr_t base) { state_->moduleBase = base; }
+
+void Machine::AddShortName(const std::string& longPath, const std::string& shortName) {
+  std::optional<Location> location = state_->Locate(longPath);
+  if (!location || state_->Node(location->key) == nullptr || location->parentKey.empty()) {
+    Misuse("no file or directory to give a short name: " + longPath);
+  }
+  const std::string& full = location->full;
+  state_->longNames[location->parentKey + "\\" + UpperAnsi(shortName)] =
+      full.substr(full.find_last_of('\\') + 1);
+  state_->shortNames[location->key] = shortName;
+}
+
+void Machine::SetModuleShortPath(const std::string& path) {
+  state_->moduleShortPath = path;
+  if (!HasFile(path)) AddFile(path);
+}
 
 }  // namespace sim
 
@@ -249,6 +303,33 @@ std::uint32_t GetModuleFileNameA(std::uint32_t bufferSize, std::string& path) {
   }
   path = s.modulePath;
   return static_cast<std::uint32_t>(path.size());
+}
+
+std::uint32_t GetLongPathNameA(const std::string& path, std::uint32_t bufferSize,
+                               std::string& longPath) {
+  auto& s = sim::Current("GetLongPathNameA");
+  s.Log("GetLongPathNameA", path);
+  longPath.clear();
+  if (s.FailsByInjection("GetLongPathNameA", {path})) return 0;
+  std::optional<sim::Location> location = s.Locate(path);
+  if (!location) {
+    s.lastError = sim::kErrorInvalidName;
+    return 0;
+  }
+  if (s.Node(location->key) == nullptr) {
+    s.lastError =
+        s.ParentError(*location) == kErrorSuccess ? kErrorFileNotFound : kErrorPathNotFound;
+    return 0;
+  }
+  return sim::Report(location->full, bufferSize, longPath);
+}
+
+std::uint32_t GetModuleShortFileNameA(std::uint32_t bufferSize, std::string& path) {
+  auto& s = sim::Current("GetModuleShortFileNameA");
+  s.Log("GetModuleShortFileNameA", std::to_string(bufferSize));
+  path.clear();
+  if (s.FailsByInjection("GetModuleShortFileNameA", {})) return 0;
+  return sim::Report(s.moduleShortPath.value_or(s.WithShortNames(s.modulePath)), bufferSize, path);
 }
 
 std::uintptr_t GetModuleBaseAddress() {

@@ -1,4 +1,6 @@
 // Programs started through the shell or WinExec, waits for them, and sleeping.
+#include <utility>
+
 #include "tests/sim/state.h"
 
 namespace sim {
@@ -17,7 +19,7 @@ Process Start(Machine::State& s, const std::string& key, const std::string& para
   if (found == s.programs.end()) return {};
   Program program = found->second;  // the start may register further programs
   if (program.onStart) program.onStart(parameters, directory);
-  return {program.waitsBeforeExit};
+  return {program.waitsBeforeExit, program.onExit};
 }
 
 // The file to run, or the error that starting it gives.
@@ -130,14 +132,17 @@ std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) {
     return kWaitFailed;
   }
   int& waitsLeft = found->second.waitsLeft;
-  if (waitsLeft == 0) return kWaitObject0;
   if (milliseconds == sim::kInfinite) {
     if (waitsLeft < 0) sim::Misuse("an endless wait for a process that never ends");
     waitsLeft = 0;
-    return kWaitObject0;
   }
-  if (waitsLeft > 0) --waitsLeft;
-  return kWaitTimeout;
+  if (waitsLeft != 0) {
+    if (waitsLeft > 0) --waitsLeft;
+    return kWaitTimeout;
+  }
+  // Taken out first: the hook may start or end processes of its own.
+  if (std::function<void()> onExit = std::exchange(found->second.onExit, nullptr)) onExit();
+  return kWaitObject0;
 }
 
 std::uint32_t WinExec(const std::string& commandLine, std::uint32_t show) {

@@ -121,6 +121,7 @@ inline constexpr std::uint32_t kFirstConsoleProcessId = 0x100;  // GetConsolePro
 // ---- Processes, windows, libraries ----
 struct Process {
   int waitsLeft = 0;  // -1: never ends
+  std::function<void()> onExit;
 };
 
 struct Window {
@@ -156,6 +157,9 @@ struct Machine::State {
   std::string systemDirectory;
   std::string currentDirectory;
   std::string modulePath;
+  std::optional<std::string> moduleShortPath;     // else derived from modulePath
+  std::map<std::string, std::string> longNames;   // KeyOf(parent\SHORT) -> the long last name
+  std::map<std::string, std::string> shortNames;  // KeyOf(long path) -> the short last name
   std::uintptr_t moduleBase = 0x400000;
 
   std::map<os::HKey, RegistryKey> registryRoots;
@@ -201,6 +205,9 @@ struct Machine::State {
   std::optional<Location> Locate(std::string_view name) const;
   const FileNode* Node(const std::string& key) const;
   FileNode* Node(const std::string& key);
+  // A full path with every short name in it replaced by the long one, or the other way round.
+  std::string WithLongNames(const std::string& fullPath) const;
+  std::string WithShortNames(const std::string& fullPath) const;
   // kErrorSuccess when the parent directory exists, else the error to report.
   std::uint32_t ParentError(const Location& location) const;
   // Creates the directory and its missing parents (test set-up).

@@ -17,7 +17,9 @@ RELEASE, SYMBOLS, PREFIX = (Path(sys.argv[1]), Path(sys.argv[2]), sys.argv[3])
 del sys.argv[1:4]
 
 KIB = 1024
-LIMITS = {"sanivo.exe": 160 * KIB, "IMAGECFG.EXE": 96 * KIB}
+# sanivo.exe grew past 160 KiB with the checked replacement of NTVDM.EXE, backups that never
+# replace a file, and the short program path.
+LIMITS = {"sanivo.exe": 176 * KIB, "IMAGECFG.EXE": 96 * KIB}
 
 
 def tool(name: str, *arguments: str) -> str:
@@ -44,6 +46,16 @@ class Release(unittest.TestCase):
                 self.assertEqual(tool("nm", str(program)).strip(), "")
                 self.assertIn((program.name + ".debug\0").encode(), program.read_bytes())
                 self.assertTrue((SYMBOLS / (program.name + ".debug")).is_file())
+
+    # The programs run elevated (sanivo.exe) or beside it; each restricts the DLL search first
+    # thing, which no Wine scenario notices when it is left out: the names of the two calls,
+    # imported or looked up, must be in every program.
+    def test_programs_restrict_the_dll_search(self):
+        for program in sorted(RELEASE.glob("*.[eE][xX][eE]")):
+            image = program.read_bytes()
+            for call in (b"SetDllDirectoryA", b"SetDefaultDllDirectories"):
+                with self.subTest(program.name, call=call):
+                    self.assertTrue(call + b"\0" in image, f"{program.name} does not name {call}")
 
     def test_a_reported_address_inside_RunMainBody_gives_its_function_and_line(self):
         # Link-time optimisation inlines RunMainBody into RunProgram, its one caller: the debug

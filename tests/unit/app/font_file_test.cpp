@@ -101,6 +101,8 @@ TEST(ConsoleFontCheck, RefusesTablesAndNamesThatLieOutsideTheFile) {
       {"strings past the table", Patched(good, 32, Be16(tableLength + 1))},
       {"name one byte past the table", Patched(good, 42, Be16(35))},
       {"name offset past the table", Patched(good, 44, Be16(0xFFFF))},
+      {"a name outside the table beside a sound one",
+       Patched(FontWithNames({kWindowsFamily, kWindowsFamily}), 44, Be16(0xFFFF))},
   };
   for (const auto& [what, font] : cases) EXPECT_FALSE(IsOurConsoleFont(font)) << what;
 }

@@ -5,6 +5,7 @@
 #include "app_test_support.h"
 #include "console/console_app.h"
 #include "platform/os.h"
+#include "tests/unit/pe/test_image.h"
 
 namespace sanivo {
 namespace {
@@ -45,6 +46,19 @@ TEST(TopLevelHandler, TheReportIsConvertedToTheOemCodePage) {
   machine.Fail("WriteFile", "stdout", os::kErrorWriteFault);
   EXPECT_EQ(RunProgram(), 1);
   EXPECT_NE(machine.Stderr().find("module n\x9F.exe at"), std::string::npos);
+}
+
+// A 32-bit process can run out of memory anywhere, as here while the affinity tool runs: that
+// is no normal run either.
+TEST(TopLevelHandler, OutOfMemoryEndsWithExitCodeOne) {
+  sim::Machine machine;
+  machine.AddFile("C:\\WINDOWS\\system32\\NTVDM.EXE", test::BuildTestImage());
+  machine.AddFile(std::string(testing::kAppDir) + "IMAGECFG.EXE");
+  sim::Program tool;
+  tool.onStart = [](const std::string&, const std::string&) { throw std::bad_alloc(); };
+  machine.AddProgram(std::string(testing::kAppDir) + "IMAGECFG.EXE", tool);
+  EXPECT_EQ(RunProgram(), 1);
+  EXPECT_NE(machine.Stderr().find("Exception Exception in module sanivo.exe"), std::string::npos);
 }
 
 }  // namespace

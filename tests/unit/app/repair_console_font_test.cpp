@@ -32,6 +32,23 @@ const char kInstallFailed[] = "Font nelze nainstalovat";
 const char kRegisterFailed[] = "Nelze zaregistrovat font do registrů";
 const char kDefaultFailed[] = "Nelze nastavit font jako výchozí";
 
+// Our font as an earlier release shipped it: the same face, another revision in its head table.
+std::string EarlierRevision() {
+  std::string font = OurConsoleFont();
+  const std::size_t count =
+      static_cast<unsigned char>(font[4]) << 8 | static_cast<unsigned char>(font[5]);
+  for (std::size_t record = 12; record < 12 + 16 * count; record += 16) {
+    if (font.compare(record, 4, "head") != 0) continue;
+    std::size_t offset = 0;
+    for (int i = 8; i < 12; ++i)
+      offset = offset << 8 | static_cast<unsigned char>(font[record + i]);
+    font[offset + 4] ^= 0x01;  // fontRevision
+    return font;
+  }
+  ADD_FAILURE() << "no head table";
+  return font;
+}
+
 // A Windows 7 as it comes: the console offers its two TrueType faces.
 class ConsoleFontRepairTest : public ::testing::Test {
  protected:
@@ -92,13 +109,12 @@ TEST_F(ConsoleFontRepairTest, SecondRunReusesTheInstalledFontAndItsTrueTypeEntry
   ASSERT_EQ(RunProgram(), 0);
   const auto registryAfterFirst = machine.RegistryDump();
   machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontSize", 0x100008);
-  const std::size_t copiesBefore = machine.CallsTo("CopyFileA").size();
+  const int movesBefore = machine.CallCount("MoveFileExA");
 
   ASSERT_EQ(RunProgram(), 0);
 
   ExpectStatus("Úspěšně dokončeno", 0x1A);
-  EXPECT_EQ(machine.CallsTo("CopyFileA").size(), copiesBefore);
-  EXPECT_THAT(machine.CallsTo("MoveFileExA"), IsEmpty());  // the identical font stays
+  EXPECT_EQ(machine.CallCount("MoveFileExA"), movesBefore);  // the identical font stays
   EXPECT_EQ(machine.AddedFonts().size(), 2u);
   EXPECT_FALSE(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "0000"));
   EXPECT_EQ(ConsoleValue("FontSize")->data, Dword(0x100008));  // left alone: family was 55
@@ -164,36 +180,61 @@ TEST(ConsoleFontSourceTest, DamagedOrForeignFontIsNeitherCopiedNorHandedToGdi) {
 }
 
 // A font of our name already in the Fonts folder: ours is put in its place unless it is
-// there already or another program holds the file.
+// there already or another program holds the file. One of our face that is held (Windows holds
+// every registered font, sharing reading) is kept; one that is damaged or cannot be read is not.
 TEST_F(ConsoleFontRepairTest, DifferentFontOfOurNameIsReplacedWhenNotInUse) {
+  constexpr int kFree = -1;
   const struct {
     const char* what;
     std::string installed;
-    bool held;
+    int held;  // the holder's share mode
     bool replaced;
   } cases[] = {
-      {"zero bytes", "", false, true},
-      {"an older font", ItsSourceFont(), false, true},
-      {"ours, in use", OurConsoleFont(), true, false},
-      {"zero bytes, in use", "", true, false},
+      {"zero bytes", "", kFree, true},
+      {"an older font", ItsSourceFont(), kFree, true},
+      {"ours, in use", OurConsoleFont(), os::kFileShareRead, false},
+      {"an earlier revision of ours, in use", EarlierRevision(), os::kFileShareRead, false},
+      {"an earlier revision of ours", EarlierRevision(), kFree, true},
+      {"zero bytes, in use", "", os::kFileShareRead, false},
+      {"an earlier revision of ours, in use and unreadable", EarlierRevision(), 0, false},
   };
   for (const auto& [what, installed, held, replaced] : cases) {
     SCOPED_TRACE(what);
     machine.AddFile(kInstalledFont, installed);
     const os::Handle holder =
-        held ? machine.HoldOpen(kInstalledFont, os::kGenericRead, os::kFileShareRead) : 0;
+        held != kFree ? machine.HoldOpen(kInstalledFont, os::kGenericRead, held) : 0;
     const int movesBefore = machine.CallCount("MoveFileExA");
     ASSERT_EQ(RunProgram(), 0);
     // Put in place in one move; a file in use is not even tried.
     EXPECT_EQ(machine.CallCount("MoveFileExA") - movesBefore, replaced ? 1 : 0);
-    if (installed == OurConsoleFont() || replaced) {
+    if (installed == OurConsoleFont() || replaced ||
+        (installed == EarlierRevision() && held == os::kFileShareRead)) {
       ExpectStatus("Úspěšně dokončeno", 0x1A);
     } else {
       ExpectStatus(kInstallFailed, 0x1C);
     }
     EXPECT_EQ(machine.FileBytes(kInstalledFont), replaced ? OurConsoleFont() : installed);
-    if (held) machine.Release(holder);
+    if (held != kFree) machine.Release(holder);
   }
+}
+
+// A font that cannot be read could be anything: it is replaced, not taken for ours.
+TEST_F(ConsoleFontRepairTest, UnreadableInstalledFontIsReplaced) {
+  machine.AddFile(kInstalledFont, OurConsoleFont());
+  machine.Fail("ReadFile", kInstalledFont, os::kErrorWriteFault, 1);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus("Úspěšně dokončeno", 0x1A);
+  EXPECT_EQ(machine.CallCount("MoveFileExA"), 1);
+}
+
+// A first copy cut short leaves nothing under the font's name, which Windows would then hold.
+TEST_F(ConsoleFontRepairTest, FirstInstallCutShortLeavesNoFont) {
+  machine.Fail("WriteFile", kInstalledFont + ".tmp", os::kErrorWriteFault);
+  const auto listing = machine.Listing();
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus(kInstallFailed, 0x1C);
+  EXPECT_FALSE(machine.HasFile(kInstalledFont));
+  EXPECT_FALSE(machine.HasFile(kInstalledFont + ".tmp"));
 }
 
 // One failing step of each stage, the message it shows and what it leaves behind.
@@ -233,7 +274,7 @@ TEST_P(ConsoleFontFaultTest, ShowsTheStageMessageAndKeepsEarlierStages) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, ConsoleFontFaultTest,
-    ::testing::Values(StageFault{"CopyFileA", kInstalledFont, kInstallFailed, 0},
+    ::testing::Values(StageFault{"MoveFileExA", kInstalledFont, kInstallFailed, 0},
                       StageFault{"CreateScalableFontResourceA", "", kInstallFailed, 0},
                       StageFault{"AddFontResourceA", "", kInstallFailed, 0},
                       StageFault{"RegOpenKeyExA", std::string("HKEY_LOCAL_MACHINE\\") + kFontsKey,
@@ -265,23 +306,48 @@ TEST_F(ConsoleFontRepairTest, StaleResourceFileThatCannotBeDeletedStopsTheInstal
   EXPECT_THAT(machine.CallsTo("CreateScalableFontResourceA"), IsEmpty());
 }
 
-TEST_F(ConsoleFontRepairTest, UnreadableTrueTypeEntryStopsTheRegistration) {
+// Values of another type must not block the repair for good: a TrueType slot that holds no
+// string holds no face, and the console values the repair owns get their own type back.
+TEST_F(ConsoleFontRepairTest, ValuesOfAnotherTypeAreSkippedOrRewritten) {
   machine.SetDword(os::kHkeyLocalMachine, kTrueTypeKey, "00", 1);
-  ASSERT_EQ(RunProgram(), 0);
-  ExpectStatus(kRegisterFailed, 0x1C);
-  EXPECT_FALSE(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "000"));
-  EXPECT_TRUE(machine.Value(os::kHkeyLocalMachine, kFontsKey, kFontValue));
+  const struct {
+    std::uint32_t type;
+    std::string family;
+  } families[] = {{os::kRegSz, Sz("48")}, {os::kRegBinary, Dword(48)}};
+  for (const auto& c : families) {
+    SCOPED_TRACE(c.type);
+    machine.SetValue(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", c.type, c.family);
+    machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontSize", 0x100008);
+    machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FaceName", 7);
+    ASSERT_EQ(RunProgram(), 0);
+    ExpectStatus("Úspěšně dokončeno", 0x1A);
+    EXPECT_EQ(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "000")
+                  .value_or(sim::RegistryValue{})
+                  .data,
+              Sz("Lucida Console CS"));
+    EXPECT_EQ(machine.Value(os::kHkeyLocalMachine, kTrueTypeKey, "00")->data, Dword(1));
+    EXPECT_EQ(ConsoleValue("FontFamily").value_or(sim::RegistryValue{}).type, os::kRegDword);
+    EXPECT_EQ(ConsoleValue("FontFamily").value_or(sim::RegistryValue{}).data, Dword(55));
+    EXPECT_EQ(ConsoleValue("FaceName").value_or(sim::RegistryValue{}).type, os::kRegSz);
+    EXPECT_EQ(ConsoleValue("FontSize")->data, Dword(0x100008));  // no raster family was there
+  }
 }
 
-TEST_F(ConsoleFontRepairTest, ConsoleKeyWithoutAnIntegerFontFamilyIsLeftUnwritten) {
+TEST_F(ConsoleFontRepairTest, ConsoleKeyWithoutAFontFamilyIsLeftUnwritten) {
   machine.SetString(os::kHkeyCurrentUser, kConsoleKey, "QuickEdit", "x");
-  for (const bool stringFamily : {false, true}) {
-    if (stringFamily) machine.SetString(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", "48");
-    ASSERT_EQ(RunProgram(), 0);
-    ExpectStatus(kDefaultFailed, 0x1C);
-    EXPECT_FALSE(ConsoleValue("FaceName")) << "FontFamily as a string: " << stringFamily;
-    EXPECT_FALSE(ConsoleValue("FontSize")) << "FontFamily as a string: " << stringFamily;
-  }
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus(kDefaultFailed, 0x1C);
+  EXPECT_FALSE(ConsoleValue("FaceName"));
+  EXPECT_FALSE(ConsoleValue("FontSize"));
+}
+
+// FaceName goes first: when it cannot be written, the family stays as it was.
+TEST_F(ConsoleFontRepairTest, FailedFaceNameLeavesTheFamilyAsItWas) {
+  machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", 54);
+  machine.Fail("RegSetValueExA", "FaceName", os::kErrorAccessDenied);
+  ASSERT_EQ(RunProgram(), 0);
+  ExpectStatus(kDefaultFailed, 0x1C);
+  EXPECT_EQ(ConsoleValue("FontFamily")->data, Dword(54));
 }
 
 TEST_F(ConsoleFontRepairTest, FailureWritingANewConsoleKeyLeavesItPartlyWritten) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "app/program.h"
 #include "app_test_support.h"
@@ -147,7 +148,7 @@ TEST_F(NtvdmAffinityRepairTest, MissingOrBusyLiveFileStopsBeforeAnyChange) {
 TEST_F(NtvdmAffinityRepairTest, BackupIntoADirectoryIsNamedByTodaysDate) {
   machine.SetCurrentDirectory("D:\\prace");
   machine.SetLocalDate(2027, 3, 9);
-  for (const std::string directory : {"C:\\zal\\", "C:\\zal\\a\\b\\", "D:\\"}) {
+  for (const std::string directory : {"C:\\zal\\", "C:\\zal\\a\\b\\", "D:\\", "C:\\zal\\fw/"}) {
     SCOPED_TRACE(directory);
     machine.SetCommandLine("sanivo.exe -ZALOHA:" + directory);
     ASSERT_EQ(RunProgram(), 0);
@@ -170,27 +171,34 @@ TEST_F(NtvdmAffinityRepairTest, BackupToAFileNameRelativeToTheCurrentDirectory) 
 TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
   machine.AddDirectory("C:\\zal");
   machine.AddDirectory(kWorkDir);  // so that the listing shows what the backup adds
+  machine.AddShortName("C:\\WINDOWS\\ServicePackFiles", "SERVIC~1");
   const std::string tooLong = "C:\\" + Repeat("a", 305) + "\\";
   machine.Fail("GetFullPathNameA", tooLong, kErrorFilenameExcedRange);
-  const struct {
-    std::string value;
-    bool copied;  // the copy is tried and refused
-  } cases[] = {
-      {"", false},
-      {"C:\\zal", true},
-      {tooLong, false},
-      {"c:\\windows\\SYSTEM32\\dllcache\\ntvdm.exe", false},
-      {"C:\\WINDOWS\\system32\\.\\NTVDM.EXE", false},
-      {kWorkCopy, false},
-      {"CON", false},
-      {"C:\\zal\\nul.bak", false},
-      {"\\\\.\\C:", false},
+  // Targets that cannot be expanded, that the repair itself writes or deletes however they are
+  // spelt, devices, a directory, and the temporary file of a backup that cannot be written.
+  const std::string cases[] = {
+      "",
+      "C:\\zal",
+      tooLong,
+      "c:\\windows\\SYSTEM32\\dllcache\\ntvdm.exe",
+      "C:\\WINDOWS\\system32\\.\\NTVDM.EXE",
+      "C:/WINDOWS/system32/NTVDM.EXE.",
+      "C:\\WINDOWS\\SERVIC~1\\i386\\NTVDM.EXE",
+      "C:\\WINDOWS\\SERVIC~1\\i386\\ntvdm.exe.tmp",
+      kLive + ".tmp",
+      kDllCache + ".TMP",
+      kWorkCopy,
+      kWorkCopy + ".tmp",
+      "CON",
+      "C:\\zal\\nul.bak",
+      "\\\\.\\C:",
+      "C:\\zal\\cut.bak",
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.value);
-    machine.SetCommandLine("sanivo.exe \"-zaloha:" + c.value + "\"");
+  machine.Fail("WriteFile", "C:\\zal\\cut.bak.tmp", os::kErrorWriteFault);
+  for (const std::string& value : cases) {
+    SCOPED_TRACE(value);
+    machine.SetCommandLine("sanivo.exe \"-zaloha:" + value + "\"");
     const auto listing = machine.Listing();
-    const int copiesBefore = machine.CallCount("CopyFileA");
     const std::uint32_t sleptBefore = machine.TotalSleep();
     ASSERT_EQ(RunProgram(), 0);
     // The success line overwrites the start of the warning; the step texts that followed the
@@ -200,7 +208,6 @@ TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
     EXPECT_EQ(machine.AttributeAt(36, 7), 0x1E);
     EXPECT_EQ(machine.AttributeAt(15, 7), 0x1A);
     EXPECT_GE(machine.TotalSleep() - sleptBefore, 5000u);
-    EXPECT_EQ(machine.CallCount("CopyFileA") - copiesBefore, c.copied ? 2 : 1);
     EXPECT_EQ(machine.Listing(), listing);
     for (const std::string& path : {kLive, kDllCache, kServicePack}) {
       EXPECT_EQ(MaskOf(machine.FileBytes(path)), 1u) << path;
@@ -209,6 +216,42 @@ TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
       machine.AddFile(path, original);
     }
   }
+}
+
+// The backup of the unpatched file is never replaced: a second run on the same day backs up
+// under the next free name, a run that finds its image backed up already counts as done, and a
+// named file that holds something else is left as it is.
+TEST_F(NtvdmAffinityRepairTest, BackupNeverReplacesAnExistingFileThatDiffers) {
+  machine.SetLocalDate(2027, 3, 9);
+  machine.SetCommandLine("sanivo.exe -zaloha:C:\\zal\\");
+  for (int run = 0; run < 3; ++run) {
+    ASSERT_EQ(RunProgram(), 0);
+    ExpectStatus("Úspěšně dokončeno", 0x1A);
+  }
+  const std::string patched = machine.FileBytes(kLive);
+  EXPECT_EQ(MaskOf(patched), 1u);
+  EXPECT_EQ(machine.FileBytes("C:\\zal\\20270309.bak"), original);
+  EXPECT_EQ(machine.FileBytes("C:\\zal\\20270309-2.bak"), patched);
+  EXPECT_FALSE(machine.HasFile("C:\\zal\\20270309-3.bak"));
+
+  machine.AddFile(kLive, original);
+  machine.AddFile("C:\\zal\\notes.txt", "my notes");
+  machine.AddFile("C:\\zal\\same.bak", original);
+  const struct {
+    const char* value;
+    bool warned;
+  } named[] = {{"C:\\zal\\notes.txt", true}, {"C:\\zal\\same.bak", false}};
+  for (const auto& c : named) {
+    SCOPED_TRACE(c.value);
+    const auto listing = machine.Listing();
+    const std::uint32_t sleptBefore = machine.TotalSleep();
+    machine.SetCommandLine(std::string("sanivo.exe -zaloha:") + c.value);
+    ASSERT_EQ(RunProgram(), 0);
+    EXPECT_EQ(machine.TotalSleep() - sleptBefore, c.warned ? 5100u : 4100u);  // the warning's pause
+    EXPECT_EQ(machine.Listing(), listing);
+    machine.AddFile(kLive, original);
+  }
+  EXPECT_EQ(machine.FileBytes("C:\\zal\\notes.txt"), "my notes");
 }
 
 TEST_F(NtvdmAffinityRepairTest, WorkCopyFailureShowsItsPath) {
@@ -236,22 +279,76 @@ TEST_F(NtvdmAffinityRepairTest, ToolThatCannotBeStartedEndsTheProgramWithTheRepo
   ExpectSystemUnchanged();
 }
 
-TEST_F(NtvdmAffinityRepairTest, ToolThatLeavesTheMaskUnchangedIsReportedAndNothingReplaced) {
-  InstallTool([](const std::string&) {});
-  ASSERT_EQ(RunProgram(), 0);
-  ExpectStatus("Nelze upravit afinitu souboru NTVDM.EXE", 0x1C);
-  EXPECT_EQ(machine.FileBytes(kWorkCopy), original);
-  ExpectSystemUnchanged();
-  EXPECT_EQ(machine.Launches().size(), 1u);  // no WinExec
+// Only the original image pinned to the first processor goes into the system folder: not an
+// untouched or broken work copy, not another mask, and not another program that replaced the
+// work copy (which lies where any program of the user can write) when the tool ended.
+TEST_F(NtvdmAffinityRepairTest, OnlyTheOriginalPinnedToTheFirstProcessorIsInstalled) {
+  std::string foreign = test::BuildTestImage({.affinityMask = 1});
+  foreign[test::kTestLoadConfig + 0x80] = 'X';
+  const struct {
+    const char* what;
+    std::function<void(const std::string& workCopy)> atStart;
+    std::function<void()> atExit;
+  } cases[] = {
+      {"mask unchanged", [](const std::string&) {}, nullptr},
+      {"mask 3",
+       [](const std::string& w) {
+         RunImagecfg({"-a", "3", w});
+       },
+       nullptr},
+      {"image broken", [this](const std::string& w) { machine.AddFile(w, "MZ garbage"); }, nullptr},
+      {"another program swapped in as the tool ends",
+       [](const std::string& w) {
+         RunImagecfg({"-a", "0X1", w});
+       },
+       [&] { machine.AddFile(kWorkCopy, foreign); }},
+      {"the patched image with a tail added as the tool ends",
+       [](const std::string& w) {
+         RunImagecfg({"-a", "0X1", w});
+       },
+       [&] { machine.AddFile(kWorkCopy, machine.FileBytes(kWorkCopy) + "tail"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Program tool;
+    tool.onStart = [&c](const std::string& parameters, const std::string&) {
+      c.atStart(ToolTarget(parameters));
+    };
+    tool.onExit = c.atExit;
+    tool.waitsBeforeExit = 2;
+    machine.AddProgram(kTool, tool);
+    const std::size_t launchesBefore = machine.Launches().size();
+    ASSERT_EQ(RunProgram(), 0);
+    ExpectStatus("Nelze upravit afinitu souboru NTVDM.EXE", 0x1C);
+    ExpectSystemUnchanged();
+    EXPECT_EQ(machine.Launches().size() - launchesBefore, 1u);  // no WinExec
+  }
 }
 
-TEST_F(NtvdmAffinityRepairTest, ToolThatBreaksTheImageIsReportedToo) {
-  InstallTool([this](const std::string& parameters) {
-    machine.AddFile(ToolTarget(parameters), "MZ garbage");
-  });
-  ASSERT_EQ(RunProgram(), 0);
-  ExpectStatus("Nelze upravit afinitu souboru NTVDM.EXE", 0x1C);
-  ExpectSystemUnchanged();
+// A live file damaged in the field is refused before anything changes: patched, it would replace
+// the good cached copies and then be started.
+TEST_F(NtvdmAffinityRepairTest, DamagedLiveFileIsRefusedBeforeAnythingChanges) {
+  std::string filled = original;
+  std::fill(filled.end() - 0x100, filled.end(), 'x');
+  TPeImage withChecksum(filled);
+  withChecksum.UpdateChecksum();
+  std::string zeroedTail = withChecksum.Bytes();
+  std::fill(zeroedTail.end() - 0x100, zeroedTail.end(), '\0');
+  const std::string damaged[] = {original.substr(0, original.size() - 1),
+                                 original.substr(0, original.size() - 0x100), zeroedTail};
+  machine.SetCommandLine("sanivo.exe -zaloha:C:\\zal\\");
+  machine.AddDirectory(kWorkDir);
+  for (const std::string& live : damaged) {
+    machine.AddFile(kLive, live);
+    const auto listing = machine.Listing();
+    ASSERT_EQ(RunProgram(), 0);
+    ExpectStatus("Nelze upravit afinitu souboru NTVDM.EXE", 0x1C);
+    EXPECT_EQ(machine.Listing(), listing);
+    EXPECT_EQ(machine.FileBytes(kLive), live);
+    EXPECT_EQ(machine.FileBytes(kDllCache), original);
+    EXPECT_EQ(machine.FileBytes(kServicePack), original);
+  }
+  EXPECT_THAT(machine.Launches(), IsEmpty());
 }
 
 // The live file is replaced all or nothing: a write cut short leaves it as it was.

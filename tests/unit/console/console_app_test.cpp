@@ -26,16 +26,17 @@ class ConsoleAppTest : public ::testing::Test {
 };
 
 TEST(ConsoleColors, MapEveryNamedColourAndFallBackToBrightWhiteOnBlack) {
-  EXPECT_EQ(ColorToTextAttribute(clRed), 0x0C);
-  EXPECT_EQ(ColorToTextAttribute(clLime), 0x0A);
-  EXPECT_EQ(ColorToTextAttribute(clYellow), 0x0E);
-  EXPECT_EQ(ColorToTextAttribute(clNavy), 0x01);
-  EXPECT_EQ(ColorToTextAttribute(clGray), 0x07);
-  EXPECT_EQ(ColorToTextAttribute(clSilver), 0x07);
-  EXPECT_EQ(ColorToTextAttribute(clWhite), 0x0F);
-  EXPECT_EQ(ColorToBackgroundAttribute(clNavy), 0x10);
-  EXPECT_EQ(ColorToBackgroundAttribute(clGray), 0x70);
-  EXPECT_EQ(ColorToBackgroundAttribute(clAqua), 0xB0);
+  // The console's sixteen colours by index; gray and silver share 7, black is the fallback.
+  const struct {
+    TColor color;
+    std::uint16_t index;
+  } named[] = {{clNavy, 0x1},  {clGreen, 0x2}, {clTeal, 0x3},    {clMaroon, 0x4}, {clPurple, 0x5},
+               {clOlive, 0x6}, {clGray, 0x7},  {clSilver, 0x7},  {clBlue, 0x9},   {clLime, 0xA},
+               {clAqua, 0xB},  {clRed, 0xC},   {clFuchsia, 0xD}, {clYellow, 0xE}, {clWhite, 0xF}};
+  for (const auto& c : named) {
+    EXPECT_EQ(ColorToTextAttribute(c.color), c.index) << std::hex << c.color;
+    EXPECT_EQ(ColorToBackgroundAttribute(c.color), c.index << 4) << std::hex << c.color;
+  }
   // Black and unknown values: bright white text, black background.
   EXPECT_EQ(ColorToTextAttribute(clBlack), 0x0F);
   EXPECT_EQ(ColorToTextAttribute(0x123456), 0x0F);

@@ -120,6 +120,9 @@ TEST(ImagecfgTest, FilesItCannotPatch) {
       // SizeOfOptionalHeader.
       {test::BuildCraftedImage({.rawPointer = 0x24}), "0X1",
        "the load-configuration directory lies in the file's headers"},
+      // A live file that lost its last byte: patched, it would replace the good cached copies.
+      {BuildTestImage().substr(0, test::kTestImageSize - 1), "0X1",
+       "not a PE image: a section's data runs past the end of the file"},
   };
   for (const auto& c : cases) {
     machine.AddFile(kImage, c.bytes);

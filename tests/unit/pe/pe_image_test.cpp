@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -151,8 +152,11 @@ TEST(PeImageTest, CraftedSectionLayoutsAreRefusedAndLeaveTheImageAlone) {
       {"mask over SizeOfOptionalHeader", {.rawPointer = 0x24}, inHeaders},
       {"mask over the section's own raw-data pointer", {.rawPointer = 0x11C}, inHeaders},
       {"directory in the padding before SizeOfHeaders", {.rawPointer = 0x180}, inHeaders},
-      {"raw data past the end of the file", {.rawPointer = 0x3E0}, outside},
-      {"raw-data pointer that wraps a 32-bit sum", {.rawPointer = 0xFFFFFFF0u}, outside},
+      // The section table (0x178 to 0x1A0) runs past a SizeOfHeaders of 0x100 and is still
+      // header: a directory at 0x190 would overwrite it.
+      {"directory in a section table past SizeOfHeaders",
+       {.rawPointer = 0x150, .sizeOfHeaders = 0x100},
+       inHeaders},
       {"directory that runs past 4 GB",
        {.virtualAddress = 0xFFFFFF00u, .directoryRva = 0xFFFFFFF0u},
        outside},
@@ -167,6 +171,11 @@ TEST(PeImageTest, CraftedSectionLayoutsAreRefusedAndLeaveTheImageAlone) {
   }
   // The same builder with the section where it belongs gives a usable image.
   EXPECT_EQ(TPeImage(BuildCraftedImage({})).AffinityMask(), 0u);
+  // Raw data past the end of the file is no image at all.
+  for (const std::uint32_t rawPointer : {0x3E0u, 0xFFFFFFF0u}) {
+    EXPECT_EQ(PeErrorOf([&] { TPeImage image(BuildCraftedImage({.rawPointer = rawPointer})); }),
+              "not a PE image: a section's data runs past the end of the file");
+  }
 }
 
 // Setting the mask and the checksum changes those two fields and no other byte.
@@ -228,17 +237,72 @@ TEST(PeImageTest, FilesThatAreNotPeImages) {
   EXPECT_EQ(constructionError(bytes), "not a PE image: the optional header is too small");
 }
 
-TEST(PeImageTest, EveryTruncationOfAnImageIsAnErrorUntilTheFieldIsInTheFile) {
+// A file cut short anywhere is refused, even where the field itself is still in it.
+TEST(PeImageTest, EveryTruncationOfAnImageIsAnError) {
   const std::string whole = BuildTestImage({.affinityMask = 0x11});
-  const std::size_t fieldEnd = kTestLoadConfig + kAffinityField32 + 4;
   for (std::size_t length = 0; length < whole.size(); ++length) {
-    const std::string prefix = whole.substr(0, length);
-    if (length < fieldEnd) {
-      EXPECT_NE(ErrorReadingMask(prefix), "(no error)") << "length " << length;
-    } else {
-      EXPECT_EQ(TPeImage(prefix).AffinityMask(), 0x11u) << "length " << length;
-    }
+    EXPECT_NE(ErrorReadingMask(whole.substr(0, length)), "(no error)") << "length " << length;
   }
+  EXPECT_EQ(TPeImage(whole).AffinityMask(), 0x11u);
+}
+
+// What a live file damaged in the field looks like: cut short, or with its tail zeroed.
+TEST(PeImageTest, DamagedToolchainImagesAreRefusedOrFailTheirChecksum) {
+  SKIP_WITHOUT_MINGW_FIXTURES();
+  const std::string whole =
+      test::ReadHostFile(std::filesystem::path(SANIVO_NTVDM_FIXTURE_DIR) / "ntvdm_fixture.exe");
+  const auto sound = [](const std::string& bytes) {
+    try {
+      return TPeImage(bytes).ChecksumHolds();
+    } catch (const EPeImageError&) {
+      return false;
+    }
+  };
+  ASSERT_NE(TPeImage(whole).Checksum(), 0u);
+  EXPECT_TRUE(sound(whole));
+  // The toolchain leaves a few bytes past the last section: a single lost byte shows only in
+  // the checksum, 2000 lost bytes cut into the sections.
+  EXPECT_FALSE(sound(whole.substr(0, whole.size() - 1)));
+  EXPECT_NE(ErrorReadingMask(whole.substr(0, whole.size() - 2000)), "(no error)");
+  std::string zeroedTail = whole;
+  std::fill(zeroedTail.end() - 2000, zeroedTail.end(), '\0');
+  EXPECT_FALSE(sound(zeroedTail));
+  EXPECT_TRUE(TPeImage(BuildTestImage()).ChecksumHolds());  // 0: no checksum to hold
+}
+
+TEST(PeImageTest, AnAffinityEditChangesTheMaskAndTheChecksumOnly) {
+  const TPeImage original(BuildTestImage());
+  const auto edited = [&](const std::function<void(std::string&)>& change) {
+    std::string bytes = original.Bytes();
+    change(bytes);
+    return IsAffinityEditOf(original, TPeImage(bytes));
+  };
+  const auto setMask = [](std::string& bytes) {
+    PutU32(bytes, kTestLoadConfig + kAffinityField32, 1);
+  };
+  const auto updateChecksum = [](std::string& bytes) {
+    TPeImage image(bytes);
+    image.UpdateChecksum();
+    bytes = image.Bytes();
+  };
+  EXPECT_TRUE(edited([](std::string&) {}));
+  EXPECT_TRUE(edited(setMask));
+  EXPECT_TRUE(edited([&](std::string& bytes) {
+    setMask(bytes);
+    updateChecksum(bytes);
+  }));
+  // A checksum that neither stays nor matches, a byte changed elsewhere, a longer file.
+  EXPECT_FALSE(edited([](std::string& bytes) { PutU32(bytes, kTestOptionalHeader + 64, 1234); }));
+  EXPECT_FALSE(edited([&](std::string& bytes) {
+    setMask(bytes);
+    bytes[kTestLoadConfig + 0x80] ^= 1;
+    updateChecksum(bytes);
+  }));
+  EXPECT_FALSE(edited([&](std::string& bytes) {
+    setMask(bytes);
+    bytes[kTestLoadConfig + kAffinityField32 + 4] = 1;  // just past the field
+  }));
+  EXPECT_FALSE(edited([](std::string& bytes) { bytes += std::string(0x200, '\0'); }));
 }
 
 // Random damage to the headers and the directory may only ever give EPeImageError (and, run

@@ -87,6 +87,7 @@ std::string BuildCraftedImage(const CraftedLayout& layout) {
   PutU32(bytes, section + 12, layout.virtualAddress);
   PutU32(bytes, section + 20, layout.rawPointer);
   PutU32(bytes, kTestOptionalHeader + 96 + 10 * 8, layout.directoryRva);
+  PutU32(bytes, kTestOptionalHeader + 60, layout.sizeOfHeaders);
   const std::uint64_t directory =
       std::uint64_t{layout.rawPointer} + (layout.directoryRva - layout.virtualAddress);
   if (directory + 4 <= bytes.size()) PutU32(bytes, directory, 72);

@@ -30,6 +30,7 @@ struct CraftedLayout {
   std::uint32_t virtualAddress = 0x1000;
   std::uint32_t rawPointer = 0x200;
   std::uint32_t directoryRva = 0x1040;
+  std::uint32_t sizeOfHeaders = 0x200;
 };
 
 // A PE32 test image laid out as `layout` says, with a plausible directory size (72) planted

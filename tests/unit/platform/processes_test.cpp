@@ -33,6 +33,8 @@ TEST_F(ProcessesTest, AStartedProgramRunsAndEndsAfterItsWaits) {
     seenDirectory = directory;
   };
   tool.waitsBeforeExit = 2;
+  int exits = 0;
+  tool.onExit = [&] { ++exits; };
   machine.AddProgram(kTool, tool);
 
   os::ShellExecuteInfo info = Info(kTool, os::kSeeMaskNoCloseProcess);
@@ -43,8 +45,11 @@ TEST_F(ProcessesTest, AStartedProgramRunsAndEndsAfterItsWaits) {
   EXPECT_EQ(seenDirectory, "C:\\t");
   EXPECT_EQ(os::WaitForSingleObject(info.hProcess, 50), os::kWaitTimeout);
   EXPECT_EQ(os::WaitForSingleObject(info.hProcess, 50), os::kWaitTimeout);
+  EXPECT_EQ(exits, 0);
   EXPECT_EQ(os::WaitForSingleObject(info.hProcess, 50), os::kWaitObject0);
+  EXPECT_EQ(exits, 1);
   EXPECT_EQ(os::WaitForSingleObject(info.hProcess, 50), os::kWaitObject0);
+  EXPECT_EQ(exits, 1);
   EXPECT_EQ(machine.OpenHandleCount(), 1);
   EXPECT_TRUE(os::CloseHandle(info.hProcess));
   EXPECT_EQ(machine.OpenHandleCount(), 0);

@@ -63,5 +63,46 @@ TEST(ReplaceFileContentsTest, EveryFailureLeavesTheOriginalAndNoTemporaryFile) {
   }
 }
 
+// A close that fails may have lost the data just as a failed write: nothing is moved.
+TEST(ReplaceFileContentsTest, FailedCloseOfTheTemporaryFileStopsBeforeTheMove) {
+  sim::Machine machine;
+  machine.AddFile(kLive, kOriginal);
+  machine.Fail("CloseHandle", "", os::kErrorWriteFault, 1);
+  EXPECT_THROW(ReplaceFileContents(kLive, kPatched), EFileAccessError);
+  EXPECT_EQ(machine.FileBytes(kLive), kOriginal);
+  EXPECT_EQ(machine.CallCount("MoveFileExA"), 0);
+}
+
+// A new file appears whole under its name or not at all, and never over an existing one.
+TEST(CreateFileWithContentsTest, NewFileOnlyAndWholeOrNothing) {
+  const std::string target = "C:\\zal\\20261208.bak";
+  sim::Machine machine;
+  machine.AddDirectory("C:\\zal");
+  CreateFileWithContents(target, kOriginal);
+  EXPECT_EQ(machine.FileBytes(target), kOriginal);
+  EXPECT_FALSE(machine.HasFile(TemporaryNameFor(target)));
+
+  auto listing = machine.Listing();
+  EXPECT_THROW(CreateFileWithContents(target, kPatched), EFileAccessError);
+  EXPECT_EQ(machine.FileBytes(target), kOriginal);
+  EXPECT_EQ(machine.Listing(), listing);
+
+  const std::string other = "C:\\zal\\other.bak";
+  machine.Fail("WriteFile", TemporaryNameFor(other), os::kErrorWriteFault);
+  EXPECT_THROW(CreateFileWithContents(other, kPatched), EFileAccessError);
+  EXPECT_EQ(machine.Listing(), listing);
+  EXPECT_EQ(machine.OpenHandleCount(), 0);
+}
+
+TEST(FileHoldsTest, OnlyAReadableFileWithExactlyTheseBytes) {
+  sim::Machine machine;
+  machine.AddFile(kLive, kOriginal);
+  EXPECT_TRUE(FileHolds(kLive, kOriginal));
+  EXPECT_FALSE(FileHolds(kLive, kPatched));
+  EXPECT_FALSE(FileHolds(kLive + "x", ""));
+  machine.Fail("ReadFile", kLive, os::kErrorWriteFault);
+  EXPECT_FALSE(FileHolds(kLive, kOriginal));
+}
+
 }  // namespace
 }  // namespace sanivo

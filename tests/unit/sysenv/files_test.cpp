@@ -38,6 +38,18 @@ TEST(IsDevicePathTest, KnowsTheNamesWindowsGivesToDevices) {
   for (const auto& c : cases) EXPECT_EQ(IsDevicePath(c.path), c.device) << c.path;
 }
 
+// The repairs take an existing target for a file they may read or keep: a directory is none.
+TEST(FileExistsTest, AFileIsAFileAndADirectoryADirectory) {
+  sim::Machine machine;
+  machine.AddFile("C:\\zal\\a.bak", "x");
+  EXPECT_TRUE(FileExists("C:\\zal\\a.bak"));
+  EXPECT_FALSE(DirectoryExists("C:\\zal\\a.bak"));
+  EXPECT_FALSE(FileExists("C:\\zal"));
+  EXPECT_TRUE(DirectoryExists("C:\\zal"));
+  EXPECT_FALSE(FileExists("C:\\zal\\b.bak"));
+  EXPECT_FALSE(DirectoryExists("C:\\zal\\b.bak"));
+}
+
 class IsFileLockedTest : public ::testing::Test {
  protected:
   const std::string file = "C:\\WINDOWS\\system32\\ntvdm.exe";

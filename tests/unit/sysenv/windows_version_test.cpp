@@ -82,6 +82,17 @@ TEST(ProgramEnvironment, StartUpRecordsKindDirectoryVersionAndStartDirectory) {
   EXPECT_TRUE(AppDir.empty());
 }
 
+// Unpacked into a folder named in another script, the program finds its files by the folder's
+// short name: the ANSI form of its path holds "?" where the code page lacks a letter.
+TEST(ProgramEnvironment, FolderNameOutsideTheAnsiCodePageIsTakenInItsShortForm) {
+  sim::Machine machine;
+  machine.SetModulePath("C:\\?????????\\prog.exe");
+  machine.SetModuleShortPath("C:\\0B7C~1\\prog.exe");
+  InitializeWindowsVersion();
+  EXPECT_EQ(AppDir, "C:\\0B7C~1\\");
+  FinalizeWindowsVersion();
+}
+
 TEST(ProgramEnvironment, ProgramInADriveRootWithoutVersionInformation) {
   sim::Machine machine;
   machine.SetModulePath("C:\\prog.exe");

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """The console font repair on Windows 7: the real sanivo.exe with the real font beside it."""
 
+import struct
+import subprocess
+import time
 import unittest
 
 import winerun
@@ -18,6 +21,33 @@ def seed_windows7(scenario: winerun.Scenario) -> None:
     """Wine's prefix lacks the console's TrueType list that every Windows 7 has."""
     reg_add(scenario, TRUETYPE_KEY, "0", "Lucida Console")
     reg_add(scenario, TRUETYPE_KEY, "00", "Consolas")
+
+
+def earlier_revision(font: bytes) -> bytes:
+    """The font with another head.fontRevision: what an earlier release shipped."""
+    count = struct.unpack_from(">H", font, 4)[0]
+    for record in range(12, 12 + 16 * count, 16):
+        if font[record:record + 4] == b"head":
+            offset = struct.unpack_from(">I", font, record + 8)[0]
+            revision = struct.unpack_from(">I", font, offset + 4)[0]
+            return font[:offset + 4] + struct.pack(">I", revision ^ 0x10000) + font[offset + 8:]
+    raise AssertionError("no head table")
+
+
+def hold(test: unittest.TestCase, scenario: winerun.Scenario, windows_path: str) -> None:
+    """Keeps the file open in another process, sharing reading only, until the test ends."""
+    marker = scenario.drive_c / "held.txt"
+    holder = subprocess.Popen(
+        ["wine", str(winerun.program("holdfile")), windows_path, r"C:\held.txt", "120"],
+        env=scenario.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL)
+    test.addCleanup(holder.wait)
+    test.addCleanup(holder.kill)
+    deadline = time.monotonic() + 60
+    while not marker.exists():
+        test.assertLess(time.monotonic(), deadline, "the holder never opened the file")
+        test.assertIsNone(holder.poll(), "the holder ended")
+        time.sleep(0.2)
 
 
 class ConsoleFontRepair(PageChecks):
@@ -86,6 +116,42 @@ class ConsoleFontRepair(PageChecks):
             self.assertStatus(result.screen, SUCCESS, "lime")
             self.assertEqual(installed.read_bytes(), font)
             self.assertEqual([path.name for path in fonts.glob("mrk_lccs*")], ["mrk_lccs.ttf"])
+
+    def test_an_earlier_font_of_ours_that_windows_holds_open_is_kept(self):
+        # Windows holds every registered font open from logon; a later release ships a revised
+        # font (the same face, another head.fontRevision).
+        with winerun.Scenario(version="win7") as scenario:
+            seed_windows7(scenario)
+            scenario.start_session()
+            earlier = earlier_revision((RELEASE / "mrk_lccs.ttf").read_bytes())
+            installed = scenario.host_path(r"C:\windows\Fonts\mrk_lccs.ttf")
+            installed.write_bytes(earlier)
+            hold(self, scenario, r"C:\windows\Fonts\mrk_lccs.ttf")
+            result = self.run_repair(scenario, "mrk_lccs.ttf")
+            self.assertStatus(result.screen, SUCCESS, "lime")
+            self.assertEqual(installed.read_bytes(), earlier)
+            self.assertRegistered(scenario)
+
+    def test_first_install_cut_short_leaves_no_font_under_its_name(self):
+        for limit in (100000, 4096):
+            with self.subTest(limit=limit), winerun.Scenario(version="win7") as scenario:
+                seed_windows7(scenario)
+                scenario.start_session()
+                exe = install_release(scenario, "mrk_lccs.ttf")
+                scenario.run_console(exe, timeout=120, file_size_limit=limit)
+                self.assertFalse(
+                    scenario.host_path(r"C:\windows\Fonts\mrk_lccs.ttf").exists())
+
+    def test_values_of_another_type_do_not_block_the_repair(self):
+        with winerun.Scenario(version="win7") as scenario:
+            reg_add(scenario, TRUETYPE_KEY, "0", "0", "REG_DWORD")
+            reg_add(scenario, TRUETYPE_KEY, "00", "Consolas")
+            reg_add(scenario, CONSOLE_KEY, "FontFamily", "48")
+            result = self.run_repair(scenario, "mrk_lccs.ttf")
+            self.assertStatus(result.screen, SUCCESS, "lime")
+            self.assertEqual(scenario.reg_value(TRUETYPE_KEY, "000").data, FACE)
+            family = scenario.reg_value(CONSOLE_KEY, "FontFamily")
+            self.assertEqual((family.type, family.data), ("REG_DWORD", "0x37"))
 
     def test_without_the_font_nothing_changes(self):
         with winerun.Scenario(version="win7") as scenario:

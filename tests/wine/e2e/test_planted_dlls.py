@@ -2,7 +2,8 @@
 """Libraries planted where an elevated program might pick them up: beside sanivo.exe and
 IMAGECFG.EXE, in the current directory, and in the work directory that IMAGECFG runs in. Each
 is a canary DLL that leaves C:\\canary\\<name>.loaded when any process loads it. A whole repair
-loads none of them and still ends green."""
+loads none of them and still ends green; that includes the optional iconv.dll, which only
+cpconv.exe, running with the user's rights, may load."""
 
 import shutil
 import unittest
@@ -16,7 +17,7 @@ from test_console_font import seed_windows7
 PLANTED = ("shcore.dll", "shlwapi.dll", "combase.dll", "ole32.dll", "oleaut32.dll", "rpcrt4.dll",
            "ucrtbase.dll", "uxtheme.dll", "zlib1.dll", "version.dll", "imm32.dll", "win32u.dll",
            "sechost.dll", "comctl32.dll", "dwmapi.dll", "cryptbase.dll", "winmm.dll",
-           "profapi.dll", "userenv.dll")
+           "profapi.dll", "userenv.dll", "iconv.dll")
 LIVE_NTVDM = r"C:\windows\system32\NTVDM.EXE"
 CACHED_NTVDM = r"C:\windows\system32\dllcache\NTVDM.EXE"
 

@@ -6,7 +6,8 @@ import time
 import unittest
 
 import winerun
-from sanivo_e2e import PageChecks, WORK_DIR_NAME, install_release
+from sanivo_e2e import RELEASE, SUCCESS, PageChecks, WORK_DIR_NAME, install_release
+from test_console_font import seed_windows7
 
 WORK_DIR_FAILED = "Nelze vytvořit dočasný adresář"
 
@@ -42,6 +43,22 @@ class WorkDirectoryInTheWay(PageChecks):
             self.assertFalse(scenario.host_path(r"C:\windows\Fonts\mrk_lccs.ttf").exists())
             self.assertGreaterEqual(own_seconds, 4.0)
             self.assertLess(shared_seconds, own_seconds - 2.5)
+
+
+class FolderOutsideTheAnsiCodePage(PageChecks):
+    def test_files_beside_the_program_are_found_by_the_folders_short_name(self):
+        # Cyrillic letters, which Windows-1250 lacks: the ANSI path of the program holds "?".
+        folder = r"C:\Программы Морек"
+        with winerun.Scenario(version="win7") as scenario:
+            seed_windows7(scenario)
+            for name in ("sanivo.exe", "mrk_lccs.ttf"):
+                scenario.install(RELEASE / name, folder)
+            result = scenario.run_console(folder + r"\sanivo.exe", timeout=120)
+            self.assertEqual(result.exit_code, 0, str(result.screen))
+            self.assertPainted(result.screen)
+            self.assertStatus(result.screen, SUCCESS, "lime")
+            self.assertEqual(scenario.host_path(r"C:\windows\Fonts\mrk_lccs.ttf").read_bytes(),
+                             (RELEASE / "mrk_lccs.ttf").read_bytes())
 
 
 if __name__ == "__main__":
