@@ -69,9 +69,14 @@ TAttempt TryToAppend(const std::string& path, const std::string& firstLines,
   const std::uint32_t end = os::SetFilePointer(log, 0, os::kFileEnd);
   // A file that another writer created but has not written to yet is new to us all the same.
   const std::string bytes = end == 0 ? firstLines + line : line;
+  if (end == os::kInvalidSetFilePointer) return Finish(log, TAttempt::Failed);
   std::uint32_t written = 0;
-  const bool appended = end != os::kInvalidSetFilePointer && os::WriteFile(log, bytes, &written) &&
-                        written == bytes.size() && os::FlushFileBuffers(log);
+  const bool appended =
+      os::WriteFile(log, bytes, &written) && written == bytes.size() && os::FlushFileBuffers(log);
+  // A record is there whole or not at all: what a failed append left is cut off again.
+  if (!appended && os::SetFilePointer(log, static_cast<std::int32_t>(end), os::kFileBegin) == end) {
+    os::SetEndOfFile(log);
+  }
   os::UnlockFileEx(log, kLockOffset, kLockLength);
   return Finish(log, appended ? TAttempt::Appended : TAttempt::Failed);
 }

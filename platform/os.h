@@ -85,6 +85,7 @@ inline constexpr std::uint32_t kGenericWrite = 0x40000000u;
 inline constexpr std::uint32_t kFileShareRead = 1;
 inline constexpr std::uint32_t kFileShareWrite = 2;
 inline constexpr std::uint32_t kFileShareDelete = 4;
+inline constexpr std::uint32_t kCreateNew = 1;
 inline constexpr std::uint32_t kCreateAlways = 2;
 inline constexpr std::uint32_t kOpenExisting = 3;
 inline constexpr std::uint32_t kOpenAlways = 4;
@@ -325,6 +326,8 @@ inline constexpr std::uint32_t kLockfileExclusiveLock = 2;
 
 // SetFilePointer with no high part: the new position, or kInvalidSetFilePointer on failure.
 std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t method);
+// Makes the file end at the handle's position, cutting off or adding what lies between.
+bool SetEndOfFile(Handle file);
 // LockFileEx on the range of `length` bytes at `offset` (both 64-bit, given as the OVERLAPPED
 // record would carry them), synchronously. A range may reach past the end of the file. A lock
 // belongs to the handle: another handle, in this process or another, or on another machine

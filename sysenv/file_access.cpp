@@ -54,9 +54,10 @@ std::uint32_t WriteAll(os::Handle file, std::string_view bytes) {
   return os::kErrorSuccess;
 }
 
-std::uint32_t WriteNewFile(const std::string& path, std::string_view bytes) {
+std::uint32_t WriteNewFile(const std::string& path, std::string_view bytes,
+                           std::uint32_t creation = os::kCreateAlways) {
   const os::Handle file =
-      os::CreateFileA(path, os::kGenericWrite, 0, os::kCreateAlways, os::kFileAttributeNormal);
+      os::CreateFileA(path, os::kGenericWrite, 0, creation, os::kFileAttributeNormal);
   if (file == os::kInvalidHandle) return os::GetLastError();
   std::uint32_t error = WriteAll(file, bytes);
   // The move that follows must not put in place data that is still only in the cache.
@@ -86,19 +87,34 @@ std::string ReadWholeFile(const std::string& path) {
 
 namespace {
 
-// The shared way of both: a flushed temporary file beside `path`, then one move onto it.
-void PutInPlace(const std::string& path, std::string_view bytes, std::uint32_t moveFlags,
+// The shared way of both: a flushed temporary file, then one move onto `path`.
+void PutInPlace(const std::string& temporary, const std::string& path, std::uint32_t moveFlags,
                 const char* failedMove) {
-  const std::string temporary = TemporaryNameFor(path);
-  if (std::uint32_t error = WriteNewFile(temporary, bytes); error != os::kErrorSuccess) {
-    os::DeleteFileA(temporary);
-    Fail("cannot write", temporary, error);
-  }
   if (!os::MoveFileExA(temporary, path, moveFlags | os::kMoveFileWriteThrough)) {
     const std::uint32_t error = os::GetLastError();
     os::DeleteFileA(temporary);
     Fail(failedMove, path, error);
   }
+}
+
+[[noreturn]] void FailWriting(const std::string& temporary, std::uint32_t error) {
+  os::DeleteFileA(temporary);
+  Fail("cannot write", temporary, error);
+}
+
+// Beside a file of the user's, "<name>.tmp" may be a file of the user's too: the first free one
+// of "<name>.tmp", "<name>.1.tmp", ... is taken, and an existing one is never overwritten.
+constexpr int kMostTemporaryNames = 100;
+
+std::string WriteFreeTemporaryFile(const std::string& path, std::string_view bytes) {
+  for (int number = 0; number < kMostTemporaryNames; ++number) {
+    const std::string temporary =
+        number == 0 ? TemporaryNameFor(path) : path + "." + std::to_string(number) + ".tmp";
+    const std::uint32_t error = WriteNewFile(temporary, bytes, os::kCreateNew);
+    if (error == os::kErrorSuccess) return temporary;
+    if (error != os::kErrorFileExists) FailWriting(temporary, error);
+  }
+  Fail("cannot write", TemporaryNameFor(path), os::kErrorFileExists);
 }
 
 }  // namespace
@@ -112,11 +128,15 @@ bool FileHolds(const std::string& path, std::string_view bytes) {
 }
 
 void ReplaceFileContents(const std::string& path, std::string_view bytes) {
-  PutInPlace(path, bytes, os::kMoveFileReplaceExisting, "cannot replace");
+  const std::string temporary = TemporaryNameFor(path);
+  if (std::uint32_t error = WriteNewFile(temporary, bytes); error != os::kErrorSuccess) {
+    FailWriting(temporary, error);
+  }
+  PutInPlace(temporary, path, os::kMoveFileReplaceExisting, "cannot replace");
 }
 
 void CreateFileWithContents(const std::string& path, std::string_view bytes) {
-  PutInPlace(path, bytes, 0, "cannot create");
+  PutInPlace(WriteFreeTemporaryFile(path, bytes), path, 0, "cannot create");
 }
 
 }  // namespace sanivo

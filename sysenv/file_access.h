@@ -29,7 +29,8 @@ std::string TemporaryNameFor(const std::string& path);
 void ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // Creates the file the same way, never over an existing one: the move fails (and with it the
-// call) when `path` exists by then, so nothing is lost to a second writer either.
+// call) when `path` exists by then, so nothing is lost to a second writer either. Its temporary
+// file is a free name beside `path`, so no file already there is overwritten on the way.
 void CreateFileWithContents(const std::string& path, std::string_view bytes);
 
 // Whether the file can be read and holds exactly these bytes; one that cannot be read does not.

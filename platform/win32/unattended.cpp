@@ -22,6 +22,8 @@ std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t m
   return ::SetFilePointer(ToNative(file), distance, nullptr, method);
 }
 
+bool SetEndOfFile(Handle file) { return ::SetEndOfFile(ToNative(file)) != FALSE; }
+
 bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length) {
   OVERLAPPED overlapped = At(offset);
   return ::LockFileEx(ToNative(file), flags, 0, static_cast<DWORD>(length),

@@ -53,6 +53,15 @@ TEST_F(FilesTest, CopyCreatesOverwritesOrRefuses) {
   EXPECT_EQ(ReadWholeFile(source), "second");
 }
 
+TEST_F(FilesTest, CreateNewNeverOpensAnExistingFile) {
+  const std::string path = Path("kept.bin");
+  WriteWholeFile(path, "kept");
+  EXPECT_EQ(os::CreateFileA(path, os::kGenericWrite, 0, os::kCreateNew, os::kFileAttributeNormal),
+            os::kInvalidHandle);
+  EXPECT_EQ(os::GetLastError(), os::kErrorFileExists);
+  EXPECT_EQ(ReadWholeFile(path), "kept");
+}
+
 TEST_F(FilesTest, CopyFailsWithoutSourceOrOntoDirectory) {
   const std::string missing = Path("missing.bin");
   const std::string target = Path("target.bin");

@@ -60,6 +60,11 @@ TEST_F(LocksTest, OpenAlwaysCreatesOrOpensAndTheEndIsWhereTheNextWriteGoes) {
   EXPECT_TRUE(os::FlushFileBuffers(file));
   EXPECT_EQ(os::SetFilePointer(file, -3, os::kFileEnd), 12u);
   EXPECT_EQ(os::SetFilePointer(file, -20, os::kFileBegin), os::kInvalidSetFilePointer);
+  // A record that could not be finished is cut off again.
+  EXPECT_EQ(os::SetFilePointer(file, 0, os::kFileEnd), 15u);
+  ASSERT_TRUE(os::WriteFile(file, "thi", &written));
+  EXPECT_EQ(os::SetFilePointer(file, 15, os::kFileBegin), 15u);
+  EXPECT_TRUE(os::SetEndOfFile(file));
   EXPECT_TRUE(os::CloseHandle(file));
   EXPECT_EQ(ReadWholeFile(path), "first\r\nsecond\r\n");
 }

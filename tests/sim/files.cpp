@@ -6,7 +6,6 @@
 namespace sim {
 namespace {
 
-constexpr std::uint32_t kCreateNew = 1;
 constexpr std::uint32_t kTruncateExisting = 5;
 constexpr std::uint32_t kFileAttributeHidden = 0x02;
 constexpr std::uint32_t kFileAttributeSystem = 0x04;
@@ -364,7 +363,7 @@ Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t 
   if (s.FailsByInjection("CreateFileA", {path, location ? location->full : path})) {
     return kInvalidHandle;
   }
-  if (creation < sim::kCreateNew || creation > sim::kTruncateExisting) {
+  if (creation < kCreateNew || creation > sim::kTruncateExisting) {
     return fail(kErrorInvalidParameter);
   }
   if (!location) return fail(sim::kErrorInvalidName);
@@ -377,7 +376,7 @@ Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t 
   const bool writes = sim::DataAccessOf(access).write || sim::DataAccessOf(access).erase;
   const bool truncates =
       exists && (creation == kCreateAlways || creation == sim::kTruncateExisting);
-  if (exists && creation == sim::kCreateNew) return fail(kErrorFileExists);
+  if (exists && creation == kCreateNew) return fail(kErrorFileExists);
   if (!exists && (creation == kOpenExisting || creation == sim::kTruncateExisting)) {
     return fail(kErrorFileNotFound);
   }

@@ -135,6 +135,7 @@ class FailableCall {
                                                         "SetConsoleTextAttribute",
                                                         "SetConsoleTitleA",
                                                         "SetFileAttributesA",
+                                                        "SetEndOfFile",
                                                         "SetFilePointer",
                                                         "ShellExecuteExA",
                                                         "UnlockFileEx",

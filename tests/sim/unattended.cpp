@@ -93,6 +93,18 @@ std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t m
   return static_cast<std::uint32_t>(position);
 }
 
+bool SetEndOfFile(Handle file) {
+  auto& s = sim::Current("SetEndOfFile");
+  s.Log("SetEndOfFile", std::to_string(file));
+  const sim::Target target = sim::Find(s, file);
+  if (s.FailsByInjection("SetEndOfFile", {sim::PathOf(target)})) return false;
+  if (target.open == nullptr || target.node == nullptr) return s.Refuse(kErrorInvalidHandle);
+  if ((target.open->access & kGenericWrite) == 0) return s.Refuse(kErrorAccessDenied);
+  target.node->bytes.resize(target.open->position);
+  s.lastError = kErrorSuccess;
+  return true;
+}
+
 bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length) {
   auto& s = sim::Current("LockFileEx");
   s.Log("LockFileEx", std::to_string(file) + "," + sim::HexByte(flags) + "," +

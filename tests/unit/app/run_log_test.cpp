@@ -134,11 +134,13 @@ TEST_F(RunLogAppendTest, OtherFailuresAreNotWaitedForAndLeaveNothingLockedOrOpen
       {"SetFilePointer", os::kErrorInvalidHandle}, {"WriteFile", os::kErrorWriteFault},
       {"FlushFileBuffers", os::kErrorWriteFault},
   };
+  machine.AddFile(kLog, kFirstLines);
   for (const Case& failure : cases) {
     machine.Fail(failure.call, kLog, failure.error, 1);
     EXPECT_FALSE(AppendRunRecord(kLog, Record("PC1"))) << failure.call.Name();
     EXPECT_EQ(machine.TotalSleep(), 0u) << failure.call.Name();
     EXPECT_EQ(machine.OpenHandleCount(), 0) << failure.call.Name();
+    EXPECT_EQ(machine.FileBytes(kLog), kFirstLines) << failure.call.Name();  // no part record
   }
   // Nothing was left locked: HoldLock refuses a range that is.
   machine.HoldLock(machine.HoldOpenElsewhere(kLog), 0, 0xFFFFFFFFu);

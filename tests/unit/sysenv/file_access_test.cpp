@@ -92,6 +92,14 @@ TEST(CreateFileWithContentsTest, NewFileOnlyAndWholeOrNothing) {
   EXPECT_THROW(CreateFileWithContents(other, kPatched), EFileAccessError);
   EXPECT_EQ(machine.Listing(), listing);
   EXPECT_EQ(machine.OpenHandleCount(), 0);
+
+  // A file of the user's under the temporary name stays as it was.
+  const std::string notes = "C:\\zal\\notes.txt";
+  machine.AddFile(TemporaryNameFor(notes), "draft");
+  CreateFileWithContents(notes, kOriginal);
+  EXPECT_EQ(machine.FileBytes(notes), kOriginal);
+  EXPECT_EQ(machine.FileBytes(TemporaryNameFor(notes)), "draft");
+  EXPECT_FALSE(machine.HasFile(notes + ".1.tmp"));
 }
 
 TEST(FileHoldsTest, OnlyAReadableFileWithExactlyTheseBytes) {
