@@ -44,6 +44,7 @@ constexpr std::string_view kStandardOutput = "standardní výstup"_cp1250;
 constexpr std::string_view kOutOfMemory = "nedostatek paměti"_cp1250;
 
 constexpr std::string_view kStandardStream = "-";
+constexpr int kMostTemporaryNames = 100;
 // A pipe whose writer has closed reports its end as this error.
 constexpr std::uint32_t kErrorBrokenPipe = 109;
 
@@ -120,9 +121,13 @@ class TOutput {
       handle_ = os::GetStdHandle(os::kStdOutputHandle);
       return;
     }
-    temporary_ = path_ + ".cpconv~";
-    handle_ = os::CreateFileA(temporary_, os::kGenericWrite, 0, os::kCreateAlways,
-                              os::kFileAttributeNormal);
+    // A free name: a file already there under the first one is not ours to overwrite.
+    for (int number = 0; number < kMostTemporaryNames; ++number) {
+      temporary_ = path_ + (number == 0 ? "" : "." + std::to_string(number)) + ".cpconv~";
+      handle_ = os::CreateFileA(temporary_, os::kGenericWrite, 0, os::kCreateNew,
+                                os::kFileAttributeNormal);
+      if (handle_ != os::kInvalidHandle || os::GetLastError() != os::kErrorFileExists) break;
+    }
     if (handle_ == os::kInvalidHandle) error_ = WriteError(os::GetLastError());
   }
   ~TOutput() {

@@ -88,12 +88,15 @@ TEST_F(CpconvTest, FilesOneAfterTheOtherIntoAnOutputThatMayBeOneOfThem) {
                   "\xE8"
                   "a\xFF\xFE");  // the second file's mark is its own
   machine.AddFile("C:\\data\\b.txt", "\xFF\xFE\x0D\x01");
+  // Someone else's file under the first temporary name is left alone.
+  machine.AddFile("C:\\data\\b.txt.cpconv~", "kept");
   ASSERT_EQ(
       RunCpconv({"UCS-2", "UTF-8", "-o", "C:\\data\\b.txt", "C:\\data\\a.txt", "C:\\data\\b.txt"}),
       0)
       << Message();
   EXPECT_EQ(machine.FileBytes("C:\\data\\b.txt"), "\xEE\xA1\xA1\xC4\x8D");
-  EXPECT_FALSE(machine.HasFile("C:\\data\\b.txt.cpconv~"));
+  EXPECT_EQ(machine.FileBytes("C:\\data\\b.txt.cpconv~"), "kept");
+  EXPECT_FALSE(machine.HasFile("C:\\data\\b.txt.1.cpconv~"));
   EXPECT_EQ(machine.Stdout(), "");
 }
 
