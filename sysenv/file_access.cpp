@@ -54,11 +54,8 @@ std::uint32_t WriteAll(os::Handle file, std::string_view bytes) {
   return os::kErrorSuccess;
 }
 
-std::uint32_t WriteNewFile(const std::string& path, std::string_view bytes,
-                           std::uint32_t creation = os::kCreateAlways) {
-  const os::Handle file =
-      os::CreateFileA(path, os::kGenericWrite, 0, creation, os::kFileAttributeNormal);
-  if (file == os::kInvalidHandle) return os::GetLastError();
+// Writes, flushes and closes the file; the error code of the first call that failed.
+std::uint32_t WriteAndClose(os::Handle file, std::string_view bytes) {
   std::uint32_t error = WriteAll(file, bytes);
   // The move that follows must not put in place data that is still only in the cache.
   if (error == os::kErrorSuccess && !os::FlushFileBuffers(file)) error = os::GetLastError();
@@ -70,6 +67,18 @@ std::uint32_t WriteNewFile(const std::string& path, std::string_view bytes,
 }  // namespace
 
 std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
+
+os::Handle CreateFreeTemporaryFile(const std::string& path, std::string& temporary) {
+  constexpr int kMostTemporaryNames = 100;
+  os::Handle file = os::kInvalidHandle;
+  for (int number = 0; number < kMostTemporaryNames; ++number) {
+    temporary = number == 0 ? TemporaryNameFor(path) : path + "." + std::to_string(number) + ".tmp";
+    file =
+        os::CreateFileA(temporary, os::kGenericWrite, 0, os::kCreateNew, os::kFileAttributeNormal);
+    if (file != os::kInvalidHandle || os::GetLastError() != os::kErrorFileExists) break;
+  }
+  return file;
+}
 
 std::string ReadWholeFile(const std::string& path) {
   const os::Handle file =
@@ -102,19 +111,14 @@ void PutInPlace(const std::string& temporary, const std::string& path, std::uint
   Fail("cannot write", temporary, error);
 }
 
-// Beside a file of the user's, "<name>.tmp" may be a file of the user's too: the first free one
-// of "<name>.tmp", "<name>.1.tmp", ... is taken, and an existing one is never overwritten.
-constexpr int kMostTemporaryNames = 100;
-
 std::string WriteFreeTemporaryFile(const std::string& path, std::string_view bytes) {
-  for (int number = 0; number < kMostTemporaryNames; ++number) {
-    const std::string temporary =
-        number == 0 ? TemporaryNameFor(path) : path + "." + std::to_string(number) + ".tmp";
-    const std::uint32_t error = WriteNewFile(temporary, bytes, os::kCreateNew);
-    if (error == os::kErrorSuccess) return temporary;
-    if (error != os::kErrorFileExists) FailWriting(temporary, error);
+  std::string temporary;
+  const os::Handle file = CreateFreeTemporaryFile(path, temporary);
+  if (file == os::kInvalidHandle) Fail("cannot write", temporary, os::GetLastError());
+  if (std::uint32_t error = WriteAndClose(file, bytes); error != os::kErrorSuccess) {
+    FailWriting(temporary, error);
   }
-  Fail("cannot write", TemporaryNameFor(path), os::kErrorFileExists);
+  return temporary;
 }
 
 }  // namespace
@@ -129,7 +133,10 @@ bool FileHolds(const std::string& path, std::string_view bytes) {
 
 void ReplaceFileContents(const std::string& path, std::string_view bytes) {
   const std::string temporary = TemporaryNameFor(path);
-  if (std::uint32_t error = WriteNewFile(temporary, bytes); error != os::kErrorSuccess) {
+  const os::Handle file =
+      os::CreateFileA(temporary, os::kGenericWrite, 0, os::kCreateAlways, os::kFileAttributeNormal);
+  if (file == os::kInvalidHandle) FailWriting(temporary, os::GetLastError());
+  if (std::uint32_t error = WriteAndClose(file, bytes); error != os::kErrorSuccess) {
     FailWriting(temporary, error);
   }
   PutInPlace(temporary, path, os::kMoveFileReplaceExisting, "cannot replace");

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/exception.h"
+#include "platform/os.h"
 
 namespace sanivo {
 
@@ -21,6 +22,11 @@ std::string ReadWholeFile(const std::string& path);
 
 // The temporary file beside `path` that ReplaceFileContents writes first.
 std::string TemporaryNameFor(const std::string& path);
+
+// Creates a temporary file beside `path` for writing, never over a file already there: the first
+// free one of "<path>.tmp", "<path>.1.tmp", ... (beside a file of the user's, "<path>.tmp" may be
+// the user's too). Its name goes to `temporary`; kInvalidHandle with the last error on failure.
+os::Handle CreateFreeTemporaryFile(const std::string& path, std::string& temporary);
 
 // Replaces the file all or nothing: writes the bytes to a temporary file beside `path`, flushes
 // it to the disk, then moves it over `path` in one step. On any failure (EFileAccessError) the

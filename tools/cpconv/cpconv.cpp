@@ -11,6 +11,7 @@
 #include "platform/os.h"
 #include "platform/standard_handle.h"
 #include "sysenv/errors.h"
+#include "sysenv/file_access.h"
 
 namespace sanivo {
 
@@ -44,7 +45,6 @@ constexpr std::string_view kStandardOutput = "standardní výstup"_cp1250;
 constexpr std::string_view kOutOfMemory = "nedostatek paměti"_cp1250;
 
 constexpr std::string_view kStandardStream = "-";
-constexpr int kMostTemporaryNames = 100;
 // A pipe whose writer has closed reports its end as this error.
 constexpr std::uint32_t kErrorBrokenPipe = 109;
 
@@ -121,13 +121,7 @@ class TOutput {
       handle_ = os::GetStdHandle(os::kStdOutputHandle);
       return;
     }
-    // A free name: a file already there under the first one is not ours to overwrite.
-    for (int number = 0; number < kMostTemporaryNames; ++number) {
-      temporary_ = path_ + (number == 0 ? "" : "." + std::to_string(number)) + ".cpconv~";
-      handle_ = os::CreateFileA(temporary_, os::kGenericWrite, 0, os::kCreateNew,
-                                os::kFileAttributeNormal);
-      if (handle_ != os::kInvalidHandle || os::GetLastError() != os::kErrorFileExists) break;
-    }
+    handle_ = CreateFreeTemporaryFile(path_, temporary_);
     if (handle_ == os::kInvalidHandle) error_ = WriteError(os::GetLastError());
   }
   ~TOutput() {

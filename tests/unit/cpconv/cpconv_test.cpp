@@ -89,14 +89,14 @@ TEST_F(CpconvTest, FilesOneAfterTheOtherIntoAnOutputThatMayBeOneOfThem) {
                   "a\xFF\xFE");  // the second file's mark is its own
   machine.AddFile("C:\\data\\b.txt", "\xFF\xFE\x0D\x01");
   // Someone else's file under the first temporary name is left alone.
-  machine.AddFile("C:\\data\\b.txt.cpconv~", "kept");
+  machine.AddFile("C:\\data\\b.txt.tmp", "kept");
   ASSERT_EQ(
       RunCpconv({"UCS-2", "UTF-8", "-o", "C:\\data\\b.txt", "C:\\data\\a.txt", "C:\\data\\b.txt"}),
       0)
       << Message();
   EXPECT_EQ(machine.FileBytes("C:\\data\\b.txt"), "\xEE\xA1\xA1\xC4\x8D");
-  EXPECT_EQ(machine.FileBytes("C:\\data\\b.txt.cpconv~"), "kept");
-  EXPECT_FALSE(machine.HasFile("C:\\data\\b.txt.1.cpconv~"));
+  EXPECT_EQ(machine.FileBytes("C:\\data\\b.txt.tmp"), "kept");
+  EXPECT_FALSE(machine.HasFile("C:\\data\\b.txt.1.tmp"));
   EXPECT_EQ(machine.Stdout(), "");
 }
 
@@ -121,15 +121,15 @@ TEST_F(CpconvTest, AFailedRunSaysWhatFailedAndLeavesTheOldOutput) {
     const std::string message = Message();
     EXPECT_TRUE(message.starts_with(c.message)) << message;
     EXPECT_EQ(machine.FileBytes("C:\\out.txt"), "old");
-    EXPECT_FALSE(machine.HasFile("C:\\out.txt.cpconv~"));
+    EXPECT_FALSE(machine.HasFile("C:\\out.txt.tmp"));
   }
   // Written halfway: the temporary file goes, the old output stays.
-  machine.Fail("WriteFile", "C:\\out.txt.cpconv~", os::kErrorWriteFault);
+  machine.Fail("WriteFile", "C:\\out.txt.tmp", os::kErrorWriteFault);
   EXPECT_EQ(RunCpconv({"13", "24", "-o", "C:\\out.txt", "C:\\in.txt"}), kCpconvFailureExitCode);
   const std::string message = Message();
   EXPECT_TRUE(message.starts_with("cpconv: nelze zapsat \"C:\\out.txt\"")) << message;
   EXPECT_EQ(machine.FileBytes("C:\\out.txt"), "old");
-  EXPECT_FALSE(machine.HasFile("C:\\out.txt.cpconv~"));
+  EXPECT_FALSE(machine.HasFile("C:\\out.txt.tmp"));
 }
 
 TEST_F(CpconvTest, AClosedStandardOutputIsReported) {
