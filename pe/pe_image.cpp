@@ -106,12 +106,10 @@ TPeImage::TPeImage(std::string bytes) : bytes_(std::move(bytes)) {
   // is never patched and put in place of a whole one.
   // A section without file data (uninitialised data) may point anywhere.
   for (std::uint32_t i = 0; i < sectionCount_; ++i) {
-    const std::uint64_t header = sectionTable_ + i * kSectionHeaderSize;
-    const std::uint32_t rawSize =
-        ReadU32(bytes_, header + kSectionSizeOfRawData, kTruncatedHeaders);
-    const std::uint32_t rawPointer =
-        ReadU32(bytes_, header + kSectionPointerToRawData, kTruncatedHeaders);
-    if (rawSize != 0) RequireBytes(bytes_, rawPointer, rawSize, kTruncatedSection);
+    const TSectionHeader section = SectionHeaderAt(i);
+    if (section.rawSize != 0) {
+      RequireBytes(bytes_, section.rawPointer, section.rawSize, kTruncatedSection);
+    }
   }
 }
 
@@ -194,17 +192,17 @@ std::uint64_t TPeImage::AffinityMaskOffset() const {
   return directory + field;
 }
 
+TPeImage::TSectionHeader TPeImage::SectionHeaderAt(std::uint32_t index) const {
+  const std::uint64_t header = sectionTable_ + std::uint64_t{index} * kSectionHeaderSize;
+  return {ReadU32(bytes_, header + kSectionVirtualSize, kTruncatedHeaders),
+          ReadU32(bytes_, header + kSectionVirtualAddress, kTruncatedHeaders),
+          ReadU32(bytes_, header + kSectionSizeOfRawData, kTruncatedHeaders),
+          ReadU32(bytes_, header + kSectionPointerToRawData, kTruncatedHeaders)};
+}
+
 std::uint64_t TPeImage::FileOffsetOf(std::uint32_t rva, std::uint32_t length) const {
   for (std::uint32_t i = 0; i < sectionCount_; ++i) {
-    const std::uint64_t header = sectionTable_ + i * kSectionHeaderSize;
-    const std::uint32_t virtualSize =
-        ReadU32(bytes_, header + kSectionVirtualSize, kTruncatedHeaders);
-    const std::uint32_t virtualAddress =
-        ReadU32(bytes_, header + kSectionVirtualAddress, kTruncatedHeaders);
-    const std::uint32_t rawSize =
-        ReadU32(bytes_, header + kSectionSizeOfRawData, kTruncatedHeaders);
-    const std::uint32_t rawPointer =
-        ReadU32(bytes_, header + kSectionPointerToRawData, kTruncatedHeaders);
+    const auto [virtualSize, virtualAddress, rawSize, rawPointer] = SectionHeaderAt(i);
     // Only bytes that are both in the file and mapped into memory hold the directory; past
     // VirtualSize the loader ignores the file's padding.
     const std::uint64_t backed = virtualSize != 0 && virtualSize < rawSize ? virtualSize : rawSize;

@@ -42,6 +42,13 @@ class TPeImage {
   std::uint64_t ChecksumOffset() const;
 
  private:
+  struct TSectionHeader {
+    std::uint32_t virtualSize;
+    std::uint32_t virtualAddress;
+    std::uint32_t rawSize;
+    std::uint32_t rawPointer;
+  };
+  TSectionHeader SectionHeaderAt(std::uint32_t index) const;
   // The file offset of `length` bytes at `rva`, all inside one section's data in the file and
   // past the headers, so that an edit there cannot change what the headers say.
   std::uint64_t FileOffsetOf(std::uint32_t rva, std::uint32_t length) const;

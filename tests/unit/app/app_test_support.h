@@ -14,6 +14,18 @@ inline constexpr const char* kTemp = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\";
 inline constexpr const char* kWorkDir = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\Morek-Sanivo";
 inline constexpr const char* kAppDir = "C:\\Program Files\\Morek\\";
 
+// Where the console-font repair puts its font and registry values, written out here rather than
+// taken from the program, so that a slip in the program's names shows.
+inline const std::string kFontSource = std::string(kAppDir) + "mrk_lccs.ttf";
+inline const std::string kInstalledFont = "C:\\WINDOWS\\Fonts\\mrk_lccs.ttf";
+inline constexpr const char* kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+inline constexpr const char* kTrueTypeKey =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
+inline constexpr const char* kConsoleKey = "Console\\%SystemRoot%_system32_ntvdm.exe";
+inline constexpr const char* kFontValue =
+    "Lucida Console CS Oby\xE8"
+    "ejn\xE9 (TrueType)";
+
 inline std::string Repeat(const std::string& text, int times) {
   std::string result;
   for (int i = 0; i < times; ++i) result += text;

@@ -17,16 +17,6 @@ namespace {
 
 using namespace sanivo::testing;
 
-const std::string kFontSource = std::string(kAppDir) + "mrk_lccs.ttf";
-const std::string kInstalledFont = "C:\\WINDOWS\\Fonts\\mrk_lccs.ttf";
-constexpr const char* kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-constexpr const char* kTrueTypeKey =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
-constexpr const char* kConsoleKey = "Console\\%SystemRoot%_system32_ntvdm.exe";
-constexpr const char* kFontValue =
-    "Lucida Console CS Oby\xE8"
-    "ejn\xE9 (TrueType)";
-
 const std::array<std::string, 3> kNtvdm = {"C:\\WINDOWS\\system32\\NTVDM.EXE",
                                            "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE",
                                            "C:\\WINDOWS\\ServicePackFiles\\i386\\NTVDM.EXE"};

@@ -12,15 +12,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace sanivo::testing;
 
-constexpr const char* kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-constexpr const char* kTrueTypeKey =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
-constexpr const char* kConsoleKey = "Console\\%SystemRoot%_system32_ntvdm.exe";
-constexpr const char* kFontValue =
-    "Lucida Console CS Oby\xE8"
-    "ejn\xE9 (TrueType)";
-const std::string kFontSource = std::string(kAppDir) + "mrk_lccs.ttf";
-const std::string kInstalledFont = "C:\\WINDOWS\\Fonts\\mrk_lccs.ttf";
 const std::string kResourceFile = std::string(kWorkDir) + "\\mrk_lccs.fot";
 
 std::string Sz(const std::string& text) { return text + '\0'; }

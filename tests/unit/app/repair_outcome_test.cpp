@@ -24,7 +24,6 @@ using namespace sanivo::testing;
 
 const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
 const std::string kDllCache = "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE";
-const std::string kInstalledFont = "C:\\WINDOWS\\Fonts\\mrk_lccs.ttf";
 
 struct OutcomeCase {
   const char* name;
@@ -124,10 +123,9 @@ class FontOutcomeTest : public RepairOutcomeTest {
  protected:
   FontOutcomeTest() {
     machine.SetVersion(2, 6, 1);
-    machine.AddFile(std::string(kAppDir) + "mrk_lccs.ttf", OurConsoleFont());
-    machine.AddKey(os::kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
-    machine.AddKey(os::kHkeyLocalMachine,
-                   "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont");
+    machine.AddFile(kFontSource, OurConsoleFont());
+    machine.AddKey(os::kHkeyLocalMachine, kFontsKey);
+    machine.AddKey(os::kHkeyLocalMachine, kTrueTypeKey);
   }
 };
 
