@@ -64,11 +64,9 @@ class Release(unittest.TestCase):
         # and, with -i, the line of main_body.cpp inlined there.
         debug = SYMBOLS / "sanivo.exe.debug"
         symbols = tool("nm", str(debug))
-        for holder, source in (("11RunMainBody", "main_body"), ("10RunProgram", "program")):
-            found = re.search(rf"^([0-9a-f]+) [Tt] __ZN6sanivo{holder}Ev$", symbols, re.M)
-            if found:
-                break
-        start = int(found[1], 16)
+        found = (re.search(r"^([0-9a-f]+) [Tt] __ZN6sanivo11(RunMainBody)Ev$", symbols, re.M)
+                 or re.search(r"^([0-9a-f]+) [Tt] __ZN6sanivo10(RunProgram)Ev$", symbols, re.M))
+        start, holder = int(found[1], 16), found[2]
         base = image_base(RELEASE / "sanivo.exe")
         # Addresses as the report prints them, relative to the module ("at %08X").
         relative = [address - base for address in range(start, start + 0x400)]
@@ -81,10 +79,10 @@ class Release(unittest.TestCase):
             frames = frames.splitlines()  # innermost first: function, then file and line
             inner = re.search(r"app/main_body\.cpp:(\d+)", frames[1])
             if inner and int(inner[1]) in body:
-                self.assertIn(holder[2:], frames[-2])
-                self.assertRegex(frames[-1], rf"app/{source}\.cpp:\d+")
+                self.assertIn(holder, frames[-2])
+                self.assertRegex(frames[-1], r"app/(main_body|program)\.cpp:\d+")
                 return
-        self.fail(f"no address of {holder[2:]} maps to a line of RunMainBody")
+        self.fail(f"no address of {holder} maps to a line of RunMainBody")
 
 
 def main_body_lines() -> range:
