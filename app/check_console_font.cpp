@@ -2,6 +2,7 @@
 
 #include "app/checks.h"
 #include "app/console_font_facts.h"
+#include "app/console_font_parts.h"
 #include "app/font_file.h"
 #include "app/stage.h"
 #include "app/texts.h"
@@ -14,16 +15,16 @@
 
 namespace sanivo {
 
-namespace {
+namespace console_font {
 
-using namespace console_font;
+namespace {
 
 const std::string kFaceName(kConsoleFaceName);
 
-// Opens the key; false when it is not there. A key that is there but refused raises.
+// Opens the key for reading; false when it is not there. A key that is there but refused raises.
 bool Opened(TRegistry& registry, os::HKey root, const std::string& key) {
   registry.SetRootKey(root);
-  if (registry.OpenKey(key, false)) return true;
+  if (registry.OpenKeyReadOnly(key)) return true;
   if (os::GetLastError() != os::kErrorFileNotFound) FailStep("RegOpenKeyExA");
   return false;
 }
@@ -45,41 +46,57 @@ bool FaceOfferedToConsole(const TRegistry& registry) {
   return false;
 }
 
-bool FontInPlace(const std::string& windowsDir) {
+}  // namespace
+
+bool MachineWidePartInPlace(const std::string& windowsDir) {
   if (!FontFileIsOurs(windowsDir + "\\Fonts\\" + kFileName)) return false;
   TRegistry registry(os::kHkeyLocalMachine);
   if (!Opened(registry, os::kHkeyLocalMachine, kFontsKey) ||
       !HoldsString(registry, std::string(texts::kFontValueName), kFileName)) {
     return false;
   }
-  if (!Opened(registry, os::kHkeyLocalMachine, kTrueTypeFontKey) ||
-      !FaceOfferedToConsole(registry)) {
-    return false;
-  }
+  return Opened(registry, os::kHkeyLocalMachine, kTrueTypeFontKey) &&
+         FaceOfferedToConsole(registry);
+}
+
+bool UserPartInPlace() {
+  TRegistry registry(os::kHkeyCurrentUser);
   return Opened(registry, os::kHkeyCurrentUser, kConsoleKey) &&
          HoldsString(registry, kFaceNameValue, kFaceName) &&
          registry.ValueExists(kFontFamilyValue) &&
          registry.ReadInteger(kFontFamilyValue) == kTrueTypeModernFamily;
 }
 
+}  // namespace console_font
+
+namespace {
+
+// What a look at the system found. A value of another type than the repair writes is one the
+// repair would write; what cannot be read at all decides nothing.
+template <typename Look>
+TRepairOutcome OutcomeOfLook(Look partsInPlace) {
+  try {
+    return partsInPlace() ? OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded)
+                          : OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
+  } catch (const ERegistryException&) {
+    return OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
+  } catch (const Exception&) {
+    return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
+  }
+}
+
 }  // namespace
 
 TRepairOutcome CheckConsoleFont(const TRepairContext& context) {
+  using namespace console_font;
   // Without the font beside the program the repair could do nothing, needed or not.
   if (!FileExists(IncludeTrailingBackslash(context.AppDir) + kFileName)) {
     return OutcomeOf(TRepairResult::Undecided, texts::kFontMissing);
   }
-  const TRepairOutcome needed = OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
-  try {
-    return FontInPlace(context.WindowsDir)
-               ? OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded)
-               : needed;
-  } catch (const ERegistryException&) {
-    return needed;  // a value of another type than the repair writes
-  } catch (const Exception&) {
-    // The font or the registry did not let us look: that decides nothing.
-    return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
-  }
+  return OutcomeOfLook(
+      [&] { return MachineWidePartInPlace(context.WindowsDir) && UserPartInPlace(); });
 }
+
+TRepairOutcome CheckUserConsoleFont() { return OutcomeOfLook(console_font::UserPartInPlace); }
 
 }  // namespace sanivo

@@ -16,4 +16,8 @@ TRepairOutcome CheckNtvdmAffinity(const TRepairContext& context);
 // beside the program, it gives the repair's own failure text.
 TRepairOutcome CheckConsoleFont(const TRepairContext& context);
 
+// Windows 7, for the per-user program: needed when a console value of ntvdm.exe that the repair
+// writes for the user who runs the program is missing or different. Only the user's values count.
+TRepairOutcome CheckUserConsoleFont();
+
 }  // namespace sanivo

@@ -32,8 +32,6 @@ const std::array<std::string, 3> kNtvdmPathTemplates = {
 
 std::array<std::string, 3> NtvdmPaths = kNtvdmPathTemplates;
 
-namespace {
-
 void PaintMainScreen() {
   TConsoleApplication& console = *ConsoleApplication;
   console.SetTitle(std::string(texts::kProgramTitle));
@@ -47,6 +45,8 @@ void PaintMainScreen() {
   WriteTextAt(texts::kCaption, 8, 2);
   console.SetTextColor(clWhite);
 }
+
+namespace {
 
 constexpr char kBackupParam[] = "zaloha";
 
@@ -102,6 +102,8 @@ TRepairOutcome RunCheckForThisWindows() {
   }
 }
 
+}  // namespace
+
 void ShowOutcome(const TRepairOutcome& outcome) {
   switch (outcome.Result) {
     case TRepairResult::NothingToRepair:
@@ -124,6 +126,8 @@ void ShowOutcome(const TRepairOutcome& outcome) {
       return;
   }
 }
+
+namespace {
 
 void ReportWorkDirFailure() {
   ConsoleApplication->SetTextColor(clRed);

@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+#include "app/repair_outcome.h"
+
 namespace sanivo {
 
 extern std::string WorkDir;     // the temporary work directory, without a trailing backslash
@@ -18,6 +20,11 @@ inline constexpr unsigned kFinalPauseMs = 4000;
 
 // Returns the exit code of a run that reached its end.
 int RunMainBody();
+// The page every run starts with: title, colours, frame, caption and introduction.
+void PaintMainScreen();
+// The outcome of a repair or a check on the page: the status line in its colour, or the line
+// saying that this system needs no repair.
+void ShowOutcome(const TRepairOutcome& outcome);
 // A failure ends the program at once; when the console is the program's own (started from
 // Explorer, as elevation makes likely) it closes with it, so the message is kept on screen for
 // kFinalPauseMs first. A console shared with a command prompt stays open anyway.

@@ -5,6 +5,7 @@
 
 #include "app/main_body.h"
 #include "app/unattended.h"
+#include "app/user_main_body.h"
 #include "base/number_text.h"
 #include "charset/charset.h"
 #include "charset/iconv_binding.h"
@@ -68,13 +69,16 @@ std::string WriteErrorReport(const std::string& className, std::uintptr_t addres
 
 // A run that a script started still leaves its record, and with -tise it does not wait. What
 // failed may be what the log needs (the console, the charset tables): then there is no record.
-void FinishFailedRun(const std::string& report) {
+void FinishFailedRun(const std::string& report, std::string_view (*repairName)()) {
   std::optional<TRunOptions> options;
   try {
     if (ParamParser != nullptr) options = ReadRunOptions();
     // The record holds the report without its final line end.
     const std::string_view text(report);
-    if (options) LogRun(*options, TRepairResult::Failed, text.substr(0, text.size() - 2), {});
+    if (options) {
+      LogRun(*options, TRepairResult::Failed, text.substr(0, text.size() - 2), {},
+             repairName != nullptr ? repairName() : std::string_view());
+    }
   } catch (const Exception&) {
   } catch (const std::exception&) {
   }
@@ -95,16 +99,21 @@ std::string FormatErrorReport(const std::string& className, const std::string& m
          message + (needsFullStop ? "." : "") + "\r\n";
 }
 
+namespace {
+
 // The error report comes first, then module shut-down, which runs on every way out.
-int RunProgram() {
-  // The program runs elevated; its own conversions need nothing beyond the built-in tables.
+// `repairName` gives the log's name of the program's repair, or none for the one that
+// sanivo.exe chooses for this Windows.
+int RunProgramAround(int (*mainBody)(), std::string_view (*repairName)()) {
+  // sanivo.exe runs elevated; neither program's own conversions need more than the built-in
+  // tables.
   NeverLoadIconvLibrary();
   TStartedModules modules;
   int exitCode = 0;
   std::optional<std::string> report;
   try {
     modules.Start();
-    exitCode = RunMainBody();
+    exitCode = mainBody();
   } catch (const Exception& error) {
     report = WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()),
                               error.Message());
@@ -114,10 +123,16 @@ int RunProgram() {
   }
   if (report) {
     exitCode = 1;
-    FinishFailedRun(*report);
+    FinishFailedRun(*report, repairName);
   }
   ReleaseMainBodyGlobals();
   return exitCode;
 }
+
+}  // namespace
+
+int RunProgram() { return RunProgramAround(RunMainBody, nullptr); }
+
+int RunUserProgram() { return RunProgramAround(RunUserMainBody, UserRepairName); }
 
 }  // namespace sanivo

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/console_font_facts.h"
+#include "app/console_font_parts.h"
 #include "app/font_file.h"
 #include "app/repairs.h"
 #include "app/screen.h"
@@ -98,17 +99,6 @@ std::string TrueTypeFontSlot(const TRegistry& registry) {
   return name;
 }
 
-// A missing family fails the stage, as it always has; one of another type is no raster family
-// and is written below as the number it must be.
-bool HoldsRasterFamily(const TRegistry& registry) {
-  if (!registry.ValueExists(kFontFamilyValue)) registry.ReadInteger(kFontFamilyValue);
-  try {
-    return registry.ReadInteger(kFontFamilyValue) == kRasterFontFamily;
-  } catch (const ERegistryException&) {
-    return false;
-  }
-}
-
 void OfferFontToConsole(TRegistry& registry) {
   WriteText(texts::kStepOpeningDosFonts);
   registry.SetRootKey(os::kHkeyLocalMachine);
@@ -116,29 +106,6 @@ void OfferFontToConsole(TRegistry& registry) {
   const std::string slot = TrueTypeFontSlot(registry);
   WriteText(texts::kStepWritingDosFonts);
   registry.WriteString(slot, kFaceName);
-}
-
-void WriteFontSizeAndWeight(TRegistry& registry) {
-  registry.WriteInteger(kFontSizeValue, kFontSize);
-  registry.WriteInteger(kFontWeightValue, kNormalWeight);
-}
-
-void MakeFontDefaultForNtvdm(TRegistry& registry) {
-  WriteText(texts::kStepOpeningSettings);
-  registry.SetRootKey(os::kHkeyCurrentUser);
-  if (registry.KeyExists(kConsoleKey)) {
-    if (!registry.OpenKey(kConsoleKey, false)) FailStep("RegOpenKeyExA");
-  } else {
-    WriteText(texts::kStepNewSettings);
-    if (!registry.OpenKey(kConsoleKey, true)) FailStep("RegCreateKeyExA");
-    registry.WriteInteger(kFontFamilyValue, kTrueTypeModernFamily);
-    WriteFontSizeAndWeight(registry);
-  }
-  WriteText(texts::kStepWritingSettings);
-  // Size and weight of a raster font mean nothing to a TrueType one.
-  if (HoldsRasterFamily(registry)) WriteFontSizeAndWeight(registry);
-  registry.WriteString(kFaceNameValue, kFaceName);
-  registry.WriteInteger(kFontFamilyValue, kTrueTypeModernFamily);
 }
 
 TRepairOutcome ApplyFontRepair(const TFontFiles& files) {

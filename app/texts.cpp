@@ -54,4 +54,9 @@ const std::string_view kCheckUndecided = "Nelze zjistit, zda je oprava potřeba"
 const std::string_view kUnknownParam = "Neznámý parametr: "_cp1250;
 const std::string_view kLogFailed = "Nelze zapsat protokol"_cp1250;
 
+const std::string_view kUserFontHeading =
+    "- oprava češtiny ve Windows 7 pro tohoto uživatele . . ."_cp1250;
+const std::string_view kStepCheckingMachineFont = "kontrola fontu pro celý počítač . . "_cp1250;
+const std::string_view kMachineFontMissing = "Font není nainstalován pro celý počítač"_cp1250;
+
 }  // namespace sanivo::texts

@@ -57,4 +57,9 @@ extern const std::string_view kCheckUndecided;
 extern const std::string_view kUnknownParam;
 extern const std::string_view kLogFailed;
 
+// The per-user program (sanivo-uzivatel.exe)
+extern const std::string_view kUserFontHeading;
+extern const std::string_view kStepCheckingMachineFont;
+extern const std::string_view kMachineFontMissing;
+
 }  // namespace sanivo::texts

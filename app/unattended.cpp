@@ -117,10 +117,10 @@ void ShowUnusedArguments(const std::vector<std::string>& arguments) {
 }
 
 void LogRun(const TRunOptions& options, TRepairResult result, std::string_view message,
-            std::string_view backupFile) {
+            std::string_view backupFile, std::string_view repair) {
   if (!options.LogPath) return;
   TRunRecord record = RecordOfThisMachine();
-  record.Repair = RepairName();
+  record.Repair = repair.empty() ? RepairName() : repair;
   record.Result = ResultName(result);
   record.Message = message;
   if (!options.UnusedArguments.empty()) {

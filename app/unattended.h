@@ -30,8 +30,9 @@ void ShowUnusedArguments(const std::vector<std::string>& arguments);
 
 // Appends the record of this run when the options ask for one. A log that cannot be written
 // changes nothing else: a yellow line at X 10, Y 16 says so and the path follows in silver at
-// X 10, Y 17, when the console is there to show it.
+// X 10, Y 17, when the console is there to show it. The record names `repair`, or when that is
+// empty the repair that sanivo.exe chooses for this Windows.
 void LogRun(const TRunOptions& options, TRepairResult result, std::string_view message,
-            std::string_view backupFile);
+            std::string_view backupFile, std::string_view repair = {});
 
 }  // namespace sanivo

@@ -39,6 +39,17 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   const std::int32_t result =
       canCreate ? os::RegCreateKeyExA(root_, key, os::kKeyAllAccess, opened, nullptr)
                 : os::RegOpenKeyExA(root_, key, os::kKeyAllAccess, opened);
+  return TakeOpenedKey(result, opened);
+}
+
+bool TRegistry::OpenKeyReadOnly(const std::string& key) {
+  CloseKey();
+  os::HKey opened = 0;
+  const std::int32_t result = os::RegOpenKeyExA(root_, key, os::kKeyRead, opened);
+  return TakeOpenedKey(result, opened);
+}
+
+bool TRegistry::TakeOpenedKey(std::int32_t result, os::HKey opened) {
   if (result != os::kErrorSuccess) {
     os::SetLastError(static_cast<std::uint32_t>(result));
     return false;

@@ -1,4 +1,4 @@
-// An accessor for one registry key at a time under a chosen root, with full access.
+// An accessor for one registry key at a time under a chosen root, with full access or for reading.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,9 @@ class TRegistry {
   // Opens a key below the root (closing the current one), creating it when allowed. On
   // failure the thread's last error holds the registry's error code.
   bool OpenKey(const std::string& key, bool canCreate);
+  // The same for reading only, as a user without administrator rights may open the keys of
+  // HKEY_LOCAL_MACHINE; writes to the key then fail.
+  bool OpenKeyReadOnly(const std::string& key);
   void CloseKey();
   // Whether the key can be opened for reading.
   bool KeyExists(const std::string& key) const;
@@ -38,6 +41,8 @@ class TRegistry {
   void WriteInteger(const std::string& name, std::uint32_t value);
 
  private:
+  bool TakeOpenedKey(std::int32_t result, os::HKey opened);
+
   os::HKey root_;
   os::HKey current_ = 0;
 };

@@ -224,6 +224,7 @@ bool CopyFileA(const std::string& source, const std::string& target, bool failIf
   if (std::uint32_t error = s.ParentError(*to); error != kErrorSuccess) {
     return s.Refuse(error);
   }
+  if (s.DeniedToUser(to->key)) return s.Refuse(kErrorAccessDenied);
   if (const sim::FileNode* existing = s.Node(to->key)) {
     if (failIfExists) return s.Refuse(kErrorFileExists);
     if (existing->directory || sim::IsReadOnly(*existing)) {
@@ -247,7 +248,7 @@ bool DeleteFileA(const std::string& path) {
   sim::Found found = sim::FindExisting(s, path);
   if (s.FailsByInjection("DeleteFileA", {path, found.location.full})) return false;
   if (found.error != kErrorSuccess) return s.Refuse(found.error);
-  if (found.node->directory || sim::IsReadOnly(*found.node)) {
+  if (found.node->directory || sim::IsReadOnly(*found.node) || s.DeniedToUser(found.location.key)) {
     return s.Refuse(kErrorAccessDenied);
   }
   if (s.SharingConflict(found.location.key, sim::kDeleteAccess,
@@ -273,6 +274,7 @@ bool MoveFileExA(const std::string& existing, const std::string& target, std::ui
     return s.Refuse(sim::kErrorNotSameDevice);
   }
   const std::string& fromKey = from.location.key;
+  if (s.DeniedToUser(fromKey) || s.DeniedToUser(to->key)) return s.Refuse(kErrorAccessDenied);
   if (to->key.starts_with(fromKey + "\\")) return s.Refuse(kErrorSharingViolation);
   if (s.SharingConflict(fromKey, sim::kDeleteAccess,
                         kFileShareRead | kFileShareWrite | kFileShareDelete)) {
@@ -321,6 +323,7 @@ bool CreateDirectoryA(const std::string& path) {
   }
   if (!location) return s.Refuse(sim::kErrorInvalidName);
   if (s.Node(location->key) != nullptr) return s.Refuse(kErrorAlreadyExists);
+  if (s.DeniedToUser(location->key)) return s.Refuse(kErrorAccessDenied);
   if (std::uint32_t error = s.ParentError(*location); error != kErrorSuccess) {
     return s.Refuse(error);
   }
@@ -379,6 +382,9 @@ Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t 
   if (exists && creation == kCreateNew) return fail(kErrorFileExists);
   if (!exists && (creation == kOpenExisting || creation == sim::kTruncateExisting)) {
     return fail(kErrorFileNotFound);
+  }
+  if ((writes || truncates || !exists) && s.DeniedToUser(location->key)) {
+    return fail(kErrorAccessDenied);
   }
   if (exists && (sim::IsReadOnly(*node) && (writes || truncates))) return fail(kErrorAccessDenied);
   if (exists && creation == kCreateAlways) {

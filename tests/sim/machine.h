@@ -198,6 +198,12 @@ class Machine {
   void SetModulePath(const std::string& path);
   void SetModuleBaseAddress(std::uintptr_t base);  // GetModuleBaseAddress; 0x400000 at first
 
+  // ---- Rights ----
+  // From now on the program runs as a user without administrator rights: keys of
+  // HKEY_LOCAL_MACHINE open for reading only, and nothing at or below the Windows directory can
+  // be created, written, copied onto, moved or deleted (ERROR_ACCESS_DENIED).
+  void SetStandardUser();
+
   // ---- Short (8.3) names ----
   // The existing file or directory at `longPath` also answers to `shortName`, the 8.3 alias of
   // its last name, in every path an os:: call is given; GetLongPathNameA puts the long names

@@ -216,6 +216,13 @@ void Machine::SetWindowsDirectory(const std::string& path) {
   state_->windowsDirectory = path;
 }
 
+void Machine::SetStandardUser() { state_->standardUser = true; }
+
+bool Machine::State::DeniedToUser(const std::string& key) const {
+  const std::string windows = KeyOf(windowsDirectory);
+  return standardUser && (key == windows || key.starts_with(windows + "\\"));
+}
+
 void Machine::SetSystemDirectory(const std::string& path) {
   state_->MakeDirectories(path);
   state_->systemDirectory = path;

@@ -10,6 +10,8 @@ namespace {
 constexpr std::uint32_t kKeyQueryValue = 0x0001;
 constexpr std::uint32_t kKeySetValue = 0x0002;
 constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
+// KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_CREATE_LINK, DELETE, WRITE_DAC, WRITE_OWNER
+constexpr std::uint32_t kKeyWriteRights = 0xD0026;
 
 bool IsPredefined(os::HKey key) { return key >= os::kHkeyClassesRoot && key <= os::kHkeyDynData; }
 
@@ -188,8 +190,11 @@ std::int32_t OpenOrCreate(sim::FailableCall operation, HKey root, const std::str
   if (s.Key(base.key.root, base.key.path) == nullptr) return sim::kErrorKeyDeleted;
   if (subKey.starts_with("\\")) return sim::kErrorBadPathname;
   const bool exists = s.Key(base.key.root, path) != nullptr;
+  if (!exists && created == nullptr) return kErrorFileNotFound;
+  if (s.standardUser && base.key.root == kHkeyLocalMachine && (access & sim::kKeyWriteRights)) {
+    return kErrorAccessDenied;
+  }
   if (!exists) {
-    if (created == nullptr) return kErrorFileNotFound;
     if (!(base.key.access & sim::kKeyCreateSubKey)) return kErrorAccessDenied;
     s.CreateKey(base.key.root, path);
   }

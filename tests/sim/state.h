@@ -161,6 +161,7 @@ struct Machine::State {
   std::map<std::string, std::string> longNames;   // KeyOf(parent\SHORT) -> the long last name
   std::map<std::string, std::string> shortNames;  // KeyOf(long path) -> the short last name
   std::uintptr_t moduleBase = 0x400000;
+  bool standardUser = false;
 
   std::map<os::HKey, RegistryKey> registryRoots;
   std::map<os::HKey, OpenKey> openKeys;
@@ -210,6 +211,8 @@ struct Machine::State {
   std::string WithShortNames(const std::string& fullPath) const;
   // kErrorSuccess when the parent directory exists, else the error to report.
   std::uint32_t ParentError(const Location& location) const;
+  // Whether a standard user may not change the file or directory of this key.
+  bool DeniedToUser(const std::string& key) const;
   // Creates the directory and its missing parents (test set-up).
   void MakeDirectories(const std::string& fullPath);
   // Whether an open with this access and share mode conflicts with one already open.

@@ -18,8 +18,9 @@ del sys.argv[1:4]
 
 KIB = 1024
 # sanivo.exe grew past 160 KiB with the checked replacement of NTVDM.EXE, backups that never
-# replace a file, and the short program path.
-LIMITS = {"sanivo.exe": 176 * KIB, "IMAGECFG.EXE": 96 * KIB}
+# replace a file, and the short program path. sanivo-uzivatel.exe shares its start-up, error
+# report, console with the code-page tables and log: over 120 KiB before any work of its own.
+LIMITS = {"sanivo.exe": 176 * KIB, "sanivo-uzivatel.exe": 144 * KIB, "IMAGECFG.EXE": 96 * KIB}
 
 
 def tool(name: str, *arguments: str) -> str:
@@ -58,11 +59,14 @@ class Release(unittest.TestCase):
                     self.assertTrue(call + b"\0" in image, f"{program.name} does not name {call}")
 
     def test_a_reported_address_inside_RunMainBody_gives_its_function_and_line(self):
-        # Link-time optimisation inlines RunMainBody into RunProgram, its one caller: the debug
-        # file names RunProgram and, with -i, the line of main_body.cpp inlined there.
+        # RunMainBody is a function of its own, or link-time optimisation inlines it into
+        # RunProgram, its one caller: the debug file names the function that holds the address
+        # and, with -i, the line of main_body.cpp inlined there.
         debug = SYMBOLS / "sanivo.exe.debug"
-        start = int(re.search(r"^([0-9a-f]+) [Tt] __ZN6sanivo10RunProgramEv$",
-                              tool("nm", str(debug)), re.M)[1], 16)
+        symbols = tool("nm", str(debug))
+        found = (re.search(r"^([0-9a-f]+) [Tt] __ZN6sanivo11(RunMainBody)Ev$", symbols, re.M)
+                 or re.search(r"^([0-9a-f]+) [Tt] __ZN6sanivo10(RunProgram)Ev$", symbols, re.M))
+        start, holder = int(found[1], 16), found[2]
         base = image_base(RELEASE / "sanivo.exe")
         # Addresses as the report prints them, relative to the module ("at %08X").
         relative = [address - base for address in range(start, start + 0x400)]
@@ -75,10 +79,10 @@ class Release(unittest.TestCase):
             frames = frames.splitlines()  # innermost first: function, then file and line
             inner = re.search(r"app/main_body\.cpp:(\d+)", frames[1])
             if inner and int(inner[1]) in body:
-                self.assertIn("RunProgram", frames[-2])
-                self.assertRegex(frames[-1], r"app/program\.cpp:\d+")
+                self.assertIn(holder, frames[-2])
+                self.assertRegex(frames[-1], r"app/(main_body|program)\.cpp:\d+")
                 return
-        self.fail("no address of RunProgram maps to a line of RunMainBody")
+        self.fail(f"no address of {holder} maps to a line of RunMainBody")
 
 
 def main_body_lines() -> range:

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Checks that a program carries the manifest that asks for administrator rights without UI
+"""Checks that a program carries the manifest that asks for the given execution level without UI
 access, and a version resource with the given file version.
 
-    check_resources.py PROGRAM VERSION      e.g. sanivo.exe 1.0.0.0
+    check_resources.py PROGRAM VERSION LEVEL      e.g. sanivo.exe 1.0.0.0 requireAdministrator
 """
 
 import struct
@@ -21,10 +21,10 @@ def file_version(image: bytes) -> str | None:
     return f"{most >> 16}.{most & 0xFFFF}.{least >> 16}.{least & 0xFFFF}"
 
 
-def main(program: str, version: str) -> int:
+def main(program: str, version: str, level: str) -> int:
     image = Path(program).read_bytes()
     wanted = {
-        "manifest asks for administrator rights": b'level="requireAdministrator"',
+        f"manifest asks for {level}": f'level="{level}"'.encode(),
         "manifest asks for no UI access": b'uiAccess="false"',
         "version resource": "VS_VERSION_INFO".encode("utf-16-le"),
     }

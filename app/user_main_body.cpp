@@ -1,0 +1,46 @@
+#include "app/user_main_body.h"
+
+#include <string>
+#include <string_view>
+
+#include "app/checks.h"
+#include "app/main_body.h"
+#include "app/screen.h"
+#include "app/texts.h"
+#include "app/unattended.h"
+#include "platform/os.h"
+#include "sysenv/files.h"
+#include "sysenv/system_dirs.h"
+#include "sysenv/windows_version.h"
+
+namespace sanivo {
+
+// Other versions keep no console font per user that the program would set.
+std::string_view UserRepairName() { return WindowsKind == wkWindows7 ? "font-uzivatel" : "zadna"; }
+
+namespace {
+
+TRepairOutcome RunForThisUser(const TRunOptions& options) {
+  if (WindowsKind != wkWindows7) {
+    return OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded);
+  }
+  return options.CheckOnly ? CheckUserConsoleFont() : RepairUserConsoleFont(WindowsDir);
+}
+
+}  // namespace
+
+// As sanivo.exe's main body, without a work directory: nothing is written but the registry.
+int RunUserMainBody() {
+  WindowsDir = ExcludeTrailingBackslash(GetSpecialDir("WINDOWS"));
+  PaintMainScreen();
+  const TRunOptions options = ReadRunOptions();
+  ShowUnusedArguments(options.UnusedArguments);
+  WriteTextAt(texts::kUserFontHeading, kHeadingX, kHeadingY);
+  const TRepairOutcome outcome = RunForThisUser(options);
+  ShowOutcome(outcome);
+  LogRun(options, outcome.Result, outcome.StatusText, {}, UserRepairName());
+  if (!options.Quiet) os::Sleep(kFinalPauseMs);
+  return ExitCodeOf(options, outcome.Result);
+}
+
+}  // namespace sanivo

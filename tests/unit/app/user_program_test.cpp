@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include "app/program.h"
+#include "app_test_support.h"
+#include "font_samples.h"
+
+namespace sanivo {
+namespace {
+
+using namespace sanivo::testing;
+
+const std::string kSettings = std::string("HKEY_CURRENT_USER\\") + kConsoleKey;
+
+// The registry lines of the user's console settings of ntvdm.exe, or all the others.
+std::vector<std::string> RegistryLines(const sim::Machine& machine, bool settings) {
+  std::vector<std::string> lines;
+  for (const std::string& line : machine.RegistryDump()) {
+    if (line.starts_with(kSettings) == settings) lines.push_back(line);
+  }
+  return lines;
+}
+
+void FreshWindows7(sim::Machine& machine) {
+  machine.SetVersion(2, 6, 1);
+  machine.AddFile(kFontSource, OurConsoleFont());
+  machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
+}
+
+// An administrator ran sanivo.exe once, as a start-up script does; this user has no settings.
+void RepairedForAnotherUser(sim::Machine& machine) {
+  FreshWindows7(machine);
+  ASSERT_EQ(RunProgram(), 0);
+  os::RegDeleteKeyA(os::kHkeyCurrentUser, kConsoleKey);
+}
+
+void UserSettingsOnly(sim::Machine& machine) {
+  FreshWindows7(machine);
+  machine.SetString(os::kHkeyCurrentUser, kConsoleKey, "FaceName", "Lucida Console CS");
+  machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", 55);
+}
+
+// A user without administrator rights may write HKEY_CURRENT_USER only.
+TEST(UserProgramTest, StandardUserGetsTheFontOnceTheMachineWidePartIsThere) {
+  const struct {
+    void (*setUp)(sim::Machine&);
+    int (*program)();
+    const char* arguments;
+    const char* status;
+    int exitCode;
+  } runs[] = {
+      {RepairedForAnotherUser, RunUserProgram, " -tise", "Úspěšně dokončeno", 0},
+      {FreshWindows7, RunUserProgram, " -tise", "Font není nainstalován pro celý počítač", 2},
+      {RepairedForAnotherUser, RunUserProgram, " -kontrola", "Oprava je potřeba", 4},
+      {UserSettingsOnly, RunUserProgram, " -kontrola", "Oprava není potřeba", 0},
+      {+[](sim::Machine& m) { m.SetVersion(2, 5, 1); }, RunUserProgram, " -tise",
+       "Oprava není potřeba", 0},
+      {FreshWindows7, RunProgram, " -tise", "Font nelze nainstalovat", 2},
+  };
+  const std::vector<std::string> written = {
+      kSettings, kSettings + " [FaceName] type 1 = \"Lucida Console CS\"",
+      kSettings + " [FontFamily] type 4 = 55", kSettings + " [FontSize] type 4 = 1310720",
+      kSettings + " [FontWeight] type 4 = 400"};
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.status + std::string(run.arguments));
+    sim::Machine machine;
+    run.setUp(machine);
+    machine.SetStandardUser();
+    machine.SetCommandLine(std::string("sanivo-uzivatel.exe") + run.arguments);
+    const auto files = machine.Listing();
+    const auto others = RegistryLines(machine, false);
+    const auto settings = RegistryLines(machine, true);
+    EXPECT_EQ(run.program(), run.exitCode);
+    EXPECT_EQ(machine.Row(7, 15, Utf8Length(run.status)), run.status);
+    const bool repaired = run.exitCode == 0 && run.setUp == RepairedForAnotherUser;
+    EXPECT_EQ(RegistryLines(machine, true), repaired ? written : settings);
+    if (run.program == RunUserProgram) {
+      EXPECT_EQ(machine.Row(6, 10, 56), "- oprava češtiny ve Windows 7 pro tohoto uživatele . . .");
+      EXPECT_EQ(machine.Listing(), files);
+      EXPECT_EQ(RegistryLines(machine, false), others);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sanivo
