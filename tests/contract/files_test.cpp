@@ -171,6 +171,39 @@ TEST_F(FilesTest, MoveReplacesOnlyWhenAsked) {
   EXPECT_FALSE(Exists(folder));
 }
 
+// The program runs elevated, as it must for this: the move is only recorded, for the system to
+// make when it next starts, in a list that a later run can read and change back.
+TEST_F(FilesTest, DeletionAtTheRestartIsRecordedAsAPendingMove) {
+  const std::string file = Path("pending.bin");
+  WriteWholeFile(file, "held");
+  os::HKey key = 0;
+  ASSERT_EQ(
+      os::RegOpenKeyExA(os::kHkeyLocalMachine, os::kSessionManagerKey, os::kKeyAllAccess, key),
+      os::kErrorSuccess);
+  std::uint32_t type = 0;
+  std::uint32_t size = 0x10000;
+  std::string before;
+  const bool hadList = os::RegQueryValueExA(key, os::kPendingFileRenameOperations, &type, &before,
+                                            &size) == os::kErrorSuccess;
+
+  ASSERT_TRUE(os::MoveFileExA(file, "", os::kMoveFileDelayUntilReboot)) << os::GetLastError();
+  EXPECT_EQ(ReadWholeFile(file), "held");
+  std::string after;
+  size = 0x10000;
+  ASSERT_EQ(os::RegQueryValueExA(key, os::kPendingFileRenameOperations, &type, &after, &size),
+            os::kErrorSuccess);
+  EXPECT_EQ(type, os::kRegMultiSz);
+  const std::string list = hadList ? before.substr(0, before.size() - 1) : "";
+  EXPECT_EQ(after, list + "\\??\\" + file + std::string(3, '\0'));
+
+  if (hadList) {
+    EXPECT_EQ(os::RegSetValueExA(key, os::kPendingFileRenameOperations, type, before), 0);
+  } else {
+    EXPECT_EQ(os::RegDeleteValueA(key, os::kPendingFileRenameOperations), 0);
+  }
+  os::RegCloseKey(key);
+}
+
 TEST_F(FilesTest, ReadAndWriteFollowTheHandle) {
   const std::string path = Path("data.bin");
   WriteWholeFile(path, "0123456789");

@@ -92,5 +92,13 @@ TEST_F(FontResourceTest, AddingTakesTheResourceFileOrTheFontButNothingElse) {
   EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
 }
 
+// Taking the console font back removes it from the table by the name it was added under.
+TEST_F(FontResourceTest, RemovingTakesOutWhatWasAddedUnderThatName) {
+  EXPECT_FALSE(os::RemoveFontResourceA(font_));
+  ASSERT_GT(os::AddFontResourceA(font_), 0);
+  EXPECT_TRUE(os::RemoveFontResourceA(font_));
+  EXPECT_FALSE(os::RemoveFontResourceA(font_));
+}
+
 }  // namespace
 }  // namespace contract

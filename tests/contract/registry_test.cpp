@@ -73,6 +73,25 @@ TEST_F(RegistryTest, BadPathsAndHandlesGiveTheirErrors) {
   EXPECT_EQ(os::RegCloseKey(0x1234), os::kErrorInvalidHandle);
 }
 
+TEST_F(RegistryTest, InfoCountsTheKeysAndValuesDirectlyBelow) {
+  std::uint32_t subKeys = 9;
+  std::uint32_t values = 9;
+  ASSERT_EQ(os::RegQueryInfoKeyA(key_, &subKeys, &values), os::kErrorSuccess);
+  EXPECT_EQ(subKeys + values, 0u);
+  Set("A", os::kRegSz, Sz("x"));
+  os::HKey child = 0;
+  ASSERT_EQ(os::RegCreateKeyExA(key_, "child", os::kKeyAllAccess, child, nullptr), 0);
+  SubKey("child");
+  os::HKey grandchild = 0;
+  ASSERT_EQ(os::RegCreateKeyExA(child, "grandchild", os::kKeyAllAccess, grandchild, nullptr), 0);
+  SubKey("child\\grandchild");
+  os::RegCloseKey(grandchild);
+  os::RegCloseKey(child);
+  ASSERT_EQ(os::RegQueryInfoKeyA(key_, &subKeys, &values), os::kErrorSuccess);
+  EXPECT_EQ(subKeys, 1u);
+  EXPECT_EQ(values, 1u);
+}
+
 TEST_F(RegistryTest, AKeyOpenedForReadingTakesNoValues) {
   os::HKey reader = 0;
   ASSERT_EQ(os::RegOpenKeyExA(os::kHkeyCurrentUser, kTestKey, os::kKeyRead, reader),

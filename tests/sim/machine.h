@@ -13,7 +13,7 @@
 //   the short name PROGRA~1 of C:\Program Files,
 //   command line "sanivo.exe", local time 2026-12-08 09:30:00, computer "UCEBNA-01", user
 //   "user", an empty registry with the predefined roots and
-//   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present,
+//   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts and os::kSessionManagerKey present,
 //   no windows, no programs, no libraries.
 // Paths are case-insensitive and relative ones are taken from the current directory; "/" is
 // read as "\", as Windows does. Files keep the case of their creation. A file that exists
