@@ -106,6 +106,8 @@ std::string WrittenBackup(const std::string& value, const std::string& original,
 
 std::string NtvdmWorkCopy(const TRepairContext& context) { return context.WorkDir + "\\ntvdm.exe"; }
 
+// A failed backup does not stop the repair; the warning stays on screen, and so do its colour
+// and the cursor behind it. Returns the backup written, or empty after the warning.
 std::string BackUp(const std::string& backupParam, const std::string& original,
                    const NtvdmPathList& ntvdmPaths, const std::string& workCopy) {
   const std::string backup =
@@ -116,6 +118,9 @@ std::string BackUp(const std::string& backupParam, const std::string& original,
   return {};
 }
 
+// The live image, read once before anything changes. Its patched form replaces the cached
+// copies, so it must be whole: a file cut into its sections is no image, and one damaged in
+// place no longer matches its checksum.
 TPeImage SoundLiveImage(const std::string& live) {
   TPeImage image(ReadWholeFile(live));
   if (!image.ChecksumHolds()) throw EPeImageError("the image does not match its checksum");
