@@ -18,8 +18,8 @@ del sys.argv[1:4]
 
 KIB = 1024
 # sanivo.exe grew past 160 KiB with the checked replacement of NTVDM.EXE, backups that never
-# replace a file, and the short program path.
-LIMITS = {"sanivo.exe": 176 * KIB, "IMAGECFG.EXE": 96 * KIB}
+# replace a file, and the short program path; past 176 KiB with the way back from both repairs.
+LIMITS = {"sanivo.exe": 184 * KIB, "IMAGECFG.EXE": 96 * KIB}
 
 
 def tool(name: str, *arguments: str) -> str:
