@@ -180,27 +180,23 @@ TEST_F(FilesTest, DeletionAtTheRestartIsRecordedAsAPendingMove) {
   ASSERT_EQ(
       os::RegOpenKeyExA(os::kHkeyLocalMachine, os::kSessionManagerKey, os::kKeyAllAccess, key),
       os::kErrorSuccess);
-  std::uint32_t type = 0;
-  std::uint32_t size = 0x10000;
+  const auto readList = [key](std::string& list) {
+    std::uint32_t type = 0;
+    std::uint32_t size = 0x10000;
+    return os::RegQueryValueExA(key, os::kPendingFileRenameOperations, &type, &list, &size) ==
+               os::kErrorSuccess &&
+           type == os::kRegMultiSz;
+  };
   std::string before;
-  const bool hadList = os::RegQueryValueExA(key, os::kPendingFileRenameOperations, &type, &before,
-                                            &size) == os::kErrorSuccess;
-
+  std::string after;
+  const bool hadList = readList(before);
   ASSERT_TRUE(os::MoveFileExA(file, "", os::kMoveFileDelayUntilReboot)) << os::GetLastError();
   EXPECT_EQ(ReadWholeFile(file), "held");
-  std::string after;
-  size = 0x10000;
-  ASSERT_EQ(os::RegQueryValueExA(key, os::kPendingFileRenameOperations, &type, &after, &size),
-            os::kErrorSuccess);
-  EXPECT_EQ(type, os::kRegMultiSz);
-  const std::string list = hadList ? before.substr(0, before.size() - 1) : "";
-  EXPECT_EQ(after, list + "\\??\\" + file + std::string(3, '\0'));
-
-  if (hadList) {
-    EXPECT_EQ(os::RegSetValueExA(key, os::kPendingFileRenameOperations, type, before), 0);
-  } else {
-    EXPECT_EQ(os::RegDeleteValueA(key, os::kPendingFileRenameOperations), 0);
-  }
+  ASSERT_TRUE(readList(after));
+  EXPECT_EQ(after, (hadList ? before.substr(0, before.size() - 1) : "") + "\\??\\" + file +
+                       std::string(3, '\0'));
+  if (hadList) os::RegSetValueExA(key, os::kPendingFileRenameOperations, os::kRegMultiSz, before);
+  if (!hadList) os::RegDeleteValueA(key, os::kPendingFileRenameOperations);
   os::RegCloseKey(key);
 }
 

@@ -74,22 +74,19 @@ TEST_F(RegistryTest, BadPathsAndHandlesGiveTheirErrors) {
 }
 
 TEST_F(RegistryTest, InfoCountsTheKeysAndValuesDirectlyBelow) {
-  std::uint32_t subKeys = 9;
-  std::uint32_t values = 9;
-  ASSERT_EQ(os::RegQueryInfoKeyA(key_, &subKeys, &values), os::kErrorSuccess);
-  EXPECT_EQ(subKeys + values, 0u);
+  std::uint32_t counts[2] = {9, 9};
+  ASSERT_EQ(os::RegQueryInfoKeyA(key_, &counts[0], &counts[1]), os::kErrorSuccess);
+  EXPECT_EQ(counts[0] + counts[1], 0u);
   Set("A", os::kRegSz, Sz("x"));
+  SubKey("a");  // deleted after "a\\b", which goes first in the list
   os::HKey child = 0;
-  ASSERT_EQ(os::RegCreateKeyExA(key_, "child", os::kKeyAllAccess, child, nullptr), 0);
-  SubKey("child");
-  os::HKey grandchild = 0;
-  ASSERT_EQ(os::RegCreateKeyExA(child, "grandchild", os::kKeyAllAccess, grandchild, nullptr), 0);
-  SubKey("child\\grandchild");
-  os::RegCloseKey(grandchild);
+  ASSERT_EQ(
+      os::RegCreateKeyExA(os::kHkeyCurrentUser, SubKey("a\\b"), os::kKeyAllAccess, child, nullptr),
+      0);
   os::RegCloseKey(child);
-  ASSERT_EQ(os::RegQueryInfoKeyA(key_, &subKeys, &values), os::kErrorSuccess);
-  EXPECT_EQ(subKeys, 1u);
-  EXPECT_EQ(values, 1u);
+  ASSERT_EQ(os::RegQueryInfoKeyA(key_, &counts[0], &counts[1]), os::kErrorSuccess);
+  EXPECT_EQ(counts[0], 1u);
+  EXPECT_EQ(counts[1], 1u);
 }
 
 TEST_F(RegistryTest, AKeyOpenedForReadingTakesNoValues) {
