@@ -7,6 +7,7 @@
 #include "app/screen.h"
 #include "app/texts.h"
 #include "app/unattended.h"
+#include "app/undo.h"
 #include "cmdline/param_parser.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
@@ -102,6 +103,25 @@ TRepairOutcome RunCheckForThisWindows() {
   }
 }
 
+// -vratit: the way back from the repair of this Windows, or what taking it back would do.
+TRepairOutcome RunTakeBackForThisWindows(const std::string& restoreFile, bool checkOnly) {
+  TRepairContext context = RepairContext();
+  switch (WindowsKind) {
+    case wkWindowsXP:
+      context.NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
+      if (!restoreFile.empty()) context.RestoreFile = restoreFile;
+      if (!checkOnly) return TakeBackNtvdmAffinity(context);
+      WriteTextAt(texts::kUndoNtvdmHeading, kHeadingX, kHeadingY);
+      return CheckTakeBackNtvdmAffinity(context);
+    case wkWindows7:
+      if (!checkOnly) return TakeBackConsoleFont(context);
+      WriteTextAt(texts::kUndoFontHeading, kHeadingX, kHeadingY);
+      return CheckTakeBackConsoleFont(context);
+    default:
+      return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+  }
+}
+
 }  // namespace
 
 void ShowOutcome(const TRepairOutcome& outcome) {
@@ -112,9 +132,13 @@ void ShowOutcome(const TRepairOutcome& outcome) {
     case TRepairResult::Repaired:
     case TRepairResult::RepairedWithWarning:
     case TRepairResult::NotNeeded:
+    case TRepairResult::TakenBack:
+    case TRepairResult::NothingToTakeBack:
       ShowStatus(clLime, outcome.StatusText);
       return;
     case TRepairResult::Needed:
+    case TRepairResult::TakenBackAtRestart:
+    case TRepairResult::CanTakeBack:
       ShowStatus(clYellow, outcome.StatusText);
       return;
     case TRepairResult::Undecided:
@@ -162,7 +186,9 @@ int RunMainBody() {
     return ExitCodeOf(options, TRepairResult::Failed);
   }
   const TRepairOutcome outcome =
-      options.CheckOnly ? RunCheckForThisWindows() : RunRepairForThisWindows();
+      options.TakeBack    ? RunTakeBackForThisWindows(*options.TakeBack, options.CheckOnly)
+      : options.CheckOnly ? RunCheckForThisWindows()
+                          : RunRepairForThisWindows();
   ShowOutcome(outcome);
   LogRun(options, outcome.Result, outcome.StatusText, outcome.BackupFile);
   if (!options.Quiet) os::Sleep(kFinalPauseMs);

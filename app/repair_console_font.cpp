@@ -6,6 +6,7 @@
 #include "app/console_font_facts.h"
 #include "app/console_font_parts.h"
 #include "app/font_file.h"
+#include "app/pending_deletion.h"
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/stage.h"
@@ -69,6 +70,8 @@ void PutFontInPlace(const TFontFiles& files) {
 }
 
 void InstallFont(const TFontFiles& files, TRegistry& registry) {
+  // A font taken back while Windows held it waits to be deleted at the restart.
+  CancelPendingDeletion(files.target);
   PutFontInPlace(files);
   WriteText(texts::kStepCleaning);
   if (FileExists(files.resource) && !os::DeleteFileA(files.resource)) FailStep("DeleteFileA");

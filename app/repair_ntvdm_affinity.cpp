@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ntvdm_affinity_steps.h"
 #include "app/ntvdm_facts.h"
 #include "app/repairs.h"
 #include "app/screen.h"
@@ -101,6 +102,10 @@ std::string WrittenBackup(const std::string& value, const std::string& original,
   return {};
 }
 
+}  // namespace
+
+std::string NtvdmWorkCopy(const TRepairContext& context) { return context.WorkDir + "\\ntvdm.exe"; }
+
 // A failed backup does not stop the repair; the warning stays on screen, and so do its colour
 // and the cursor behind it. Returns the backup written, or empty after the warning.
 std::string BackUp(const std::string& backupParam, const std::string& original,
@@ -121,6 +126,8 @@ TPeImage SoundLiveImage(const std::string& live) {
   if (!image.ChecksumHolds()) throw EPeImageError("the image does not match its checksum");
   return image;
 }
+
+namespace {
 
 // The image as the tool left it, read once: it must be the original pinned to the first
 // processor and nothing else, since the work copy lies where any program of the user can
@@ -203,7 +210,7 @@ TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std
 
 TRepairOutcome RepairNtvdmAffinity(const TRepairContext& context) {
   WriteTextAt(texts::kNtvdmHeading, kHeadingX, kHeadingY);
-  const std::string workCopy = context.WorkDir + "\\ntvdm.exe";
+  const std::string workCopy = NtvdmWorkCopy(context);
   StartProgressLine();
   TRepairOutcome backup;
   TRepairOutcome outcome =

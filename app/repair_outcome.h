@@ -18,6 +18,11 @@ enum class TRepairResult {
   NotNeeded,
   Needed,
   Undecided,  // the status text says why, as a failure would
+  // Taking a repair back (-vratit), and what its check found.
+  TakenBack,
+  TakenBackAtRestart,  // a file that is in use goes when Windows next starts
+  NothingToTakeBack,
+  CanTakeBack,
 };
 
 struct TRepairOutcome {
@@ -55,6 +60,8 @@ struct TRepairContext {
   NtvdmPathList NtvdmPaths;
   // The value of the backup parameter, when the command line has one.
   std::optional<std::string> BackupParam;
+  // The file that taking the affinity repair back restores, when the command line names one.
+  std::optional<std::string> RestoreFile;
 };
 
 }  // namespace sanivo

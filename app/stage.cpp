@@ -22,4 +22,8 @@ TRepairOutcome StageFailure(std::string_view failureText, std::string_view detai
   return outcome;
 }
 
+void FailStage(std::string_view failureText, std::string_view detail, const Exception& cause) {
+  throw EStageFailed(StageFailure(failureText, detail, cause));
+}
+
 }  // namespace sanivo

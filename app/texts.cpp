@@ -59,4 +59,20 @@ const std::string_view kUserFontHeading =
 const std::string_view kStepCheckingMachineFont = "kontrola fontu pro celý počítač . . "_cp1250;
 const std::string_view kMachineFontMissing = "Font není nainstalován pro celý počítač"_cp1250;
 
+const std::string_view kUndoFontHeading =
+    "- vrácení opravy problému s češtinou ve Windows 7 . . ."_cp1250;
+const std::string_view kUndoNtvdmHeading =
+    "- vrácení opravy problému s vícejádrovými procesory . . ."_cp1250;
+const std::string_view kTakenBack = "Oprava byla vrácena"_cp1250;
+const std::string_view kTakenBackAtRestart = "Oprava byla vrácena, font zmizí po restartu"_cp1250;
+const std::string_view kNothingToTakeBack = "Není co vracet"_cp1250;
+const std::string_view kCanTakeBack = "Opravu lze vrátit"_cp1250;
+const std::string_view kTakeBackUndecided = "Nelze zjistit, co vrátit"_cp1250;
+const std::string_view kRestoreFileRefused = "Soubor není záloha NTVDM.EXE"_cp1250;
+const std::string_view kStepRemovingSettings = "mazání nastavení . . "_cp1250;
+const std::string_view kStepRemovingDosFonts = "mazání ze seznamu fontů pro DOS . . "_cp1250;
+const std::string_view kStepRemovingFonts = "mazání ze seznamu fontů . . "_cp1250;
+const std::string_view kStepRemovingFont = "odebrání fontu . . "_cp1250;
+const std::string_view kStepDeletingFont = "mazání souboru fontu . . "_cp1250;
+
 }  // namespace sanivo::texts

@@ -62,4 +62,19 @@ extern const std::string_view kUserFontHeading;
 extern const std::string_view kStepCheckingMachineFont;
 extern const std::string_view kMachineFontMissing;
 
+// Taking a repair back (-vratit)
+extern const std::string_view kUndoFontHeading;
+extern const std::string_view kUndoNtvdmHeading;
+extern const std::string_view kTakenBack;
+extern const std::string_view kTakenBackAtRestart;
+extern const std::string_view kNothingToTakeBack;
+extern const std::string_view kCanTakeBack;
+extern const std::string_view kTakeBackUndecided;
+extern const std::string_view kRestoreFileRefused;
+extern const std::string_view kStepRemovingSettings;
+extern const std::string_view kStepRemovingDosFonts;
+extern const std::string_view kStepRemovingFonts;
+extern const std::string_view kStepRemovingFont;
+extern const std::string_view kStepDeletingFont;
+
 }  // namespace sanivo::texts

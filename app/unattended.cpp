@@ -18,6 +18,7 @@ constexpr char kCheckParam[] = "kontrola";
 constexpr char kQuietParam[] = "tise";
 constexpr char kLogParam[] = "protokol";
 constexpr char kBackupParam[] = "zaloha";
+constexpr char kTakeBackParam[] = "vratit";
 
 constexpr std::int16_t kMessagesX = 10;
 constexpr std::int16_t kLogFailedY = 16, kLogPathY = 17, kUnusedArgumentsY = 18;
@@ -56,6 +57,14 @@ std::string_view ResultName(TRepairResult result) {
       return "neni-potreba";
     case TRepairResult::Needed:
       return "potreba";
+    case TRepairResult::TakenBack:
+      return "vraceno";
+    case TRepairResult::TakenBackAtRestart:
+      return "varovani";
+    case TRepairResult::NothingToTakeBack:
+      return "nic-k-vraceni";
+    case TRepairResult::CanTakeBack:
+      return "lze-vratit";
   }
   return "chyba";
 }
@@ -84,9 +93,12 @@ TRunOptions ReadRunOptions() {
   options.CheckOnly = ParamParser->HasParam(kCheckParam);
   options.Quiet = ParamParser->HasParam(kQuietParam);
   if (ParamParser->HasParam(kLogParam)) options.LogPath = ParamParser->GetParamValue(kLogParam);
+  if (ParamParser->HasParam(kTakeBackParam)) {
+    options.TakeBack = ParamParser->GetParamValue(kTakeBackParam);
+  }
   options.UnusedArguments =
       UnusedArguments(*ParamParser, CommandLineArguments(os::GetCommandLineA()),
-                      {kBackupParam, kCheckParam, kQuietParam, kLogParam});
+                      {kBackupParam, kCheckParam, kQuietParam, kLogParam, kTakeBackParam});
   return options;
 }
 
@@ -96,13 +108,17 @@ int ExitCodeOf(const TRunOptions& options, TRepairResult result) {
     case TRepairResult::Repaired:
     case TRepairResult::NothingToRepair:
     case TRepairResult::NotNeeded:
+    case TRepairResult::TakenBack:
+    case TRepairResult::NothingToTakeBack:
       return 0;
     case TRepairResult::Failed:
     case TRepairResult::Undecided:
       return 2;
     case TRepairResult::RepairedWithWarning:
+    case TRepairResult::TakenBackAtRestart:
       return 3;
     case TRepairResult::Needed:
+    case TRepairResult::CanTakeBack:
       return 4;
   }
   return 2;

@@ -12,9 +12,11 @@
 namespace sanivo {
 
 struct TRunOptions {
-  bool CheckOnly = false;                    // -kontrola: find out, change nothing
-  bool Quiet = false;                        // -tise: no pause; the exit code says what happened
-  std::optional<std::string> LogPath;        // -protokol:PATH, as written
+  bool CheckOnly = false;              // -kontrola: find out, change nothing
+  bool Quiet = false;                  // -tise: no pause; the exit code says what happened
+  std::optional<std::string> LogPath;  // -protokol:PATH, as written
+  // -vratit: take the repair back; -vratit:FILE restores that file (Windows XP), as written.
+  std::optional<std::string> TakeBack;
   std::vector<std::string> UnusedArguments;  // as written
 };
 

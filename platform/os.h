@@ -113,8 +113,15 @@ bool SetFileAttributesA(const std::string& path, std::uint32_t attributes);
 bool CopyFileA(const std::string& source, const std::string& target, bool failIfExists);
 bool DeleteFileA(const std::string& path);
 inline constexpr std::uint32_t kMoveFileReplaceExisting = 1;
+inline constexpr std::uint32_t kMoveFileDelayUntilReboot = 4;
 inline constexpr std::uint32_t kMoveFileWriteThrough = 8;
+// An empty `target` stands for the null pointer of the real call: with kMoveFileDelayUntilReboot
+// the file is deleted at the next restart. A move delayed so is only recorded now, as the
+// system does, in the REG_MULTI_SZ value kPendingFileRenameOperations of kSessionManagerKey
+// (HKEY_LOCAL_MACHINE): pairs of "\??\" + the full source path and the target ("" to delete).
 bool MoveFileExA(const std::string& existing, const std::string& target, std::uint32_t flags);
+inline constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+inline constexpr char kPendingFileRenameOperations[] = "PendingFileRenameOperations";
 bool CreateDirectoryA(const std::string& path);
 bool RemoveDirectoryA(const std::string& path);
 
@@ -260,6 +267,8 @@ std::int32_t RegSetValueExA(HKey key, const std::string& name, std::uint32_t typ
                             std::string_view data);
 std::int32_t RegDeleteValueA(HKey key, const std::string& name);
 std::int32_t RegDeleteKeyA(HKey root, const std::string& subKey);
+// RegQueryInfoKeyA for the counts of the key's sub-keys and values.
+std::int32_t RegQueryInfoKeyA(HKey key, std::uint32_t* subKeys, std::uint32_t* values);
 std::int32_t RegCloseKey(HKey key);
 
 // ---- GDI fonts and window messages ---------------------------------------------------------
@@ -269,6 +278,8 @@ inline constexpr std::uint32_t kWmFontChange = 0x001D;
 bool CreateScalableFontResourceA(std::uint32_t hidden, const std::string& resourceFile,
                                  const std::string& fontFile, const std::string& currentPath);
 int AddFontResourceA(const std::string& path);
+// Takes a font added under exactly this name out of the system font table; false when none was.
+bool RemoveFontResourceA(const std::string& path);
 std::intptr_t SendMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam);
 Hwnd FindWindowA(const std::string& className);

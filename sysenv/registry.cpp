@@ -125,4 +125,45 @@ void TRegistry::WriteInteger(const std::string& name, std::uint32_t value) {
   }
 }
 
+std::optional<TRegistry::TRawValue> TRegistry::ReadRaw(const std::string& name) const {
+  TRawValue value;
+  std::uint32_t size = 0;
+  const std::int32_t probe = os::RegQueryValueExA(current_, name, &value.Type, nullptr, &size);
+  if (probe == os::kErrorFileNotFound) return std::nullopt;
+  if (probe != os::kErrorSuccess ||
+      os::RegQueryValueExA(current_, name, &value.Type, &value.Data, &size) != os::kErrorSuccess) {
+    RaiseGetDataError(name);
+  }
+  return value;
+}
+
+void TRegistry::WriteRaw(const std::string& name, const TRawValue& value) {
+  if (os::RegSetValueExA(current_, name, value.Type, value.Data) != os::kErrorSuccess) {
+    RaiseSetDataError(name);
+  }
+}
+
+void TRegistry::DeleteValue(const std::string& name) {
+  const std::int32_t result = os::RegDeleteValueA(current_, name);
+  if (result != os::kErrorSuccess && result != os::kErrorFileNotFound) {
+    throw ERegistryException("Failed to delete " + Quoted(name));
+  }
+}
+
+bool TRegistry::KeyIsEmpty() const {
+  std::uint32_t subKeys = 0;
+  std::uint32_t values = 0;
+  if (os::RegQueryInfoKeyA(current_, &subKeys, &values) != os::kErrorSuccess) {
+    throw ERegistryException("Failed to query the key");
+  }
+  return subKeys == 0 && values == 0;
+}
+
+bool TRegistry::DeleteKey(const std::string& key) {
+  const std::int32_t result = os::RegDeleteKeyA(root_, key);
+  if (result == os::kErrorSuccess) return true;
+  os::SetLastError(static_cast<std::uint32_t>(result));
+  return false;
+}
+
 }  // namespace sanivo

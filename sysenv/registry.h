@@ -40,6 +40,21 @@ class TRegistry {
   void WriteString(const std::string& name, const std::string& value);
   void WriteInteger(const std::string& name, std::uint32_t value);
 
+  // A value as stored: its type and its bytes (strings with their terminating zeros).
+  struct TRawValue {
+    std::uint32_t Type = os::kRegNone;
+    std::string Data;
+  };
+  // None when the value does not exist; raises ERegistryException when it cannot be read.
+  std::optional<TRawValue> ReadRaw(const std::string& name) const;
+  void WriteRaw(const std::string& name, const TRawValue& value);  // raises as WriteString
+  // Raises ERegistryException when the value is there and cannot be deleted.
+  void DeleteValue(const std::string& name);
+  // Whether the current key holds neither values nor keys; raises when it cannot tell.
+  bool KeyIsEmpty() const;
+  // Deletes a key below the root that has no keys of its own; false with the last error.
+  bool DeleteKey(const std::string& key);
+
  private:
   bool TakeOpenedKey(std::int32_t result, os::HKey opened);
 

@@ -99,7 +99,7 @@ bool CopyFileA(const std::string& source, const std::string& target, bool failIf
 bool DeleteFileA(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
 
 bool MoveFileExA(const std::string& existing, const std::string& target, std::uint32_t flags) {
-  return ::MoveFileExA(existing.c_str(), target.c_str(), flags) != FALSE;
+  return ::MoveFileExA(existing.c_str(), target.empty() ? nullptr : target.c_str(), flags) != FALSE;
 }
 
 bool CreateDirectoryA(const std::string& path) {

@@ -13,6 +13,10 @@ bool CreateScalableFontResourceA(std::uint32_t hidden, const std::string& resour
 
 int AddFontResourceA(const std::string& path) { return ::AddFontResourceA(path.c_str()); }
 
+bool RemoveFontResourceA(const std::string& path) {
+  return ::RemoveFontResourceA(path.c_str()) != FALSE;
+}
+
 std::intptr_t SendMessageA(Hwnd window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) {
   return ::SendMessageA(ToNativeWindow(window), message, wParam, lParam);

@@ -66,6 +66,17 @@ std::int32_t RegDeleteKeyA(HKey root, const std::string& subKey) {
   return ::RegDeleteKeyA(ToNativeKey(root), subKey.c_str());
 }
 
+std::int32_t RegQueryInfoKeyA(HKey key, std::uint32_t* subKeys, std::uint32_t* values) {
+  DWORD subKeyCount = 0;
+  DWORD valueCount = 0;
+  const LONG result =
+      ::RegQueryInfoKeyA(ToNativeKey(key), nullptr, nullptr, nullptr, &subKeyCount, nullptr,
+                         nullptr, &valueCount, nullptr, nullptr, nullptr, nullptr);
+  if (subKeys != nullptr) *subKeys = subKeyCount;
+  if (values != nullptr) *values = valueCount;
+  return result;
+}
+
 std::int32_t RegCloseKey(HKey key) { return ::RegCloseKey(ToNativeKey(key)); }
 
 }  // namespace os

@@ -171,6 +171,35 @@ TEST_F(FilesTest, MoveReplacesOnlyWhenAsked) {
   EXPECT_FALSE(Exists(folder));
 }
 
+// The program runs elevated, as it must for this: the move is only recorded, for the system to
+// make when it next starts, in a list that a later run can read and change back.
+TEST_F(FilesTest, DeletionAtTheRestartIsRecordedAsAPendingMove) {
+  const std::string file = Path("pending.bin");
+  WriteWholeFile(file, "held");
+  os::HKey key = 0;
+  ASSERT_EQ(
+      os::RegOpenKeyExA(os::kHkeyLocalMachine, os::kSessionManagerKey, os::kKeyAllAccess, key),
+      os::kErrorSuccess);
+  const auto readList = [key](std::string& list) {
+    std::uint32_t type = 0;
+    std::uint32_t size = 0x10000;
+    return os::RegQueryValueExA(key, os::kPendingFileRenameOperations, &type, &list, &size) ==
+               os::kErrorSuccess &&
+           type == os::kRegMultiSz;
+  };
+  std::string before;
+  std::string after;
+  const bool hadList = readList(before);
+  ASSERT_TRUE(os::MoveFileExA(file, "", os::kMoveFileDelayUntilReboot)) << os::GetLastError();
+  EXPECT_EQ(ReadWholeFile(file), "held");
+  ASSERT_TRUE(readList(after));
+  EXPECT_EQ(after, (hadList ? before.substr(0, before.size() - 1) : "") + "\\??\\" + file +
+                       std::string(3, '\0'));
+  if (hadList) os::RegSetValueExA(key, os::kPendingFileRenameOperations, os::kRegMultiSz, before);
+  if (!hadList) os::RegDeleteValueA(key, os::kPendingFileRenameOperations);
+  os::RegCloseKey(key);
+}
+
 TEST_F(FilesTest, ReadAndWriteFollowTheHandle) {
   const std::string path = Path("data.bin");
   WriteWholeFile(path, "0123456789");

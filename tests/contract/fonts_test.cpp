@@ -32,6 +32,16 @@ class FontResourceTest : public ScratchTest {
   std::string resource_;
 };
 
+// Taking the console font back removes it from the table by the name it was added under. First
+// of the suite: Wine keeps one file of a face, so while the tests below keep the face loaded
+// from elsewhere, adding it once more counts but leaves nothing to remove under this name.
+TEST_F(FontResourceTest, RemovingTakesOutWhatWasAddedUnderThatName) {
+  EXPECT_FALSE(os::RemoveFontResourceA(font_));
+  ASSERT_GT(os::AddFontResourceA(font_), 0);
+  EXPECT_TRUE(os::RemoveFontResourceA(font_));
+  EXPECT_FALSE(os::RemoveFontResourceA(font_));
+}
+
 struct ResourceCall {
   const char* what;
   std::string fontFile;

@@ -73,6 +73,22 @@ TEST_F(RegistryTest, BadPathsAndHandlesGiveTheirErrors) {
   EXPECT_EQ(os::RegCloseKey(0x1234), os::kErrorInvalidHandle);
 }
 
+TEST_F(RegistryTest, InfoCountsTheKeysAndValuesDirectlyBelow) {
+  std::uint32_t counts[2] = {9, 9};
+  ASSERT_EQ(os::RegQueryInfoKeyA(key_, &counts[0], &counts[1]), os::kErrorSuccess);
+  EXPECT_EQ(counts[0] + counts[1], 0u);
+  Set("A", os::kRegSz, Sz("x"));
+  SubKey("a");  // deleted after "a\\b", which goes first in the list
+  os::HKey child = 0;
+  ASSERT_EQ(
+      os::RegCreateKeyExA(os::kHkeyCurrentUser, SubKey("a\\b"), os::kKeyAllAccess, child, nullptr),
+      0);
+  os::RegCloseKey(child);
+  ASSERT_EQ(os::RegQueryInfoKeyA(key_, &counts[0], &counts[1]), os::kErrorSuccess);
+  EXPECT_EQ(counts[0], 1u);
+  EXPECT_EQ(counts[1], 1u);
+}
+
 TEST_F(RegistryTest, AKeyOpenedForReadingTakesNoValues) {
   os::HKey reader = 0;
   ASSERT_EQ(os::RegOpenKeyExA(os::kHkeyCurrentUser, kTestKey, os::kKeyRead, reader),

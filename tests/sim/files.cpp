@@ -262,6 +262,16 @@ bool DeleteFileA(const std::string& path) {
 bool MoveFileExA(const std::string& existing, const std::string& target, std::uint32_t flags) {
   auto& s = sim::Current("MoveFileExA");
   s.Log("MoveFileExA", existing + "|" + target + "|" + std::to_string(flags));
+  if (flags & kMoveFileDelayUntilReboot) {
+    const std::optional<sim::Location> from = s.Locate(existing);
+    const std::optional<sim::Location> to = s.Locate(target);
+    if (s.FailsByInjection("MoveFileExA", {target, existing, from ? from->full : existing})) {
+      return false;
+    }
+    if (!from || (!target.empty() && !to)) return s.Refuse(sim::kErrorInvalidName);
+    s.RecordPendingRename(from->full, target.empty() ? "" : to->full);
+    return true;
+  }
   sim::Found from = sim::FindExisting(s, existing);
   std::optional<sim::Location> to = s.Locate(target);
   if (s.FailsByInjection("MoveFileExA", {target, to ? to->full : target})) return false;

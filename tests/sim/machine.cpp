@@ -88,6 +88,7 @@ Machine::Machine() {
   AddFile(state_->modulePath);
   AddShortName("C:\\Program Files", "PROGRA~1");
   AddKey(os::kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts");
+  AddKey(os::kHkeyLocalMachine, os::kSessionManagerKey);
 }
 
 Machine::~Machine() {

@@ -13,7 +13,7 @@
 //   the short name PROGRA~1 of C:\Program Files,
 //   command line "sanivo.exe", local time 2026-12-08 09:30:00, computer "UCEBNA-01", user
 //   "user", an empty registry with the predefined roots and
-//   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts present,
+//   HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts and os::kSessionManagerKey present,
 //   no windows, no programs, no libraries.
 // Paths are case-insensitive and relative ones are taken from the current directory; "/" is
 // read as "\", as Windows does. Files keep the case of their creation. A file that exists
@@ -127,9 +127,11 @@ class FailableCall {
                                                         "RegDeleteKeyA",
                                                         "RegDeleteValueA",
                                                         "RegOpenKeyExA",
+                                                        "RegQueryInfoKeyA",
                                                         "RegQueryValueExA",
                                                         "RegSetValueExA",
                                                         "RemoveDirectoryA",
+                                                        "RemoveFontResourceA",
                                                         "SendMessageA",
                                                         "SetConsoleCursorPosition",
                                                         "SetConsoleTextAttribute",
@@ -187,7 +189,9 @@ class Machine {
   //   a read-only file refuses write opens, CREATE_ALWAYS, DeleteFileA and CopyFileA onto it
   //   (ERROR_ACCESS_DENIED); CopyFileA reads its source shared for reading and deleting and
   //   writes its target unshared; DeleteFileA and MoveFileExA need every open to share
-  //   deleting. Opens without read, write or delete access never conflict.
+  //   deleting. Opens without read, write or delete access never conflict. A move delayed
+  //   until the restart is only recorded, as Windows records it (see os::MoveFileExA): the
+  //   machine never restarts. A fault for it is matched by its source path as well.
 
   // ---- Directories of the system and of the program ----
   void SetTempPath(const std::string& path);  // as GetTempPathA reports it
@@ -299,7 +303,8 @@ class Machine {
   std::vector<PostedMessage> Broadcasts() const;  // SendMessageA to HWND_BROADCAST
   // Resource and font files passed to a successful AddFontResourceA, in order. A font file is
   // a TrueType one when it starts with the version 00 01 00 00 or "true"; nothing more is
-  // looked at.
+  // looked at. RemoveFontResourceA takes out one entry of the same name, without regard to
+  // case, and fails without one.
   std::vector<std::string> AddedFonts() const;
   // A library file (created when missing) exporting `entry`; call once per entry. Only such
   // files load: another existing file gives ERROR_BAD_EXE_FORMAT, a missing one
@@ -351,7 +356,7 @@ class Machine {
   //   SetFileAttributesA             "PATH|0x01"
   //   CreateFileA, DeleteFileA, CreateDirectoryA, RemoveDirectoryA, GetFileAttributesA,
   //   GetFullPathNameA, GetLongPathNameA, GetFileVersionInfoSizeA, LoadLibraryA,
-  //   AddFontResourceA
+  //   AddFontResourceA, RemoveFontResourceA
   //                                  the path as passed
   //   GetFileVersionInfoA            "PATH|HANDLE|SIZE"
   //   VerQueryValueA                 the sub-block

@@ -113,6 +113,16 @@ RegistryKey& Machine::State::CreateKey(os::HKey root, const std::vector<std::str
   return *key;
 }
 
+void Machine::State::RecordPendingRename(const std::string& source, const std::string& target) {
+  RegistryKey& key = CreateKey(os::kHkeyLocalMachine, SplitKeyPath(os::kSessionManagerKey));
+  auto& [name, value] = key.values[UpperAnsi(os::kPendingFileRenameOperations)];
+  name = os::kPendingFileRenameOperations;
+  value.type = os::kRegMultiSz;
+  // Each string ends in a zero and the list in one more.
+  if (!value.data.empty()) value.data.pop_back();
+  value.data += "\\??\\" + source + '\0' + (target.empty() ? "" : "\\??\\" + target) + '\0' + '\0';
+}
+
 void Machine::AddKey(os::HKey root, const std::string& key) {
   if (!IsPredefined(root)) Misuse("AddKey needs a predefined root");
   state_->CreateKey(root, SplitKeyPath(key));
@@ -302,6 +312,19 @@ std::int32_t RegDeleteKeyA(HKey root, const std::string& subKey) {
   if (!key->subkeys.empty()) return kErrorAccessDenied;
   std::vector<std::string> parentPath(path.begin(), path.end() - 1);
   s.Key(base.key.root, parentPath)->subkeys.erase(sim::UpperAnsi(path.back()));
+  return kErrorSuccess;
+}
+
+std::int32_t RegQueryInfoKeyA(HKey key, std::uint32_t* subKeys, std::uint32_t* values) {
+  auto& s = sim::Current("RegQueryInfoKeyA");
+  s.Log("RegQueryInfoKeyA", "");
+  if (std::optional<std::uint32_t> error = s.Injected("RegQueryInfoKeyA", {})) {
+    return static_cast<std::int32_t>(*error);
+  }
+  sim::RegistryKey* found = nullptr;
+  if (std::int32_t error = KeyForValues(s, key, sim::kKeyQueryValue, found)) return error;
+  if (subKeys != nullptr) *subKeys = static_cast<std::uint32_t>(found->subkeys.size());
+  if (values != nullptr) *values = static_cast<std::uint32_t>(found->values.size());
   return kErrorSuccess;
 }
 

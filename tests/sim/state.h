@@ -224,6 +224,9 @@ struct Machine::State {
   // Registry
   RegistryKey* Key(os::HKey root, const std::vector<std::string>& path);
   RegistryKey& CreateKey(os::HKey root, const std::vector<std::string>& path);
+  // Appends a move delayed until the restart to the system's list, as MoveFileExA records it:
+  // full paths, an empty target for a deletion.
+  void RecordPendingRename(const std::string& source, const std::string& target);
 
   // Console
   bool IsConsoleOutput(os::Handle handle) const;

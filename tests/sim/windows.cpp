@@ -1,4 +1,6 @@
 // Top-level windows by class name, the messages sent to them, and the system's font table.
+#include <algorithm>
+
 #include "tests/sim/state.h"
 
 namespace sim {
@@ -142,6 +144,18 @@ int AddFontResourceA(const std::string& path) {
   if (!sim::IsTrueTypeFile(font)) return 0;
   s.addedFonts.push_back(path);
   return 1;
+}
+
+bool RemoveFontResourceA(const std::string& path) {
+  auto& s = sim::Current("RemoveFontResourceA");
+  s.Log("RemoveFontResourceA", path);
+  if (s.FailsByInjection("RemoveFontResourceA", {path})) return false;
+  const auto added =
+      std::find_if(s.addedFonts.begin(), s.addedFonts.end(),
+                   [&path](const std::string& font) { return sim::EqualNoCase(font, path); });
+  if (added == s.addedFonts.end()) return s.Refuse(kErrorFileNotFound);
+  s.addedFonts.erase(added);
+  return true;
 }
 
 }  // namespace os

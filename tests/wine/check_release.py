@@ -18,9 +18,10 @@ del sys.argv[1:4]
 
 KIB = 1024
 # sanivo.exe grew past 160 KiB with the checked replacement of NTVDM.EXE, backups that never
-# replace a file, and the short program path. sanivo-uzivatel.exe shares its start-up, error
-# report, console with the code-page tables and log: over 120 KiB before any work of its own.
-LIMITS = {"sanivo.exe": 176 * KIB, "sanivo-uzivatel.exe": 144 * KIB, "IMAGECFG.EXE": 96 * KIB}
+# replace a file, and the short program path; past 176 KiB with the way back from both repairs.
+# sanivo-uzivatel.exe shares its start-up, error report, console with the code-page tables and
+# log: over 120 KiB before any work of its own.
+LIMITS = {"sanivo.exe": 184 * KIB, "sanivo-uzivatel.exe": 144 * KIB, "IMAGECFG.EXE": 96 * KIB}
 
 
 def tool(name: str, *arguments: str) -> str:

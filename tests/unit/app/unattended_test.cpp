@@ -65,6 +65,12 @@ TEST(UnattendedRunTest, ExitCodeAndPauseTellWhatHappened) {
       {"check: not needed", Repaired, " -kontrola -tise", 0, 0},
       {"check: cannot decide", NtvdmMissing, " -kontrola -tise", 2, 0},
       {"check on another Windows", OtherWindows, " -kontrola -tise", 0, 0},
+      {"taken back", Repaired, " -vratit -tise", 0, 0},
+      {"nothing to take back", Nothing, " -vratit -tise", 0, 0},
+      {"take back failed", NtvdmMissing, " -vratit -tise", 2, 0},
+      {"take back failed, as before", NtvdmMissing, " -vratit", 0, 4000},
+      {"check: can take back", Repaired, " -kontrola -vratit", 4, 4000},
+      {"check: nothing to take back", Nothing, " -vratit -kontrola -tise", 0, 0},
       {"top-level error, quiet", ToolCannotStart, " -tise", 1, 0},
       {"top-level error", ToolCannotStart, "", 1, 4000},
   };

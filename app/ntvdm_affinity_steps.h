@@ -1,0 +1,23 @@
+// Steps of the affinity repair that taking it back makes the same way.
+#pragma once
+
+#include <string>
+
+#include "app/repair_outcome.h"
+#include "pe/pe_image.h"
+
+namespace sanivo {
+
+// The copy of NTVDM.EXE in the work directory that the image-configuration tool edits.
+std::string NtvdmWorkCopy(const TRepairContext& context);
+
+// Keeps the image as it is now where the backup parameter says; warns in yellow when it
+// cannot. Returns the backup written, or empty after the warning.
+std::string BackUp(const std::string& backupParam, const std::string& original,
+                   const TRepairContext::NtvdmPathList& ntvdmPaths, const std::string& workCopy);
+
+// The live image, whole and matching its checksum (EPeImageError, or EFileAccessError when
+// it cannot be read).
+TPeImage SoundLiveImage(const std::string& live);
+
+}  // namespace sanivo
