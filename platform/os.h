@@ -93,6 +93,13 @@ inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+// What tells two names of one file or folder apart from two objects: while a handle to it is
+// open without kFileShareDelete, an open of the other name that asks for kDelete fails with
+// ERROR_SHARING_VIOLATION exactly when it names the same object, through whatever drive letter
+// (subst), junction, symbolic link, hard link or short name. kFileFlagBackupSemantics lets
+// CreateFileA open a folder (OPEN_EXISTING); such a handle reads and writes nothing.
+inline constexpr std::uint32_t kDelete = 0x10000;
+inline constexpr std::uint32_t kFileFlagBackupSemantics = 0x02000000u;
 
 // The directory queries return what the real calls return: the length stored in `path`, the
 // size needed (terminator included, `path` then empty) when `bufferSize` is too small, or 0 on

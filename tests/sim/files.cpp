@@ -12,7 +12,7 @@ constexpr std::uint32_t kFileAttributeSystem = 0x04;
 constexpr std::uint32_t kFileAttributeArchive = 0x20;
 // The attributes SetFileAttributesA and CreateFileA may set.
 constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
-constexpr std::uint32_t kDeleteAccess = 0x10000;
+constexpr std::uint32_t kDeleteAccess = os::kDelete;
 
 struct DataAccess {
   bool read = false;
@@ -79,6 +79,12 @@ std::string HandleText(os::Handle handle) { return std::to_string(handle); }
 
 bool Machine::State::SharingConflict(const std::string& key, std::uint32_t access,
                                      std::uint32_t share) const {
+  // The process holds its current directory open for traversing, sharing reads and writes.
+  const OpenFile currentDirectoryHandle{
+      KeyOf(currentDirectory), 0x20, os::kFileShareRead | os::kFileShareWrite, 0, {}, false};
+  if (key == currentDirectoryHandle.key && Conflicts(currentDirectoryHandle, access, share)) {
+    return true;
+  }
   for (const auto* table : {&openFiles, &heldFiles}) {
     for (const auto& [handle, open] : *table) {
       if (open.key == key && !open.elsewhere && Conflicts(open, access, share)) return true;
@@ -346,7 +352,10 @@ bool RemoveDirectoryA(const std::string& path) {
   if (next != s.files.end() && next->first.starts_with(key + "\\")) {
     return s.Refuse(sim::kErrorDirNotEmpty);
   }
-  if (sim::KeyOf(s.currentDirectory) == key) return s.Refuse(kErrorSharingViolation);
+  if (s.SharingConflict(key, sim::kDeleteAccess,
+                        kFileShareRead | kFileShareWrite | kFileShareDelete)) {
+    return s.Refuse(kErrorSharingViolation);
+  }
   s.files.erase(key);
   return true;
 }
@@ -369,7 +378,16 @@ Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t 
   if (!location) return fail(sim::kErrorInvalidName);
   if (std::uint32_t error = s.ParentError(*location); error != kErrorSuccess) return fail(error);
   sim::FileNode* node = s.Node(location->key);
-  if (node != nullptr && node->directory) return fail(kErrorAccessDenied);
+  if (node != nullptr && node->directory) {
+    // A folder opens only with backup semantics, and only as it is.
+    if (!(flags & kFileFlagBackupSemantics)) return fail(kErrorAccessDenied);
+    if (creation != kOpenExisting && creation != kOpenAlways) return fail(kErrorAccessDenied);
+    if (s.SharingConflict(location->key, access, shareMode)) return fail(kErrorSharingViolation);
+    Handle handle = s.NewHandle();
+    s.openFiles[handle] = {location->key, access, shareMode, 0, {}, false};
+    s.lastError = kErrorSuccess;
+    return handle;
+  }
   if (location->trailingSeparator) return fail(sim::kErrorInvalidName);
 
   const bool exists = node != nullptr;
@@ -420,6 +438,7 @@ bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes) {
     return false;
   }
   if (open == s.openFiles.end()) return s.Refuse(kErrorInvalidHandle);
+  if (node != nullptr && node->directory) return s.Refuse(kErrorInvalidFunction);
   if (!sim::DataAccessOf(open->second.access).read) return s.Refuse(kErrorAccessDenied);
   if (s.LockConflict(open->second.key, open->second.position, toRead, file)) {
     return s.Refuse(kErrorLockViolation);
@@ -449,6 +468,7 @@ bool WriteFile(Handle file, std::string_view bytes, std::uint32_t* written) {
       return false;
     }
     if (open == s.openFiles.end()) return s.Refuse(kErrorInvalidHandle);
+    if (node != nullptr && node->directory) return s.Refuse(kErrorInvalidFunction);
     if (!sim::DataAccessOf(open->second.access).write) return s.Refuse(kErrorAccessDenied);
     if (s.LockConflict(open->second.key, open->second.position, bytes.size(), file)) {
       return s.Refuse(kErrorLockViolation);

@@ -208,6 +208,13 @@ class Machine {
   // missing) and a module path that holds "?" where the code page lacks a character.
   void SetModuleShortPath(const std::string& path);
 
+  // ---- Other names of one file or folder ----
+  // `link` ("Y:\" for a drive letter made with subst, "C:\odkaz" for a junction or a symbolic
+  // link) names the existing file or folder `target` from now on: every path at or below it
+  // reaches what lies at or below the target, as the system follows the link. GetFullPathNameA
+  // and GetLongPathNameA keep the spelling given; the link itself is never created or removed.
+  void AddLink(const std::string& link, const std::string& target);
+
   // ---- Registry ---- (root is one of os::kHkey...; key paths without leading "\")
   // Keys and value names are case-insensitive and keep the case of their creation. Keys opened
   // with KEY_READ cannot take values (ERROR_ACCESS_DENIED); a sub-key path that starts with

@@ -69,7 +69,8 @@ struct OpenFile {
 
 // A name resolved against the current directory.
 struct Location {
-  std::string full;       // as GetFullPathNameA gives it
+  std::string full;       // the object's own full path, links followed, long names
+  std::string spelled;    // as given, in full with long names, links not followed
   std::string key;        // upper-cased, no trailing "\"; "C:" for the root of C:
   std::string parentKey;  // empty for a root
   bool trailingSeparator = false;
@@ -160,6 +161,7 @@ struct Machine::State {
   std::optional<std::string> moduleShortPath;     // else derived from modulePath
   std::map<std::string, std::string> longNames;   // KeyOf(parent\SHORT) -> the long last name
   std::map<std::string, std::string> shortNames;  // KeyOf(long path) -> the short last name
+  std::map<std::string, std::string> links;       // KeyOf(link) -> the full path it names
   std::uintptr_t moduleBase = 0x400000;
 
   std::map<os::HKey, RegistryKey> registryRoots;
@@ -208,6 +210,8 @@ struct Machine::State {
   // A full path with every short name in it replaced by the long one, or the other way round.
   std::string WithLongNames(const std::string& fullPath) const;
   std::string WithShortNames(const std::string& fullPath) const;
+  // A full path with a link at its start or at its whole replaced by what the link names.
+  std::string ThroughLinks(const std::string& fullPath) const;
   // kErrorSuccess when the parent directory exists, else the error to report.
   std::uint32_t ParentError(const Location& location) const;
   // Creates the directory and its missing parents (test set-up).
