@@ -151,7 +151,8 @@ int RunMainBody() {
   PaintMainScreen();
   const TRunOptions options = ReadRunOptions();
   ShowUnusedArguments(options.UnusedArguments);
-  if (!ForceDirectories(WorkDir)) {
+  // The check finds out only: it writes nothing but the log, not even the work directory.
+  if (!options.CheckOnly && !ForceDirectories(WorkDir)) {
     ReportWorkDirFailure();
     LogRun(options, TRepairResult::Failed, texts::kWorkDirFailed, {});
     if (!options.Quiet) KeepFailureReadable();

@@ -181,6 +181,12 @@ void Machine::Release(os::Handle handle) {
   if (state_->heldFiles.erase(handle) == 0) Misuse("Release of a handle HoldOpen did not give");
 }
 
+void Machine::CutNextWriteShort(const std::string& path, std::uint32_t bytes) {
+  std::optional<Location> location = state_->Locate(path);
+  if (!location) Misuse("CutNextWriteShort on no path: " + path);
+  state_->shortWrites[location->key] = bytes;
+}
+
 int Machine::OpenHandleCount() const {
   return static_cast<int>(state_->openFiles.size() + state_->processes.size());
 }
@@ -472,6 +478,10 @@ bool WriteFile(Handle file, std::string_view bytes, std::uint32_t* written) {
     if (!sim::DataAccessOf(open->second.access).write) return s.Refuse(kErrorAccessDenied);
     if (s.LockConflict(open->second.key, open->second.position, bytes.size(), file)) {
       return s.Refuse(kErrorLockViolation);
+    }
+    if (auto cut = s.shortWrites.find(open->second.key); cut != s.shortWrites.end()) {
+      bytes = bytes.substr(0, std::min<std::size_t>(bytes.size(), cut->second));
+      s.shortWrites.erase(cut);
     }
     std::size_t& position = open->second.position;
     if (node != nullptr) {  // else deleted while open: the bytes go nowhere

@@ -181,6 +181,9 @@ class Machine {
   void UnlockHeld(os::Handle handle);
   // Appends to the file through a held handle, as that other writer would.
   void AppendHeld(os::Handle handle, const std::string& bytes);
+  // The next WriteFile to the file puts only its first `bytes` bytes there and reports success
+  // with that count, as a disk that fills up or a quota that is reached does.
+  void CutNextWriteShort(const std::string& path, std::uint32_t bytes);
   // Handles of the program's own that are still open (files and processes).
   int OpenHandleCount() const;
   // Read-only attribute, share modes and sharing:

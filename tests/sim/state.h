@@ -150,7 +150,8 @@ struct Machine::State {
 
   std::map<std::string, FileNode> files;  // by KeyOf
   std::map<os::Handle, OpenFile> openFiles;
-  std::map<os::Handle, OpenFile> heldFiles;  // opened by other processes
+  std::map<os::Handle, OpenFile> heldFiles;          // opened by other processes
+  std::map<std::string, std::uint32_t> shortWrites;  // by KeyOf: what the next write puts
   std::map<os::Handle, Process> processes;
   os::Handle nextHandle = 0x100;
   std::string tempPath;

@@ -17,6 +17,7 @@ namespace {
 using namespace sanivo::testing;
 
 const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
+const std::string kCachedCopy = "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE";
 const std::string kLog = "C:\\protokoly\\sanivo.csv";
 
 // Windows XP before the repair, with our tool beside the program and a console of its own (as
@@ -25,10 +26,7 @@ void SetUpWindowsXP(sim::Machine& machine) {
   machine.SetVersion(2, 5, 1, "Service Pack 3");
   machine.SetConsoleProcessCount(1);
   const std::string image = test::BuildTestImage({.affinityMask = 0});
-  for (const char* path :
-       {"C:\\WINDOWS\\system32\\NTVDM.EXE", "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE"}) {
-    machine.AddFile(path, image);
-  }
+  for (const std::string& path : {kLive, kCachedCopy}) machine.AddFile(path, image);
   sim::Program tool;
   tool.onStart = [](const std::string& parameters, const std::string&) {
     RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
@@ -88,12 +86,7 @@ TEST(UnattendedRunTest, CheckShowsItsFindingAndChangesNothingWhateverTheBackupSa
   EXPECT_EQ(RunProgram(), 4);
   EXPECT_EQ(machine.Row(6, 10, 49), "- oprava problému s vícejádrovými procesory . . .");
   ExpectStatus(machine, "Oprava je potřeba", 0x1E);
-  auto withWorkDir = files;
-  withWorkDir.push_back(std::string(kWorkDir) + "\\");
-  std::sort(withWorkDir.begin(), withWorkDir.end(), [](const std::string& a, const std::string& b) {
-    return os::CompareStringA(os::kNormIgnoreCase, a, b) == os::kCstrLessThan;
-  });
-  EXPECT_EQ(machine.Listing(), withWorkDir);
+  EXPECT_EQ(machine.Listing(), files);
 
   machine.SetCommandLine("sanivo.exe");
   ASSERT_EQ(RunProgram(), 0);
@@ -102,17 +95,23 @@ TEST(UnattendedRunTest, CheckShowsItsFindingAndChangesNothingWhateverTheBackupSa
   ExpectStatus(machine, "Oprava není potřeba", 0x1A);
 }
 
-// The record's fields come from the run; the unknown argument is named on the page and in it.
+// The record's fields come from the run; the unknown arguments are named on the page and in it.
 TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
   sim::Machine machine;
   SetUpWindowsXP(machine);
   machine.SetComputerName("UCEBNA-03");
-  machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv /x");
+  machine.SetCommandLine(
+      "sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv /x /y");
   ASSERT_EQ(RunProgram(), 0);
-  EXPECT_EQ(machine.Row(18, 10, 20), "Neznámý parametr: /x");
+  EXPECT_EQ(machine.Row(18, 10, 23), "Neznámý parametr: /x /y");
   EXPECT_EQ(machine.AttributeAt(10, 18), 0x1E);
 
   machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + kLog);
+  ASSERT_EQ(RunProgram(), 0);
+  machine.SetCommandLine("sanivo.exe -zaloha: -protokol:" + kLog);
+  ASSERT_EQ(RunProgram(), 0);
+  machine.Fail("CreateDirectoryA", kWorkDir, os::kErrorAccessDenied, 1);
+  os::RemoveDirectoryA(kWorkDir);
   ASSERT_EQ(RunProgram(), 0);
   machine.Fail("ShellExecuteExA", "", os::kErrorAccessDenied);
   os::DeleteFileA(kLive);
@@ -122,26 +121,56 @@ TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
   const std::string report = machine.Stderr();
 
   const std::string prefix = "2026-12-08 09:30:00;UCEBNA-03;user;5.1.2600 Service Pack 3;afinita;";
-  EXPECT_EQ(machine.FileBytes(kLog),
-            "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
-                "opraveno;\"Úspěšně dokončeno; Neznámý parametr: /x\";C:\\zal\\20261208.bak\r\n" +
-                prefix + "neni-potreba;Oprava není potřeba;\r\n" + prefix + "chyba;\"" +
-                report.substr(0, report.size() - 4) + "\";\r\n");
+  EXPECT_EQ(
+      machine.FileBytes(kLog),
+      "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
+          "opraveno;\"Úspěšně dokončeno; Neznámý parametr: /x /y\";C:\\zal\\20261208.bak\r\n" +
+          prefix + "neni-potreba;Oprava není potřeba;\r\n" + prefix +
+          "varovani;Úspěšně dokončeno;\r\n" + prefix + "chyba;Nelze vytvořit dočasný adresář;\r\n" +
+          prefix + "chyba;\"" + report.substr(0, report.size() - 4) + "\";\r\n");
 }
 
+// Four hundred unknown arguments, or one very long, stay on their row; the log has them all.
+TEST(UnattendedRunTest, UnknownArgumentsLineIsCutAtTheRowsEnd) {
+  sim::Machine machine;
+  SetUpWindowsXP(machine);
+  const std::string argument = "/" + Repeat("a", 100);
+  machine.SetCommandLine("sanivo.exe -tise -protokol:" + kLog + " " + argument);
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(machine.Row(18), "          Neznámý parametr: /" + Repeat("a", 48) + "...");
+  EXPECT_EQ(machine.Row(19), Repeat(" ", 80));
+  EXPECT_NE(machine.FileBytes(kLog).find(argument + "\""), std::string::npos);
+}
+
+// A log that cannot be written, or a file that is no log of ours (the live file, the backup),
+// is shown and left byte for byte; the repair and its exit code are as without the log, and
+// the check writes nothing at all.
 TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
-  for (const std::string& path : {kLog, std::string("C:\\NUL"), std::string("C:\\protokoly\\")}) {
+  const std::string backup = "C:\\zal\\20261208.bak";
+  for (const std::string& path :
+       {kLog, std::string("C:\\NUL"), std::string("C:\\protokoly\\"), kLive, backup}) {
     SCOPED_TRACE(path);
     sim::Machine machine;
     SetUpWindowsXP(machine);
+    const std::string original = machine.FileBytes(kLive);
     machine.Fail("CreateFileA", kLog, os::kErrorAccessDenied);
-    machine.SetCommandLine("sanivo.exe -tise -protokol:" + path);
+    machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:" + path);
     EXPECT_EQ(RunProgram(), 0);
     ExpectStatus(machine, "Úspěšně dokončeno", 0x1A);
     EXPECT_EQ(machine.Row(16, 10, 21), "Nelze zapsat protokol");
     EXPECT_EQ(machine.AttributeAt(10, 16), 0x1E);
     EXPECT_EQ(machine.Row(17, 10, static_cast<int>(path.size())), path);
     EXPECT_EQ(machine.AttributeAt(10, 17), 0x17);
+    EXPECT_EQ(machine.FileBytes(kLive), machine.FileBytes(kCachedCopy));
+    EXPECT_EQ(machine.FileBytes(backup), original);
+    EXPECT_EQ(machine.HasDirectory("C:\\protokoly"), path == kLog);
+
+    machine.AddFile(kLive, original);
+    const auto files = machine.Listing();
+    machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + path);
+    EXPECT_EQ(RunProgram(), 4);
+    EXPECT_EQ(machine.FileBytes(kLive), original);
+    EXPECT_EQ(machine.Listing(), files);
   }
 }
 
