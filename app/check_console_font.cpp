@@ -2,6 +2,7 @@
 
 #include "app/checks.h"
 #include "app/console_font_facts.h"
+#include "app/console_font_slot.h"
 #include "app/font_file.h"
 #include "app/stage.h"
 #include "app/texts.h"
@@ -36,15 +37,6 @@ bool FontFileIsOurs(const std::string& path) {
   return FileExists(path) && IsOurConsoleFont(ReadWholeFile(path));
 }
 
-// The repair's own walk over "0", "00", ...: our face is registered when an entry before the
-// first free name holds it.
-bool FaceOfferedToConsole(const TRegistry& registry) {
-  for (std::string name = kFirstTrueTypeSlot; registry.ValueExists(name); name += '0') {
-    if (registry.ReadString(name) == kFaceName) return true;
-  }
-  return false;
-}
-
 bool FontInPlace(const std::string& windowsDir) {
   if (!FontFileIsOurs(windowsDir + "\\Fonts\\" + kFileName)) return false;
   TRegistry registry(os::kHkeyLocalMachine);
@@ -53,7 +45,7 @@ bool FontInPlace(const std::string& windowsDir) {
     return false;
   }
   if (!Opened(registry, os::kHkeyLocalMachine, kTrueTypeFontKey) ||
-      !FaceOfferedToConsole(registry)) {
+      !registry.ValueExists(TrueTypeFontSlot(registry))) {
     return false;
   }
   return Opened(registry, os::kHkeyCurrentUser, kConsoleKey) &&

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ntvdm_facts.h"
+#include "app/ntvdm_image.h"
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/stage.h"
@@ -118,15 +119,6 @@ std::string BackUp(const std::string& backupParam, const std::string& original,
   return {};
 }
 
-// The live image, read once before anything changes. Its patched form replaces the cached
-// copies, so it must be whole: a file cut into its sections is no image, and one damaged in
-// place no longer matches its checksum.
-TPeImage SoundLiveImage(const std::string& live) {
-  TPeImage image(ReadWholeFile(live));
-  if (!image.ChecksumHolds()) throw EPeImageError("the image does not match its checksum");
-  return image;
-}
-
 // The image as the tool left it, read once: it must be the original pinned to the first
 // processor and nothing else, since the work copy lies where any program of the user can
 // replace it. What goes into the system folder are these checked bytes, never the file.
@@ -169,7 +161,7 @@ TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std
     if (IsFileLocked(live)) FailStep("CreateFileA");
   });
   std::optional<TPeImage> original;
-  RunStage(texts::kAffinityFailed, [&] { original.emplace(SoundLiveImage(live)); });
+  RunStage(texts::kAffinityFailed, [&] { original.emplace(SoundNtvdmImage(live)); });
   if (context.BackupParam) {
     backup.BackupFile = BackUp(*context.BackupParam, original->Bytes(), ntvdmPaths, workCopy);
     if (backup.BackupFile.empty()) backup.WarningText = texts::kBackupFailed;
