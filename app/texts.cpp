@@ -54,4 +54,7 @@ const std::string_view kCheckUndecided = "Nelze zjistit, zda je oprava potřeba"
 const std::string_view kUnknownParam = "Neznámý parametr: "_cp1250;
 const std::string_view kLogFailed = "Nelze zapsat protokol"_cp1250;
 
+const std::string_view kWaitingForOtherRun = "Čeká se, až skončí jiný běh programu . . ."_cp1250;
+const std::string_view kOtherRunGoesOn = "Jiný běh programu neskončil do dvou minut"_cp1250;
+
 }  // namespace sanivo::texts

@@ -57,4 +57,8 @@ extern const std::string_view kCheckUndecided;
 extern const std::string_view kUnknownParam;
 extern const std::string_view kLogFailed;
 
+// One run at a time on a machine
+extern const std::string_view kWaitingForOtherRun;
+extern const std::string_view kOtherRunGoesOn;
+
 }  // namespace sanivo::texts

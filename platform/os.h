@@ -344,6 +344,21 @@ bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uin
 // Releases exactly a range that this handle locked; ERROR_NOT_LOCKED otherwise.
 bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length);
 
+// ---- One run at a time: a named mutex ----------------------------------------------------
+
+inline constexpr std::uint32_t kWaitAbandoned = 0x80;  // WAIT_ABANDONED: its owner ended
+inline constexpr std::uint32_t kErrorNotOwner = 288;
+
+// CreateMutexA(attributes, FALSE, name) whose security descriptor lets the local system and the
+// administrators open and take the mutex, whoever made it: a "Global\" mutex made by a start-up
+// script under SYSTEM is otherwise closed to an administrator's run. 0 on failure
+// (ERROR_ACCESS_DENIED when it exists and refuses us); ERROR_ALREADY_EXISTS when it was there.
+// WaitForSingleObject takes it (kWaitObject0, or kWaitAbandoned when its owner ended without
+// releasing it); CloseHandle closes the handle.
+Handle CreateMutexForAdministratorsA(const std::string& name);
+// Releases the mutex that this thread took; ERROR_NOT_OWNER otherwise.
+bool ReleaseMutex(Handle mutex);
+
 // The NetBIOS name of the computer (at most 15 characters) and the name of the user the
 // process runs as ("SYSTEM" for a computer start-up script).
 bool GetComputerNameA(std::string& name);

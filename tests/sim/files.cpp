@@ -188,7 +188,8 @@ void Machine::CutNextWriteShort(const std::string& path, std::uint32_t bytes) {
 }
 
 int Machine::OpenHandleCount() const {
-  return static_cast<int>(state_->openFiles.size() + state_->processes.size());
+  return static_cast<int>(state_->openFiles.size() + state_->processes.size() +
+                          state_->mutexHandles.size());
 }
 
 }  // namespace sim
@@ -518,7 +519,8 @@ bool CloseHandle(Handle handle) {
   if (handle == sim::kStdInput || handle == sim::kStdOutput || handle == sim::kStdError) {
     return true;
   }
-  if (s.openFiles.erase(handle) == 0 && s.processes.erase(handle) == 0) {
+  if (s.openFiles.erase(handle) == 0 && s.processes.erase(handle) == 0 &&
+      s.mutexHandles.erase(handle) == 0) {
     return s.Refuse(kErrorInvalidHandle);
   }
   return true;

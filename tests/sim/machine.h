@@ -86,6 +86,7 @@ class FailableCall {
   }
 
   static constexpr std::string_view kFailableCalls[] = {"AddFontResourceA",
+                                                        "CreateMutexForAdministratorsA",
                                                         "CloseHandle",
                                                         "CompareStringA",
                                                         "CopyFileA",
@@ -129,6 +130,7 @@ class FailableCall {
                                                         "RegOpenKeyExA",
                                                         "RegQueryValueExA",
                                                         "RegSetValueExA",
+                                                        "ReleaseMutex",
                                                         "RemoveDirectoryA",
                                                         "SendMessageA",
                                                         "SetConsoleCursorPosition",
@@ -217,6 +219,18 @@ class Machine {
   // reaches what lies at or below the target, as the system follows the link. GetFullPathNameA
   // and GetLongPathNameA keep the spelling given; the link itself is never created or removed.
   void AddLink(const std::string& link, const std::string& target);
+
+  // ---- Named mutexes: other runs of the program ----
+  // Another run holds the mutex `name` (as the program spells it): the program's waits on it
+  // time out `waits` times (-1: always), then it is the program's. With `abandoned`, that run
+  // was killed instead of releasing it, and the wait that takes it says so (WAIT_ABANDONED).
+  void HoldMutex(const std::string& name, int waits, bool abandoned = false);
+  // The mutex exists with a security descriptor that does not let the program open it (one made
+  // under SYSTEM by an older release): creating it fails with ERROR_ACCESS_DENIED until Allow.
+  void DenyMutex(const std::string& name);
+  void AllowMutex(const std::string& name);
+  // Whether the program has taken the mutex and not released it.
+  bool OwnsMutex(const std::string& name) const;
 
   // ---- Registry ---- (root is one of os::kHkey...; key paths without leading "\")
   // Keys and value names are case-insensitive and keep the case of their creation. Keys opened

@@ -136,6 +136,13 @@ struct Library {
   int loads = 0;
 };
 
+struct Mutex {
+  bool denied = false;
+  int otherRunsWaits = 0;  // waits that still time out; -1: for ever
+  bool abandoned = false;  // the other run ends without releasing it
+  int ownedByProgram = 0;  // times taken and not released
+};
+
 struct Fault {
   std::string operation;
   std::string target;
@@ -153,6 +160,8 @@ struct Machine::State {
   std::map<os::Handle, OpenFile> heldFiles;          // opened by other processes
   std::map<std::string, std::uint32_t> shortWrites;  // by KeyOf: what the next write puts
   std::map<os::Handle, Process> processes;
+  std::map<std::string, Mutex> mutexes;            // by upper-cased name
+  std::map<os::Handle, std::string> mutexHandles;  // the program's, to the mutex's key
   os::Handle nextHandle = 0x100;
   std::string tempPath;
   std::string windowsDirectory;
@@ -231,6 +240,9 @@ struct Machine::State {
   bool IsConsoleOutput(os::Handle handle) const;
   void WriteToConsole(std::string_view bytes);
 };
+
+// WaitForSingleObject on a mutex of the program's (mutexes.cpp).
+std::uint32_t WaitForMutex(Machine::State& s, Mutex& mutex, std::uint32_t milliseconds);
 
 // The state of the living machine; aborts with a message naming `operation` when there is none.
 Machine::State& Current(const char* operation);

@@ -174,5 +174,48 @@ TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
   }
 }
 
+// One run at a time: a run waits up to two minutes for another, a killed one leaves its turn
+// free, and a run that cannot take its turn fails with its own text, the check too.
+TEST(UnattendedRunTest, RunsOnOneMachineTakeTurns) {
+  const char* const kMutex = "Global\\MOREK-Sanivo";
+  const struct {
+    const char* what;
+    std::function<void(sim::Machine&)> otherRun;
+    const char* arguments;
+    int exitCode;
+    std::uint32_t slept;
+  } cases[] = {
+      {"ends while we wait", [=](sim::Machine& m) { m.HoldMutex(kMutex, 1); }, "", 0, 0},
+      {"was killed", [=](sim::Machine& m) { m.HoldMutex(kMutex, 0, true); }, "", 0, 0},
+      {"goes on", [=](sim::Machine& m) { m.HoldMutex(kMutex, -1); }, "", 2, 0},
+      {"goes on, check", [=](sim::Machine& m) { m.HoldMutex(kMutex, -1); }, " -kontrola", 2, 0},
+      {"refuses us, then ends",
+       [=](sim::Machine& m) {
+         m.DenyMutex(kMutex);
+         m.OnSleep([&m, kMutex](std::uint32_t) {
+           EXPECT_EQ(m.Row(20, 10, 42), "Čeká se, až skončí jiný běh programu . . .");
+           m.AllowMutex(kMutex);
+         });
+       },
+       "", 0, 1000},
+      {"refuses us", [=](sim::Machine& m) { m.DenyMutex(kMutex); }, "", 2, 120000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Machine machine;
+    SetUpWindowsXP(machine);
+    const std::string before = machine.FileBytes(kLive);
+    c.otherRun(machine);
+    machine.SetCommandLine(std::string("sanivo.exe -tise") + c.arguments);
+    EXPECT_EQ(RunProgram(), c.exitCode);
+    EXPECT_EQ(machine.TotalSleep(), c.slept);
+    EXPECT_EQ(machine.Row(20), Repeat(" ", 80));
+    EXPECT_FALSE(machine.OwnsMutex(kMutex));
+    if (c.exitCode == 0) continue;
+    ExpectStatus(machine, "Jiný běh programu neskončil do dvou minut", 0x1C);
+    EXPECT_EQ(machine.FileBytes(kLive), before);
+  }
+}
+
 }  // namespace
 }  // namespace sanivo
