@@ -305,7 +305,9 @@ TEST_F(ConsoleFontRepairTest, ValuesOfAnotherTypeAreSkippedOrRewritten) {
   const struct {
     std::uint32_t type;
     std::string family;
-  } families[] = {{os::kRegSz, Sz("48")}, {os::kRegBinary, Dword(48)}};
+  } families[] = {{os::kRegSz, Sz("48")},
+                  {os::kRegBinary, Dword(48)},
+                  {os::kRegDword, std::string("\x30\0", 2)}};  // two bytes are no number
   for (const auto& c : families) {
     SCOPED_TRACE(c.type);
     machine.SetValue(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", c.type, c.family);

@@ -2,13 +2,47 @@
 // fonts, windows, libraries and the critical section.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "platform/dll_search.h"
 #include "platform/os.h"
 #include "tests/sim/machine.h"
 
 namespace {
+
+// What the fake entry points were given; -1 for a call that did not come.
+std::string dllDirectory;
+bool dllDirectoryWasNull = false;
+std::int64_t defaultDirectories = -1;
+
+int FakeSetDllDirectory(const char* name) {
+  dllDirectoryWasNull = name == nullptr;
+  dllDirectory = name == nullptr ? "" : name;
+  return 1;
+}
+
+int FakeSetDefaultDllDirectories(std::uint32_t flags) {
+  defaultDirectories = flags;
+  return 1;
+}
+
+// XP has SetDllDirectoryA only; it must get the empty name, not a null one, which would put the
+// current directory back into the search.
+TEST(DllSearchTest, EachEntryPointThatIsThereNarrowsTheSearch) {
+  using DefaultDirectories = int (*)(std::uint32_t);
+  for (const DefaultDirectories newer :
+       {DefaultDirectories{nullptr}, &FakeSetDefaultDllDirectories}) {
+    dllDirectory = "unset";
+    defaultDirectories = -1;
+    os::NarrowDllSearch(&FakeSetDllDirectory, newer);
+    EXPECT_FALSE(dllDirectoryWasNull);
+    EXPECT_EQ(dllDirectory, "");
+    EXPECT_EQ(defaultDirectories, newer == nullptr ? -1 : 0x800);
+  }
+}
 
 class SystemTest : public ::testing::Test {
  protected:
