@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "platform/dll_search.h"
@@ -13,33 +12,23 @@
 
 namespace {
 
-// What the fake entry points were given; -1 for a call that did not come.
-std::string dllDirectory;
-bool dllDirectoryWasNull = false;
+// What the fake entry points were given.
+const char* dllDirectory = "not called";
 std::int64_t defaultDirectories = -1;
-
-int FakeSetDllDirectory(const char* name) {
-  dllDirectoryWasNull = name == nullptr;
-  dllDirectory = name == nullptr ? "" : name;
-  return 1;
-}
-
-int FakeSetDefaultDllDirectories(std::uint32_t flags) {
-  defaultDirectories = flags;
-  return 1;
-}
 
 // XP has SetDllDirectoryA only; it must get the empty name, not a null one, which would put the
 // current directory back into the search.
 TEST(DllSearchTest, EachEntryPointThatIsThereNarrowsTheSearch) {
   using DefaultDirectories = int (*)(std::uint32_t);
-  for (const DefaultDirectories newer :
-       {DefaultDirectories{nullptr}, &FakeSetDefaultDllDirectories}) {
-    dllDirectory = "unset";
+  const auto setDllDirectory = [](const char* name) { return (dllDirectory = name) != nullptr; };
+  const DefaultDirectories setDefault = [](std::uint32_t flags) {
+    return static_cast<int>(defaultDirectories = flags);
+  };
+  for (const DefaultDirectories newer : {DefaultDirectories{nullptr}, setDefault}) {
     defaultDirectories = -1;
-    os::NarrowDllSearch(&FakeSetDllDirectory, newer);
-    EXPECT_FALSE(dllDirectoryWasNull);
-    EXPECT_EQ(dllDirectory, "");
+    os::NarrowDllSearch(+setDllDirectory, newer);
+    ASSERT_NE(dllDirectory, nullptr);
+    EXPECT_STREQ(dllDirectory, "");
     EXPECT_EQ(defaultDirectories, newer == nullptr ? -1 : 0x800);
   }
 }
