@@ -1,9 +1,9 @@
 #include "sysenv/file_access.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "platform/os.h"
+#include "sysenv/strings.h"
 
 namespace sanivo {
 
@@ -78,21 +78,13 @@ std::string NumberedTemporaryName(const std::string& path, int number) {
          std::string(kTemporaryExtension);
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualAsciiNoCase(std::string_view first, std::string_view second) {
-  return first.size() == second.size() &&
-         std::equal(first.begin(), first.end(), second.begin(),
-                    [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); });
-}
-
 }  // namespace
 
 std::string TemporaryNameFor(const std::string& path) { return NumberedTemporaryName(path, 1); }
 
 bool IsTemporaryNameOf(const std::string& name, const std::string& fileName) {
   for (int number = 1; number <= kMostTemporaryNames; ++number) {
-    if (EqualAsciiNoCase(name, NumberedTemporaryName(fileName, number))) return true;
+    if (EqualsIgnoringCase(name, NumberedTemporaryName(fileName, number))) return true;
   }
   return false;
 }
