@@ -3,6 +3,7 @@
 #include "app/checks.h"
 #include "app/console_font_facts.h"
 #include "app/console_font_parts.h"
+#include "app/console_font_slot.h"
 #include "app/font_file.h"
 #include "app/stage.h"
 #include "app/texts.h"
@@ -37,15 +38,6 @@ bool FontFileIsOurs(const std::string& path) {
   return FileExists(path) && IsOurConsoleFont(ReadWholeFile(path));
 }
 
-// The repair's own walk over "0", "00", ...: our face is registered when an entry before the
-// first free name holds it.
-bool FaceOfferedToConsole(const TRegistry& registry) {
-  for (std::string name = kFirstTrueTypeSlot; registry.ValueExists(name); name += '0') {
-    if (registry.ReadString(name) == kFaceName) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool MachineWidePartInPlace(const std::string& windowsDir) {
@@ -56,7 +48,7 @@ bool MachineWidePartInPlace(const std::string& windowsDir) {
     return false;
   }
   return Opened(registry, os::kHkeyLocalMachine, kTrueTypeFontKey) &&
-         FaceOfferedToConsole(registry);
+         registry.ValueExists(TrueTypeFontSlot(registry));
 }
 
 bool UserPartInPlace() {

@@ -2,6 +2,7 @@
 
 #include "app/checks.h"
 #include "app/ntvdm_facts.h"
+#include "app/ntvdm_image.h"
 #include "app/texts.h"
 #include "base/exception.h"
 #include "pe/pe_image.h"
@@ -12,9 +13,11 @@ namespace sanivo {
 
 namespace {
 
+// A live image that the repair would refuse raises: that decides nothing.
 bool PinnedEverywhere(const TRepairContext::NtvdmPathList& ntvdmPaths) {
-  const std::string image = ReadWholeFile(ntvdmPaths[0]);
-  if (TPeImage(image).AffinityMask() != ntvdm::kFirstProcessor) return false;
+  const TPeImage live = SoundNtvdmImage(ntvdmPaths[0]);
+  if (live.AffinityMask() != ntvdm::kFirstProcessor) return false;
+  const std::string& image = live.Bytes();
   // The system's file protection would put a cached copy that differs back in place.
   for (std::size_t i = 1; i < ntvdmPaths.size(); ++i) {
     if (FileExists(ntvdmPaths[i]) && ReadWholeFile(ntvdmPaths[i]) != image) return false;
@@ -33,7 +36,7 @@ TRepairOutcome CheckNtvdmAffinity(const TRepairContext& context) {
                ? OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded)
                : OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
   } catch (const Exception&) {
-    // Unreadable, or an image without the field the repair sets.
+    // Unreadable, damaged, or an image without the field the repair sets.
     return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
   }
 }

@@ -4,6 +4,7 @@
 
 #include "app/checks.h"
 #include "app/repairs.h"
+#include "app/run_turn.h"
 #include "app/screen.h"
 #include "app/texts.h"
 #include "app/unattended.h"
@@ -179,7 +180,15 @@ int RunMainBody() {
   PaintMainScreen();
   const TRunOptions options = ReadRunOptions();
   ShowUnusedArguments(options.UnusedArguments);
-  if (!ForceDirectories(WorkDir)) {
+  const TRunTurn turn;
+  if (!turn.Taken()) {
+    ShowStatus(clRed, texts::kOtherRunGoesOn);
+    LogRun(options, TRepairResult::Failed, texts::kOtherRunGoesOn, {});
+    if (!options.Quiet) KeepFailureReadable();
+    return ExitCodeOf(options, TRepairResult::Failed);
+  }
+  // The check finds out only: it writes nothing but the log, not even the work directory.
+  if (!options.CheckOnly && !ForceDirectories(WorkDir)) {
     ReportWorkDirFailure();
     LogRun(options, TRepairResult::Failed, texts::kWorkDirFailed, {});
     if (!options.Quiet) KeepFailureReadable();

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/repair_outcome.h"
-#include "pe/pe_image.h"
 
 namespace sanivo {
 
@@ -15,9 +14,5 @@ std::string NtvdmWorkCopy(const TRepairContext& context);
 // cannot. Returns the backup written, or empty after the warning.
 std::string BackUp(const std::string& backupParam, const std::string& original,
                    const TRepairContext::NtvdmPathList& ntvdmPaths, const std::string& workCopy);
-
-// The live image, whole and matching its checksum (EPeImageError, or EFileAccessError when
-// it cannot be read).
-TPeImage SoundLiveImage(const std::string& live);
 
 }  // namespace sanivo

@@ -5,6 +5,7 @@
 
 #include "app/console_font_facts.h"
 #include "app/console_font_parts.h"
+#include "app/console_font_slot.h"
 #include "app/font_file.h"
 #include "app/pending_deletion.h"
 #include "app/repairs.h"
@@ -87,19 +88,6 @@ void InstallFont(const TFontFiles& files, TRegistry& registry) {
   if (!registry.OpenKey(kFontsKey, false)) FailStep("RegOpenKeyExA");
   WriteText(texts::kStepWritingFonts);
   registry.WriteString(std::string(texts::kFontValueName), kFileName);
-}
-
-// Whether the value is a string that names our face; a value of another type names none.
-bool HoldsOurFace(const TRegistry& registry, const std::string& name) {
-  const std::optional<std::uint32_t> type = registry.ValueType(name);
-  return (type == os::kRegSz || type == os::kRegExpandSz) && registry.ReadString(name) == kFaceName;
-}
-
-// The value that already names our face, or the first free one of "0", "00", "000", ...
-std::string TrueTypeFontSlot(const TRegistry& registry) {
-  std::string name = kFirstTrueTypeSlot;
-  while (registry.ValueExists(name) && !HoldsOurFace(registry, name)) name += '0';
-  return name;
 }
 
 void OfferFontToConsole(TRegistry& registry) {

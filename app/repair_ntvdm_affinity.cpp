@@ -9,6 +9,7 @@
 
 #include "app/ntvdm_affinity_steps.h"
 #include "app/ntvdm_facts.h"
+#include "app/ntvdm_image.h"
 #include "app/repairs.h"
 #include "app/screen.h"
 #include "app/stage.h"
@@ -17,6 +18,7 @@
 #include "pe/pe_image.h"
 #include "platform/os.h"
 #include "sysenv/file_access.h"
+#include "sysenv/file_identity.h"
 #include "sysenv/files.h"
 #include "sysenv/process.h"
 #include "sysenv/strings.h"
@@ -47,24 +49,28 @@ std::string DatedBackupName(const std::string& directory, int number) {
          (number > 1 ? "-" + std::to_string(number) : "") + ".bak";
 }
 
-// Every file the repair writes, overwrites or deletes, as LongFullPath gives it.
+// Every file the repair reads, writes or deletes; beside each, it (or the tool) writes
+// temporary files of ours.
 std::vector<std::string> FilesTheRepairWrites(const NtvdmPathList& ntvdmPaths,
                                               const std::string& workCopy) {
-  std::vector<std::string> files;
-  for (const std::string& path : {ntvdmPaths[0], ntvdmPaths[1], ntvdmPaths[2], workCopy}) {
-    files.push_back(LongFullPath(path));
-    files.push_back(LongFullPath(TemporaryNameFor(path)));  // ours, and the tool's own
-  }
-  return files;
+  return {ntvdmPaths[0], ntvdmPaths[1], ntvdmPaths[2], workCopy};
+}
+
+// Whether a file made at `backup` would be one that the repair writes: its name, or a temporary
+// name of ours beside it, in its folder, whatever the folder is called there.
+bool TakesANameOf(const std::string& backup, const std::string& own) {
+  const std::string name = ExtractFileName(LongFullPath(backup));
+  const std::string ownName = ExtractFileName(own);
+  if (!EqualsIgnoringCase(name, ownName) && !IsTemporaryNameOf(name, ownName)) return false;
+  return SameFileOrFolder(ExtractFilePath(backup), ExtractFilePath(own));
 }
 
 // A backup must not land on a file that the repair itself writes or deletes, however the value
-// spells it, nor on a device, where the copy would vanish or show up on the screen.
+// names it, nor on a device, where the copy would vanish or show up on the screen.
 bool IsUsableBackupPath(const std::string& backupPath, const std::vector<std::string>& ownFiles) {
   if (backupPath.empty() || IsDevicePath(backupPath)) return false;
-  const std::string backup = LongFullPath(backupPath);
-  return std::none_of(ownFiles.begin(), ownFiles.end(), [&backup](const std::string& own) {
-    return EqualsIgnoringCase(backup, own);
+  return std::none_of(ownFiles.begin(), ownFiles.end(), [&backupPath](const std::string& own) {
+    return SameFileOrFolder(backupPath, own) || TakesANameOf(backupPath, own);
   });
 }
 
@@ -118,15 +124,6 @@ std::string BackUp(const std::string& backupParam, const std::string& original,
   return {};
 }
 
-// The live image, read once before anything changes. Its patched form replaces the cached
-// copies, so it must be whole: a file cut into its sections is no image, and one damaged in
-// place no longer matches its checksum.
-TPeImage SoundLiveImage(const std::string& live) {
-  TPeImage image(ReadWholeFile(live));
-  if (!image.ChecksumHolds()) throw EPeImageError("the image does not match its checksum");
-  return image;
-}
-
 namespace {
 
 // The image as the tool left it, read once: it must be the original pinned to the first
@@ -171,7 +168,7 @@ TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std
     if (IsFileLocked(live)) FailStep("CreateFileA");
   });
   std::optional<TPeImage> original;
-  RunStage(texts::kAffinityFailed, [&] { original.emplace(SoundLiveImage(live)); });
+  RunStage(texts::kAffinityFailed, [&] { original.emplace(SoundNtvdmImage(live)); });
   if (context.BackupParam) {
     backup.BackupFile = BackUp(*context.BackupParam, original->Bytes(), ntvdmPaths, workCopy);
     if (backup.BackupFile.empty()) backup.WarningText = texts::kBackupFailed;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <random>
 
 #include "base/number_text.h"
@@ -50,12 +51,53 @@ TAttempt Finish(os::Handle log, TAttempt result) {
   return result;
 }
 
+// Up to `count` bytes from `offset` on; fewer at the end of the file. Nothing when a call fails.
+std::optional<std::string> ReadAt(os::Handle log, std::uint32_t offset, std::uint32_t count) {
+  if (os::SetFilePointer(log, static_cast<std::int32_t>(offset), os::kFileBegin) != offset) {
+    return std::nullopt;
+  }
+  std::string bytes;
+  std::string chunk;
+  while (bytes.size() < count) {
+    if (!os::ReadFile(log, count - static_cast<std::uint32_t>(bytes.size()), chunk)) {
+      return std::nullopt;
+    }
+    if (chunk.empty()) break;
+    bytes += chunk;
+  }
+  return bytes;
+}
+
+// Whether the file begins as our log does: the byte-order mark and the eight names of the
+// header, then ";" (a later release's longer header) or the line end. Any other file, be it
+// a program, a font, a backup or another program's log, is no log of ours to append to.
+bool BeginsAsOurLog(os::Handle log) {
+  const std::string ours = std::string(kByteOrderMark) + std::string(kRunLogHeader);
+  const std::optional<std::string> head =
+      ReadAt(log, 0, static_cast<std::uint32_t>(ours.size() + kLineEnd.size()));
+  if (!head || !head->starts_with(ours)) return false;
+  const std::string_view after = std::string_view(*head).substr(ours.size());
+  return after.starts_with(';') || after == kLineEnd;
+}
+
+// The bytes that go at the end of the log: a record begins on a line of its own, even after one
+// that a writer stopped half-way left without its line end.
+std::optional<std::string> BytesToAppend(os::Handle log, std::uint32_t end,
+                                         const std::string& firstLines, const std::string& line) {
+  // A file that another writer created but has not written to yet is new to us all the same.
+  if (end == 0) return firstLines + line;
+  if (!BeginsAsOurLog(log)) return std::nullopt;
+  const std::optional<std::string> lastBytes = ReadAt(log, end - 2, 2);
+  if (!lastBytes) return std::nullopt;
+  return (*lastBytes == kLineEnd ? "" : std::string(kLineEnd)) + line;
+}
+
 // One try: open without sharing, lock, append at the end as it is now, flush, unlock, close.
-// Busy when another writer holds the file, by its share mode or by its lock.
+// Busy when another writer or a reader holds the file, by its share mode or by its lock.
 TAttempt TryToAppend(const std::string& path, const std::string& firstLines,
                      const std::string& line) {
-  const os::Handle log =
-      os::CreateFileA(path, os::kGenericWrite, 0, os::kOpenAlways, os::kFileAttributeNormal);
+  const os::Handle log = os::CreateFileA(path, os::kGenericRead | os::kGenericWrite, 0,
+                                         os::kOpenAlways, os::kFileAttributeNormal);
   if (log == os::kInvalidHandle) {
     return os::GetLastError() == os::kErrorSharingViolation ? TAttempt::Busy : TAttempt::Failed;
   }
@@ -67,15 +109,18 @@ TAttempt TryToAppend(const std::string& path, const std::string& firstLines,
     return Finish(log, busy ? TAttempt::Busy : TAttempt::Failed);
   }
   const std::uint32_t end = os::SetFilePointer(log, 0, os::kFileEnd);
-  // A file that another writer created but has not written to yet is new to us all the same.
-  const std::string bytes = end == 0 ? firstLines + line : line;
-  if (end == os::kInvalidSetFilePointer) return Finish(log, TAttempt::Failed);
-  std::uint32_t written = 0;
-  const bool appended =
-      os::WriteFile(log, bytes, &written) && written == bytes.size() && os::FlushFileBuffers(log);
-  // A record is there whole or not at all: what a failed append left is cut off again.
-  if (!appended && os::SetFilePointer(log, static_cast<std::int32_t>(end), os::kFileBegin) == end) {
-    os::SetEndOfFile(log);
+  std::optional<std::string> bytes;
+  if (end != os::kInvalidSetFilePointer) bytes = BytesToAppend(log, end, firstLines, line);
+  bool appended = false;
+  if (bytes && os::SetFilePointer(log, static_cast<std::int32_t>(end), os::kFileBegin) == end) {
+    std::uint32_t written = 0;
+    appended = os::WriteFile(log, *bytes, &written) && written == bytes->size() &&
+               os::FlushFileBuffers(log);
+    // A record is there whole or not at all: what a failed append left is cut off again.
+    if (!appended &&
+        os::SetFilePointer(log, static_cast<std::int32_t>(end), os::kFileBegin) == end) {
+      os::SetEndOfFile(log);
+    }
   }
   os::UnlockFileEx(log, kLockOffset, kLockLength);
   return Finish(log, appended ? TAttempt::Appended : TAttempt::Failed);

@@ -37,8 +37,10 @@ std::string FormatRunRecord(const TRunRecord& record);
 inline constexpr unsigned kRunLogPatienceMs = 30000;
 
 // Appends the record to the log at `path` (a full path), all or nothing: creates the file with
-// the byte-order mark and the header when it is new or empty, and never interleaves with
-// another writer, on this machine or another. False when the log could not be written.
+// the byte-order mark and the header when it is new or empty, appends only to a file that
+// begins with them, starts the record on a line of its own, and never interleaves with another
+// writer, on this machine or another. False when the log could not be written; a file that is
+// not our log is then left byte for byte.
 bool AppendRunRecord(const std::string& path, const TRunRecord& record);
 
 }  // namespace sanivo

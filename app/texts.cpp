@@ -75,4 +75,7 @@ const std::string_view kStepRemovingFonts = "mazání ze seznamu fontů . . "_cp
 const std::string_view kStepRemovingFont = "odebrání fontu . . "_cp1250;
 const std::string_view kStepDeletingFont = "mazání souboru fontu . . "_cp1250;
 
+const std::string_view kWaitingForOtherRun = "Čeká se, až skončí jiný běh programu . . ."_cp1250;
+const std::string_view kOtherRunGoesOn = "Jiný běh programu neskončil do dvou minut"_cp1250;
+
 }  // namespace sanivo::texts

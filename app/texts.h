@@ -77,4 +77,8 @@ extern const std::string_view kStepRemovingFonts;
 extern const std::string_view kStepRemovingFont;
 extern const std::string_view kStepDeletingFont;
 
+// One run at a time on a machine
+extern const std::string_view kWaitingForOtherRun;
+extern const std::string_view kOtherRunGoesOn;
+
 }  // namespace sanivo::texts

@@ -22,6 +22,9 @@ constexpr char kTakeBackParam[] = "vratit";
 
 constexpr std::int16_t kMessagesX = 10;
 constexpr std::int16_t kLogFailedY = 16, kLogPathY = 17, kUnusedArgumentsY = 18;
+constexpr std::size_t kRowWidth = 80;
+// Three full stops rather than an ellipsis, which the console's code page lacks.
+constexpr std::string_view kCutMark = "...";
 
 std::string UnusedArgumentsText(const std::vector<std::string>& arguments) {
   std::string text(texts::kUnknownParam);
@@ -30,6 +33,13 @@ std::string UnusedArgumentsText(const std::vector<std::string>& arguments) {
     if (&argument != &arguments.back()) text += ' ';
   }
   return text;
+}
+
+// The line ends where the row does: a longer one would run on over the rows below.
+std::string FittedToRow(const std::string& text, std::int16_t x) {
+  const std::size_t room = kRowWidth - static_cast<std::size_t>(x);
+  if (text.size() <= room) return text;
+  return text.substr(0, room - kCutMark.size()) + std::string(kCutMark);
 }
 
 std::string_view RepairName() {
@@ -128,7 +138,8 @@ void ShowUnusedArguments(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return;
   const TColor previous = ConsoleApplication->TextColor;
   ConsoleApplication->SetTextColor(clYellow);
-  WriteTextAt(UnusedArgumentsText(arguments), kMessagesX, kUnusedArgumentsY);
+  WriteTextAt(FittedToRow(UnusedArgumentsText(arguments), kMessagesX), kMessagesX,
+              kUnusedArgumentsY);
   ConsoleApplication->SetTextColor(previous);
 }
 

@@ -27,7 +27,8 @@ TRunOptions ReadRunOptions();
 // them 0, as a program without the switches has always ended.
 int ExitCodeOf(const TRunOptions& options, TRepairResult result);
 
-// The yellow line at X 10, Y 18 that names the arguments the program does not use.
+// The yellow line at X 10, Y 18 that names the arguments the program does not use, cut with
+// "..." at the row's end; the log keeps the whole text.
 void ShowUnusedArguments(const std::vector<std::string>& arguments);
 
 // Appends the record of this run when the options ask for one. A log that cannot be written

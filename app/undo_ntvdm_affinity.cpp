@@ -7,6 +7,7 @@
 
 #include "app/ntvdm_affinity_steps.h"
 #include "app/ntvdm_facts.h"
+#include "app/ntvdm_image.h"
 #include "app/screen.h"
 #include "app/stage.h"
 #include "app/texts.h"
@@ -130,7 +131,7 @@ TPeImage CheckedLiveImage(const std::string& live) {
     if (IsFileLocked(live)) FailStep("CreateFileA");
   });
   std::optional<TPeImage> image;
-  RunStage(texts::kAffinityFailed, [&] { image.emplace(SoundLiveImage(live)); });
+  RunStage(texts::kAffinityFailed, [&] { image.emplace(SoundNtvdmImage(live)); });
   return std::move(*image);
 }
 

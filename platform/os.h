@@ -93,6 +93,13 @@ inline constexpr std::uint32_t kFileAttributeReadOnly = 0x01;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+// What tells two names of one file or folder apart from two objects: while a handle to it is
+// open without kFileShareDelete, an open of the other name that asks for kDelete fails with
+// ERROR_SHARING_VIOLATION exactly when it names the same object, through whatever drive letter
+// (subst), junction, symbolic link, hard link or short name. kFileFlagBackupSemantics lets
+// CreateFileA open a folder (OPEN_EXISTING); such a handle reads and writes nothing.
+inline constexpr std::uint32_t kDelete = 0x10000;
+inline constexpr std::uint32_t kFileFlagBackupSemantics = 0x02000000u;
 
 // The directory queries return what the real calls return: the length stored in `path`, the
 // size needed (terminator included, `path` then empty) when `bufferSize` is too small, or 0 on
@@ -347,6 +354,21 @@ bool SetEndOfFile(Handle file);
 bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length);
 // Releases exactly a range that this handle locked; ERROR_NOT_LOCKED otherwise.
 bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length);
+
+// ---- One run at a time: a named mutex ----------------------------------------------------
+
+inline constexpr std::uint32_t kWaitAbandoned = 0x80;  // WAIT_ABANDONED: its owner ended
+inline constexpr std::uint32_t kErrorNotOwner = 288;
+
+// CreateMutexA(attributes, FALSE, name) whose security descriptor lets the local system and the
+// administrators open and take the mutex, whoever made it: a "Global\" mutex made by a start-up
+// script under SYSTEM is otherwise closed to an administrator's run. 0 on failure
+// (ERROR_ACCESS_DENIED when it exists and refuses us); ERROR_ALREADY_EXISTS when it was there.
+// WaitForSingleObject takes it (kWaitObject0, or kWaitAbandoned when its owner ended without
+// releasing it); CloseHandle closes the handle.
+Handle CreateMutexForAdministratorsA(const std::string& name);
+// Releases the mutex that this thread took; ERROR_NOT_OWNER otherwise.
+bool ReleaseMutex(Handle mutex);
 
 // The NetBIOS name of the computer (at most 15 characters) and the name of the user the
 // process runs as ("SYSTEM" for a computer start-up script).

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/os.h"
+#include "sysenv/strings.h"
 
 namespace sanivo {
 
@@ -66,18 +67,43 @@ std::uint32_t WriteAndClose(os::Handle file, std::string_view bytes) {
 
 }  // namespace
 
-std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
+namespace {
+
+constexpr std::string_view kTemporaryMark = ".~sanivo";
+constexpr std::string_view kTemporaryExtension = ".tmp";
+constexpr int kMostTemporaryNames = 100;
+
+std::string NumberedTemporaryName(const std::string& path, int number) {
+  return path + std::string(kTemporaryMark) + (number > 1 ? std::to_string(number) : "") +
+         std::string(kTemporaryExtension);
+}
+
+}  // namespace
+
+std::string TemporaryNameFor(const std::string& path) { return NumberedTemporaryName(path, 1); }
+
+bool IsTemporaryNameOf(const std::string& name, const std::string& fileName) {
+  for (int number = 1; number <= kMostTemporaryNames; ++number) {
+    if (EqualsIgnoringCase(name, NumberedTemporaryName(fileName, number))) return true;
+  }
+  return false;
+}
 
 os::Handle CreateFreeTemporaryFile(const std::string& path, std::string& temporary) {
-  constexpr int kMostTemporaryNames = 100;
-  os::Handle file = os::kInvalidHandle;
-  for (int number = 0; number < kMostTemporaryNames; ++number) {
-    temporary = number == 0 ? TemporaryNameFor(path) : path + "." + std::to_string(number) + ".tmp";
-    file =
-        os::CreateFileA(temporary, os::kGenericWrite, 0, os::kCreateNew, os::kFileAttributeNormal);
-    if (file != os::kInvalidHandle || os::GetLastError() != os::kErrorFileExists) break;
+  const auto createNew = [](const std::string& name) {
+    return os::CreateFileA(name, os::kGenericWrite, 0, os::kCreateNew, os::kFileAttributeNormal);
+  };
+  for (int number = 1; number <= kMostTemporaryNames; ++number) {
+    temporary = NumberedTemporaryName(path, number);
+    os::Handle file = createNew(temporary);
+    if (file != os::kInvalidHandle || os::GetLastError() != os::kErrorFileExists) return file;
+    // Ours by its name: unless another writer still holds it, a leftover of a run that was killed.
+    if (!os::DeleteFileA(temporary)) continue;
+    file = createNew(temporary);
+    if (file != os::kInvalidHandle || os::GetLastError() != os::kErrorFileExists) return file;
   }
-  return file;
+  os::SetLastError(os::kErrorFileExists);
+  return os::kInvalidHandle;
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -132,14 +158,8 @@ bool FileHolds(const std::string& path, std::string_view bytes) {
 }
 
 void ReplaceFileContents(const std::string& path, std::string_view bytes) {
-  const std::string temporary = TemporaryNameFor(path);
-  const os::Handle file =
-      os::CreateFileA(temporary, os::kGenericWrite, 0, os::kCreateAlways, os::kFileAttributeNormal);
-  if (file == os::kInvalidHandle) FailWriting(temporary, os::GetLastError());
-  if (std::uint32_t error = WriteAndClose(file, bytes); error != os::kErrorSuccess) {
-    FailWriting(temporary, error);
-  }
-  PutInPlace(temporary, path, os::kMoveFileReplaceExisting, "cannot replace");
+  PutInPlace(WriteFreeTemporaryFile(path, bytes), path, os::kMoveFileReplaceExisting,
+             "cannot replace");
 }
 
 void CreateFileWithContents(const std::string& path, std::string_view bytes) {

@@ -20,17 +20,23 @@ class EFileAccessError : public Exception {
 
 std::string ReadWholeFile(const std::string& path);
 
-// The temporary file beside `path` that ReplaceFileContents writes first.
+// Our temporary files beside `path` carry a name that marks them as ours, so that one left by a
+// run that was killed can be told from a file of the user's: "<path>.~sanivo.tmp", then
+// "<path>.~sanivo2.tmp", "<path>.~sanivo3.tmp", ... This is the first of them.
 std::string TemporaryNameFor(const std::string& path);
+// Whether `name` (a file name without folder) is one of our temporary names beside a file named
+// `fileName`, in any case.
+bool IsTemporaryNameOf(const std::string& name, const std::string& fileName);
 
-// Creates a temporary file beside `path` for writing, never over a file already there: the first
-// free one of "<path>.tmp", "<path>.1.tmp", ... (beside a file of the user's, "<path>.tmp" may be
-// the user's too). Its name goes to `temporary`; kInvalidHandle with the last error on failure.
+// Creates a temporary file of ours beside `path` for writing, never over a file already there:
+// the first free one of the names above. One of those names that is there already is a leftover
+// of ours; it is removed first unless another writer still holds it open. Its name goes to
+// `temporary`; kInvalidHandle with the last error on failure.
 os::Handle CreateFreeTemporaryFile(const std::string& path, std::string& temporary);
 
-// Replaces the file all or nothing: writes the bytes to a temporary file beside `path`, flushes
-// it to the disk, then moves it over `path` in one step. On any failure (EFileAccessError) the
-// original is untouched and the temporary file is gone; a process killed half-way leaves at
+// Replaces the file all or nothing: writes the bytes to a free temporary file beside `path`,
+// flushes it to the disk, then moves it over `path` in one step. On any failure (EFileAccessError)
+// the original is untouched and the temporary file is gone; a process killed half-way leaves at
 // most the temporary file behind.
 void ReplaceFileContents(const std::string& path, std::string_view bytes);
 

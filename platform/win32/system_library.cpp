@@ -1,4 +1,5 @@
 // Loading the system's own DLLs by full path, and the process-wide limit on the DLL search.
+#include "platform/dll_search.h"
 #include "platform/win32/native.h"
 
 namespace os {
@@ -37,8 +38,6 @@ Function Kernel32Entry(const char* name) {
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
 }
 
-constexpr DWORD kLoadLibrarySearchSystem32 = 0x800;
-
 }  // namespace
 
 void RestrictDllSearchToSystem() {
@@ -46,10 +45,8 @@ void RestrictDllSearchToSystem() {
   // SetDefaultDllDirectories is missing before Windows 8 unless an update added it.
   using SetDllDirectory = BOOL(WINAPI*)(LPCSTR);
   using SetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-  if (const auto set = Kernel32Entry<SetDllDirectory>("SetDllDirectoryA")) set("");
-  if (const auto set = Kernel32Entry<SetDefaultDllDirectories>("SetDefaultDllDirectories")) {
-    set(kLoadLibrarySearchSystem32);
-  }
+  NarrowDllSearch(Kernel32Entry<SetDllDirectory>("SetDllDirectoryA"),
+                  Kernel32Entry<SetDefaultDllDirectories>("SetDefaultDllDirectories"));
 }
 
 }  // namespace os

@@ -40,6 +40,23 @@ bool ReadOnlyFilesRefuseWriting();
 // simulated machine; Wine's server reports a lock conflict (ERROR_LOCK_VIOLATION) instead.
 std::uint32_t UnlockingAnUnlockedRangeError();
 
+// `folder` through another drive letter while the object lives: one made with subst ("Q:\\")
+// on Windows and on the simulated machine; under Wine, whose drive letters live in the prefix
+// and not in the object namespace, Z:, which names the Unix root.
+class SecondDriveLetter {
+ public:
+  explicit SecondDriveLetter(const std::string& folder);
+  ~SecondDriveLetter();
+  SecondDriveLetter(const SecondDriveLetter&) = delete;
+  SecondDriveLetter& operator=(const SecondDriveLetter&) = delete;
+  // The folder by that letter, with a trailing backslash.
+  const std::string& Root() const { return root_; }
+
+ private:
+  std::string root_;
+  bool defined_ = false;
+};
+
 // The text with its ASCII letters in upper case.
 std::string Upper(std::string text);
 

@@ -24,6 +24,52 @@ void ExpectExclusiveOpenFails(const std::string& path, std::uint32_t error) {
 
 using FilesTest = ScratchTest;
 
+// 0 when the object can be opened for deleting (the open is closed again), else the error.
+std::uint32_t DeleteOpenError(const std::string& path) {
+  const os::Handle handle = os::CreateFileA(
+      path, os::kDelete, os::kFileShareRead | os::kFileShareWrite | os::kFileShareDelete,
+      os::kOpenExisting, os::kFileFlagBackupSemantics);
+  if (handle == os::kInvalidHandle) return os::GetLastError();
+  os::CloseHandle(handle);
+  return 0;
+}
+
+// How the program tells two names of one file or folder from two objects, whatever drive letter
+// or spelling leads there: while it holds one without delete sharing, an open of the other that
+// asks to delete is refused exactly when it is the same object. Readers and writers go on.
+TEST_F(FilesTest, ADeleteOpenIsRefusedExactlyWhileTheSameObjectIsHeld) {
+  const std::string folder = Directory("held");
+  const std::string file = Path("held\\file.txt");
+  const std::string other = Path("other.txt");
+  WriteWholeFile(file, "abc");
+  WriteWholeFile(other, "xyz");
+  const SecondDriveLetter drive(Scratch());
+  const struct {
+    std::string held;
+    std::vector<std::string> names;
+  } cases[] = {
+      {folder, {Upper(folder) + "\\", Scratch() + "held\\..\\held", drive.Root() + "held"}},
+      {file, {Upper(file), folder + "\\.\\file.txt", drive.Root() + "held\\FILE.TXT"}},
+  };
+  for (const auto& c : cases) {
+    const os::Handle hold =
+        os::CreateFileA(c.held, os::kGenericRead, os::kFileShareRead | os::kFileShareWrite,
+                        os::kOpenExisting, os::kFileFlagBackupSemantics);
+    ASSERT_NE(hold, os::kInvalidHandle) << c.held << ": error " << os::GetLastError();
+    for (const std::string& name : c.names) {
+      EXPECT_EQ(DeleteOpenError(name), os::kErrorSharingViolation) << name;
+    }
+    EXPECT_EQ(DeleteOpenError(other), 0u);
+    const os::Handle writer = os::CreateFileA(file, os::kGenericRead | os::kGenericWrite,
+                                              os::kFileShareRead | os::kFileShareWrite,
+                                              os::kOpenExisting, os::kFileAttributeNormal);
+    EXPECT_NE(writer, os::kInvalidHandle) << "error " << os::GetLastError();
+    os::CloseHandle(writer);
+    EXPECT_TRUE(os::CloseHandle(hold));
+    for (const std::string& name : c.names) EXPECT_EQ(DeleteOpenError(name), 0u) << name;
+  }
+}
+
 TEST_F(FilesTest, NamesAreCaseInsensitive) {
   const std::string path = Path("MixedCase.Txt");
   WriteWholeFile(path, "abc");

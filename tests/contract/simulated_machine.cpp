@@ -35,11 +35,14 @@ void HelperStarts(sim::Machine& machine, const std::string& parameters,
 
 unsigned long FakeEntryPoint() { return 0; }
 
+sim::Machine* TheMachine = nullptr;
+
 class SimulatedMachine : public ::testing::Environment {
  public:
   void SetUp() override {
     machine_ = std::make_unique<sim::Machine>();
     sim::Machine& machine = *machine_;
+    TheMachine = &machine;
     machine.SetNotAConsole();
     machine.SetConsoleProcessCount(0);
 
@@ -68,6 +71,12 @@ class SimulatedMachine : public ::testing::Environment {
 };
 
 }  // namespace
+
+// The simulation keeps the link; the suite does not use the letter for anything else.
+SecondDriveLetter::SecondDriveLetter(const std::string& folder) : root_("Q:\\") {
+  TheMachine->AddLink(root_, folder);
+}
+SecondDriveLetter::~SecondDriveLetter() = default;
 
 bool ReadOnlyFilesRefuseWriting() { return true; }
 

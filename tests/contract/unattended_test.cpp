@@ -15,6 +15,27 @@ os::Handle OpenShared(const std::string& path) {
                          os::kFileAttributeNormal);
 }
 
+// The turn that runs on one machine take: one mutex per name, in the Global\ namespace; its
+// owner may take it again and must release it as often; nobody else may release it.
+TEST(RunMutexTest, OneMutexPerNameTakenAndReleasedByItsOwner) {
+  const std::string name = "Global\\MOREK-Sanivo-contract";
+  const os::Handle first = os::CreateMutexForAdministratorsA(name);
+  ASSERT_NE(first, 0u) << os::GetLastError();
+  const os::Handle second = os::CreateMutexForAdministratorsA(name);
+  ASSERT_NE(second, 0u) << os::GetLastError();
+  EXPECT_EQ(os::GetLastError(), os::kErrorAlreadyExists);
+
+  EXPECT_FALSE(os::ReleaseMutex(first));
+  EXPECT_EQ(os::GetLastError(), os::kErrorNotOwner);
+  EXPECT_EQ(os::WaitForSingleObject(first, 0), os::kWaitObject0);
+  EXPECT_EQ(os::WaitForSingleObject(second, 0), os::kWaitObject0);
+  EXPECT_TRUE(os::ReleaseMutex(second));
+  EXPECT_TRUE(os::ReleaseMutex(first));
+  EXPECT_FALSE(os::ReleaseMutex(first));
+  EXPECT_TRUE(os::CloseHandle(first));
+  EXPECT_TRUE(os::CloseHandle(second));
+}
+
 using LocksTest = ScratchTest;
 
 TEST_F(LocksTest, ARangeLockedThroughOneHandleCannotBeLockedThroughAnother) {

@@ -12,7 +12,7 @@ constexpr std::uint32_t kFileAttributeSystem = 0x04;
 constexpr std::uint32_t kFileAttributeArchive = 0x20;
 // The attributes SetFileAttributesA and CreateFileA may set.
 constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
-constexpr std::uint32_t kDeleteAccess = 0x10000;
+constexpr std::uint32_t kDeleteAccess = os::kDelete;
 
 struct DataAccess {
   bool read = false;
@@ -79,6 +79,12 @@ std::string HandleText(os::Handle handle) { return std::to_string(handle); }
 
 bool Machine::State::SharingConflict(const std::string& key, std::uint32_t access,
                                      std::uint32_t share) const {
+  // The process holds its current directory open for traversing, sharing reads and writes.
+  const OpenFile currentDirectoryHandle{
+      KeyOf(currentDirectory), 0x20, os::kFileShareRead | os::kFileShareWrite, 0, {}, false};
+  if (key == currentDirectoryHandle.key && Conflicts(currentDirectoryHandle, access, share)) {
+    return true;
+  }
   for (const auto* table : {&openFiles, &heldFiles}) {
     for (const auto& [handle, open] : *table) {
       if (open.key == key && !open.elsewhere && Conflicts(open, access, share)) return true;
@@ -175,8 +181,15 @@ void Machine::Release(os::Handle handle) {
   if (state_->heldFiles.erase(handle) == 0) Misuse("Release of a handle HoldOpen did not give");
 }
 
+void Machine::CutNextWriteShort(const std::string& path, std::uint32_t bytes) {
+  std::optional<Location> location = state_->Locate(path);
+  if (!location) Misuse("CutNextWriteShort on no path: " + path);
+  state_->shortWrites[location->key] = bytes;
+}
+
 int Machine::OpenHandleCount() const {
-  return static_cast<int>(state_->openFiles.size() + state_->processes.size());
+  return static_cast<int>(state_->openFiles.size() + state_->processes.size() +
+                          state_->mutexHandles.size());
 }
 
 }  // namespace sim
@@ -359,7 +372,10 @@ bool RemoveDirectoryA(const std::string& path) {
   if (next != s.files.end() && next->first.starts_with(key + "\\")) {
     return s.Refuse(sim::kErrorDirNotEmpty);
   }
-  if (sim::KeyOf(s.currentDirectory) == key) return s.Refuse(kErrorSharingViolation);
+  if (s.SharingConflict(key, sim::kDeleteAccess,
+                        kFileShareRead | kFileShareWrite | kFileShareDelete)) {
+    return s.Refuse(kErrorSharingViolation);
+  }
   s.files.erase(key);
   return true;
 }
@@ -382,7 +398,16 @@ Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t 
   if (!location) return fail(sim::kErrorInvalidName);
   if (std::uint32_t error = s.ParentError(*location); error != kErrorSuccess) return fail(error);
   sim::FileNode* node = s.Node(location->key);
-  if (node != nullptr && node->directory) return fail(kErrorAccessDenied);
+  if (node != nullptr && node->directory) {
+    // A folder opens only with backup semantics, and only as it is.
+    if (!(flags & kFileFlagBackupSemantics)) return fail(kErrorAccessDenied);
+    if (creation != kOpenExisting && creation != kOpenAlways) return fail(kErrorAccessDenied);
+    if (s.SharingConflict(location->key, access, shareMode)) return fail(kErrorSharingViolation);
+    Handle handle = s.NewHandle();
+    s.openFiles[handle] = {location->key, access, shareMode, 0, {}, false};
+    s.lastError = kErrorSuccess;
+    return handle;
+  }
   if (location->trailingSeparator) return fail(sim::kErrorInvalidName);
 
   const bool exists = node != nullptr;
@@ -436,6 +461,7 @@ bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes) {
     return false;
   }
   if (open == s.openFiles.end()) return s.Refuse(kErrorInvalidHandle);
+  if (node != nullptr && node->directory) return s.Refuse(kErrorInvalidFunction);
   if (!sim::DataAccessOf(open->second.access).read) return s.Refuse(kErrorAccessDenied);
   if (s.LockConflict(open->second.key, open->second.position, toRead, file)) {
     return s.Refuse(kErrorLockViolation);
@@ -465,9 +491,14 @@ bool WriteFile(Handle file, std::string_view bytes, std::uint32_t* written) {
       return false;
     }
     if (open == s.openFiles.end()) return s.Refuse(kErrorInvalidHandle);
+    if (node != nullptr && node->directory) return s.Refuse(kErrorInvalidFunction);
     if (!sim::DataAccessOf(open->second.access).write) return s.Refuse(kErrorAccessDenied);
     if (s.LockConflict(open->second.key, open->second.position, bytes.size(), file)) {
       return s.Refuse(kErrorLockViolation);
+    }
+    if (auto cut = s.shortWrites.find(open->second.key); cut != s.shortWrites.end()) {
+      bytes = bytes.substr(0, std::min<std::size_t>(bytes.size(), cut->second));
+      s.shortWrites.erase(cut);
     }
     std::size_t& position = open->second.position;
     if (node != nullptr) {  // else deleted while open: the bytes go nowhere
@@ -504,7 +535,8 @@ bool CloseHandle(Handle handle) {
   if (handle == sim::kStdInput || handle == sim::kStdOutput || handle == sim::kStdError) {
     return true;
   }
-  if (s.openFiles.erase(handle) == 0 && s.processes.erase(handle) == 0) {
+  if (s.openFiles.erase(handle) == 0 && s.processes.erase(handle) == 0 &&
+      s.mutexHandles.erase(handle) == 0) {
     return s.Refuse(kErrorInvalidHandle);
   }
   return true;

@@ -86,6 +86,7 @@ class FailableCall {
   }
 
   static constexpr std::string_view kFailableCalls[] = {"AddFontResourceA",
+                                                        "CreateMutexForAdministratorsA",
                                                         "CloseHandle",
                                                         "CompareStringA",
                                                         "CopyFileA",
@@ -130,6 +131,7 @@ class FailableCall {
                                                         "RegQueryInfoKeyA",
                                                         "RegQueryValueExA",
                                                         "RegSetValueExA",
+                                                        "ReleaseMutex",
                                                         "RemoveDirectoryA",
                                                         "RemoveFontResourceA",
                                                         "SendMessageA",
@@ -183,6 +185,9 @@ class Machine {
   void UnlockHeld(os::Handle handle);
   // Appends to the file through a held handle, as that other writer would.
   void AppendHeld(os::Handle handle, const std::string& bytes);
+  // The next WriteFile to the file puts only its first `bytes` bytes there and reports success
+  // with that count, as a disk that fills up or a quota that is reached does.
+  void CutNextWriteShort(const std::string& path, std::uint32_t bytes);
   // Handles of the program's own that are still open (files and processes).
   int OpenHandleCount() const;
   // Read-only attribute, share modes and sharing:
@@ -217,6 +222,25 @@ class Machine {
   // it. A test of a module name outside the ANSI code page sets this (the file is created when
   // missing) and a module path that holds "?" where the code page lacks a character.
   void SetModuleShortPath(const std::string& path);
+
+  // ---- Other names of one file or folder ----
+  // `link` ("Y:\" for a drive letter made with subst, "C:\odkaz" for a junction or a symbolic
+  // link) names the existing file or folder `target` from now on: every path at or below it
+  // reaches what lies at or below the target, as the system follows the link. GetFullPathNameA
+  // and GetLongPathNameA keep the spelling given; the link itself is never created or removed.
+  void AddLink(const std::string& link, const std::string& target);
+
+  // ---- Named mutexes: other runs of the program ----
+  // Another run holds the mutex `name` (as the program spells it): the program's waits on it
+  // time out `waits` times (-1: always), then it is the program's. With `abandoned`, that run
+  // was killed instead of releasing it, and the wait that takes it says so (WAIT_ABANDONED).
+  void HoldMutex(const std::string& name, int waits, bool abandoned = false);
+  // The mutex exists with a security descriptor that does not let the program open it (one made
+  // under SYSTEM by an older release): creating it fails with ERROR_ACCESS_DENIED until Allow.
+  void DenyMutex(const std::string& name);
+  void AllowMutex(const std::string& name);
+  // Whether the program has taken the mutex and not released it.
+  bool OwnsMutex(const std::string& name) const;
 
   // ---- Registry ---- (root is one of os::kHkey...; key paths without leading "\")
   // Keys and value names are case-insensitive and keep the case of their creation. Keys opened

@@ -160,13 +160,26 @@ std::string Machine::State::WithShortNames(const std::string& fullPath) const {
   return Renamed(fullPath, true, shortNames);
 }
 
+std::string Machine::State::ThroughLinks(const std::string& fullPath) const {
+  const std::string key = KeyOf(fullPath);
+  for (const auto& [link, target] : links) {
+    if (key == link || key.starts_with(link + "\\")) {
+      std::string rest = fullPath.substr(std::min(link.size(), fullPath.size()));
+      if (!rest.empty() && rest.front() == '\\' && target.back() == '\\') rest.erase(0, 1);
+      return target + rest;
+    }
+  }
+  return fullPath;
+}
+
 std::optional<Location> Machine::State::Locate(std::string_view name) const {
   std::optional<std::string> full = FullPathName(name, currentDirectory);
   if (!full || HasInvalidNameCharacter(*full)) return std::nullopt;
-  full = WithLongNames(*full);
   Location location;
-  location.full = *full;
-  location.key = KeyOf(*full);
+  location.spelled = WithLongNames(*full);
+  // A short name may lead into a link, and a link into a folder with short names.
+  location.full = ThroughLinks(WithLongNames(ThroughLinks(location.spelled)));
+  location.key = KeyOf(location.full);
   std::size_t separator = location.key.rfind('\\');
   if (separator != std::string::npos) location.parentKey = location.key.substr(0, separator);
   location.trailingSeparator = full->size() > 3 && full->back() == '\\';
@@ -254,6 +267,13 @@ void Machine::AddShortName(const std::string& longPath, const std::string& short
   state_->shortNames[location->key] = shortName;
 }
 
+void Machine::AddLink(const std::string& link, const std::string& target) {
+  std::optional<Location> to = state_->Locate(target);
+  std::optional<std::string> from = FullPathName(link, state_->currentDirectory);
+  if (!to || !from || state_->Node(to->key) == nullptr) Misuse("a link to nothing: " + link);
+  state_->links[KeyOf(*from)] = to->full;
+}
+
 void Machine::SetModuleShortPath(const std::string& path) {
   state_->moduleShortPath = path;
   if (!HasFile(path)) AddFile(path);
@@ -328,7 +348,7 @@ std::uint32_t GetLongPathNameA(const std::string& path, std::uint32_t bufferSize
         s.ParentError(*location) == kErrorSuccess ? kErrorFileNotFound : kErrorPathNotFound;
     return 0;
   }
-  return sim::Report(location->full, bufferSize, longPath);
+  return sim::Report(location->spelled, bufferSize, longPath);
 }
 
 std::uint32_t GetModuleShortFileNameA(std::uint32_t bufferSize, std::string& path) {

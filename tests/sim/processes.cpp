@@ -126,6 +126,9 @@ std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) {
       handle == sim::kStdError) {
     return kWaitObject0;
   }
+  if (auto mutex = s.mutexHandles.find(handle); mutex != s.mutexHandles.end()) {
+    return sim::WaitForMutex(s, s.mutexes[mutex->second], milliseconds);
+  }
   auto found = s.processes.find(handle);
   if (found == s.processes.end()) {
     s.lastError = kErrorInvalidHandle;

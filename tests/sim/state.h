@@ -69,7 +69,8 @@ struct OpenFile {
 
 // A name resolved against the current directory.
 struct Location {
-  std::string full;       // as GetFullPathNameA gives it
+  std::string full;       // the object's own full path, links followed, long names
+  std::string spelled;    // as given, in full with long names, links not followed
   std::string key;        // upper-cased, no trailing "\"; "C:" for the root of C:
   std::string parentKey;  // empty for a root
   bool trailingSeparator = false;
@@ -135,6 +136,13 @@ struct Library {
   int loads = 0;
 };
 
+struct Mutex {
+  bool denied = false;
+  int otherRunsWaits = 0;  // waits that still time out; -1: for ever
+  bool abandoned = false;  // the other run ends without releasing it
+  int ownedByProgram = 0;  // times taken and not released
+};
+
 struct Fault {
   std::string operation;
   std::string target;
@@ -149,8 +157,11 @@ struct Machine::State {
 
   std::map<std::string, FileNode> files;  // by KeyOf
   std::map<os::Handle, OpenFile> openFiles;
-  std::map<os::Handle, OpenFile> heldFiles;  // opened by other processes
+  std::map<os::Handle, OpenFile> heldFiles;          // opened by other processes
+  std::map<std::string, std::uint32_t> shortWrites;  // by KeyOf: what the next write puts
   std::map<os::Handle, Process> processes;
+  std::map<std::string, Mutex> mutexes;            // by upper-cased name
+  std::map<os::Handle, std::string> mutexHandles;  // the program's, to the mutex's key
   os::Handle nextHandle = 0x100;
   std::string tempPath;
   std::string windowsDirectory;
@@ -160,6 +171,7 @@ struct Machine::State {
   std::optional<std::string> moduleShortPath;     // else derived from modulePath
   std::map<std::string, std::string> longNames;   // KeyOf(parent\SHORT) -> the long last name
   std::map<std::string, std::string> shortNames;  // KeyOf(long path) -> the short last name
+  std::map<std::string, std::string> links;       // KeyOf(link) -> the full path it names
   std::uintptr_t moduleBase = 0x400000;
   bool standardUser = false;
 
@@ -209,6 +221,8 @@ struct Machine::State {
   // A full path with every short name in it replaced by the long one, or the other way round.
   std::string WithLongNames(const std::string& fullPath) const;
   std::string WithShortNames(const std::string& fullPath) const;
+  // A full path with a link at its start or at its whole replaced by what the link names.
+  std::string ThroughLinks(const std::string& fullPath) const;
   // kErrorSuccess when the parent directory exists, else the error to report.
   std::uint32_t ParentError(const Location& location) const;
   // Whether a standard user may not change the file or directory of this key.
@@ -232,6 +246,9 @@ struct Machine::State {
   bool IsConsoleOutput(os::Handle handle) const;
   void WriteToConsole(std::string_view bytes);
 };
+
+// WaitForSingleObject on a mutex of the program's (mutexes.cpp).
+std::uint32_t WaitForMutex(Machine::State& s, Mutex& mutex, std::uint32_t milliseconds);
 
 // The state of the living machine; aborts with a message naming `operation` when there is none.
 Machine::State& Current(const char* operation);

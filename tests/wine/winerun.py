@@ -62,7 +62,7 @@ import sys
 import tempfile
 import time
 from pathlib import Path, PureWindowsPath
-from typing import Iterator, Sequence
+from typing import Callable, Iterator, Sequence
 
 SCREEN_WIDTH = 80
 SCREEN_HEIGHT = 25
@@ -480,17 +480,24 @@ class Scenario:
 
     def run_console(self, program: Path | str, args: Sequence[str] = (), timeout: float = 120,
                     cwd: Path | None = None,
-                    file_size_limit: int | None = None) -> ConsoleResult:
+                    file_size_limit: int | None = None,
+                    watch: Callable[[Screen], bool] | None = None) -> ConsoleResult:
         """Runs the program in a tmux pane of 80 x 25 cells, waits for it to end and reads the
         screen it left. A private tmux server keeps parallel scenarios apart. With
         file_size_limit, wine and every process it starts can write no file beyond that many
-        bytes: a write past it ends the writing process (SIGXFSZ)."""
+        bytes: a write past it ends the writing process (SIGXFSZ). With watch, the screen is
+        read while the program runs and handed to watch until it returns True (or the program
+        ends): a scenario can act on what the program shows on its way."""
         session = _TmuxSession(self.root)
         limit = ["prlimit", f"--fsize={file_size_limit}"] if file_size_limit is not None else []
         command = shlex.join([*limit, *self.command("wine", str(program), *args)])
         try:
             session.start(command, self.environment(), cwd)
-            exit_code, timed_out = session.wait(timeout)
+            deadline = time.monotonic() + timeout
+            while watch is not None and time.monotonic() < deadline:
+                if watch(Screen.parse(session.capture())) or session.wait(0.2)[0] is not None:
+                    break
+            exit_code, timed_out = session.wait(max(0.0, deadline - time.monotonic()))
             if timed_out:
                 self.stop_wine()
             captured = session.capture()

@@ -9,6 +9,7 @@
 #include "app_test_support.h"
 #include "cmdline/command_line.h"
 #include "font_samples.h"
+#include "pe/pe_image.h"
 #include "tests/unit/pe/test_image.h"
 #include "tools/imagecfg/imagecfg.h"
 
@@ -89,6 +90,27 @@ TEST(ConsoleFontCheckTest, EachThingTheRepairPutsInPlaceIsLookedAt) {
   }
 }
 
+// The check walks "0", "00", ... as the repair does: from "0" on, past a value of another type.
+TEST(ConsoleFontCheckTest, NotNeededWhereverTheRepairPutTheFace) {
+  const std::pair<const char*, std::function<void(sim::Machine&)>> firstSlots[] = {
+      {"free", [](sim::Machine&) {}},
+      {"another face",
+       [](sim::Machine& m) { m.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Consolas"); }},
+      {"a number",
+       [](sim::Machine& m) { m.SetDword(os::kHkeyLocalMachine, kTrueTypeKey, "0", 0); }},
+  };
+  for (const auto& [what, seed] : firstSlots) {
+    SCOPED_TRACE(what);
+    sim::Machine machine;
+    machine.SetVersion(2, 6, 1);
+    machine.AddFile(kFontSource, OurConsoleFont());
+    machine.AddKey(os::kHkeyLocalMachine, kTrueTypeKey);
+    seed(machine);
+    ASSERT_EQ(RunProgram(), 0);
+    EXPECT_EQ(CheckFont(machine).Result, TRepairResult::NotNeeded);
+  }
+}
+
 TEST(ConsoleFontCheckTest, WhatCannotBeReadDecidesNothing) {
   const std::pair<const char*, std::function<void(sim::Machine&)>> faults[] = {
       {"font unreadable", [](sim::Machine& m) { m.Fail("ReadFile", kInstalledFont, 5); }},
@@ -144,7 +166,9 @@ TEST_F(NtvdmAffinityCheckTest, NeededUntilTheLiveFileAndEveryCachedCopyArePinned
     EXPECT_EQ(Check().Result, TRepairResult::NotNeeded);
     machine.AddFile(cached, patched);
   }
-  machine.AddFile(kNtvdm[0], test::BuildTestImage({.affinityMask = 3}));
+  for (const std::string& path : kNtvdm) {
+    machine.AddFile(path, test::BuildTestImage({.affinityMask = 3}));
+  }
   EXPECT_EQ(Check().Result, TRepairResult::Needed);
 }
 
@@ -155,10 +179,17 @@ TEST_F(NtvdmAffinityCheckTest, WhatTheRepairWouldRefuseIsReportedTheSameWay) {
   EXPECT_EQ(result.StatusText, texts::kNtvdmInUse);
   machine.Release(holder);
 
-  machine.AddFile(kNtvdm[0], "MZ but no image");
-  result = Check();
-  EXPECT_EQ(result.Result, TRepairResult::Undecided);
-  EXPECT_EQ(result.StatusText, texts::kCheckUndecided);
+  // No image, and a pinned one damaged in place, which the repair refuses too.
+  TPeImage pinned(test::BuildTestImage({.affinityMask = 1}));
+  pinned.UpdateChecksum();
+  std::string damaged = pinned.Bytes();
+  damaged[damaged.size() - 0x10] ^= 0x55;
+  for (const std::string& live : {std::string("MZ but no image"), damaged}) {
+    for (const std::string& path : kNtvdm) machine.AddFile(path, live);
+    result = Check();
+    EXPECT_EQ(result.Result, TRepairResult::Undecided);
+    EXPECT_EQ(result.StatusText, texts::kCheckUndecided);
+  }
 
   os::DeleteFileA(kNtvdm[0]);
   result = Check();

@@ -4,6 +4,7 @@
 #include "app/program.h"
 #include "app_test_support.h"
 #include "font_samples.h"
+#include "sysenv/file_access.h"
 
 namespace sanivo {
 namespace {
@@ -220,12 +221,12 @@ TEST_F(ConsoleFontRepairTest, UnreadableInstalledFontIsReplaced) {
 
 // A first copy cut short leaves nothing under the font's name, which Windows would then hold.
 TEST_F(ConsoleFontRepairTest, FirstInstallCutShortLeavesNoFont) {
-  machine.Fail("WriteFile", kInstalledFont + ".tmp", os::kErrorWriteFault);
+  machine.Fail("WriteFile", TemporaryNameFor(kInstalledFont), os::kErrorWriteFault);
   const auto listing = machine.Listing();
   ASSERT_EQ(RunProgram(), 0);
   ExpectStatus(kInstallFailed, 0x1C);
   EXPECT_FALSE(machine.HasFile(kInstalledFont));
-  EXPECT_FALSE(machine.HasFile(kInstalledFont + ".tmp"));
+  EXPECT_FALSE(machine.HasFile(TemporaryNameFor(kInstalledFont)));
 }
 
 // One failing step of each stage, the message it shows and what it leaves behind.
@@ -304,7 +305,9 @@ TEST_F(ConsoleFontRepairTest, ValuesOfAnotherTypeAreSkippedOrRewritten) {
   const struct {
     std::uint32_t type;
     std::string family;
-  } families[] = {{os::kRegSz, Sz("48")}, {os::kRegBinary, Dword(48)}};
+  } families[] = {{os::kRegSz, Sz("48")},
+                  {os::kRegBinary, Dword(48)},
+                  {os::kRegDword, std::string("\x30\0", 2)}};  // two bytes are no number
   for (const auto& c : families) {
     SCOPED_TRACE(c.type);
     machine.SetValue(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", c.type, c.family);

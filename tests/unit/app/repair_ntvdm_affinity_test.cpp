@@ -159,11 +159,20 @@ TEST_F(NtvdmAffinityRepairTest, BackupIntoADirectoryIsNamedByTodaysDate) {
   EXPECT_FALSE(machine.HasFile("D:\\prace\\20270309.bak"));
 }
 
-TEST_F(NtvdmAffinityRepairTest, BackupToAFileNameRelativeToTheCurrentDirectory) {
+// Other names in the folders the repair writes to are as good as any; so is the name of the live
+// file in the current directory, which the process itself holds open.
+TEST_F(NtvdmAffinityRepairTest, BackupToAnotherNameInAnyFolder) {
+  machine.AddLink("Y:\\", "C:\\WINDOWS\\system32");
   machine.SetCurrentDirectory("C:\\Zalohy");
-  machine.SetCommandLine("sanivo.exe \"-zaloha:stare\\ntvdm.old\"");
-  ASSERT_EQ(RunProgram(), 0);
-  EXPECT_EQ(machine.FileBytes("C:\\Zalohy\\stare\\ntvdm.old"), original);
+  for (const std::string value : {"stare\\ntvdm.old", "ntvdm.exe", "Y:\\ntvdm.old",
+                                  "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE.tmp"}) {
+    SCOPED_TRACE(value);
+    machine.SetCommandLine("sanivo.exe \"-zaloha:" + value + "\"");
+    ASSERT_EQ(RunProgram(), 0);
+    ExpectStatus("Úspěšně dokončeno", 0x1A);
+    EXPECT_EQ(machine.FileBytes(value), original);
+    machine.AddFile(kLive, original);
+  }
 }
 
 // Nothing is written for a target that cannot be expanded, that the repair itself overwrites
@@ -172,6 +181,11 @@ TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
   machine.AddDirectory("C:\\zal");
   machine.AddDirectory(kWorkDir);  // so that the listing shows what the backup adds
   machine.AddShortName("C:\\WINDOWS\\ServicePackFiles", "SERVIC~1");
+  // Other names of the system folder, the live file and the work directory.
+  machine.AddLink("Y:\\", "C:\\WINDOWS\\system32");
+  machine.AddLink("C:\\sys", "C:\\WINDOWS\\system32");
+  machine.AddLink("C:\\zal\\live.lnk", kLive);
+  machine.AddLink("T:\\", kWorkDir);
   const std::string tooLong = "C:\\" + Repeat("a", 305) + "\\";
   machine.Fail("GetFullPathNameA", tooLong, kErrorFilenameExcedRange);
   // Targets that cannot be expanded, that the repair itself writes or deletes however they are
@@ -184,17 +198,23 @@ TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
       "C:\\WINDOWS\\system32\\.\\NTVDM.EXE",
       "C:/WINDOWS/system32/NTVDM.EXE.",
       "C:\\WINDOWS\\SERVIC~1\\i386\\NTVDM.EXE",
-      "C:\\WINDOWS\\SERVIC~1\\i386\\ntvdm.exe.tmp",
-      kLive + ".tmp",
-      kDllCache + ".TMP",
+      TemporaryNameFor("C:\\WINDOWS\\SERVIC~1\\i386\\ntvdm.exe"),
+      TemporaryNameFor(kLive),
+      kDllCache + ".~SANIVO2.TMP",
       kWorkCopy,
-      kWorkCopy + ".tmp",
+      TemporaryNameFor(kWorkCopy),
+      "Y:\\NTVDM.EXE",
+      TemporaryNameFor("Y:\\ntvdm.exe"),
+      "C:\\sys\\dllcache\\NTVDM.EXE",
+      "C:\\zal\\live.lnk",
+      "T:\\ntvdm.exe",
+      TemporaryNameFor("T:\\NTVDM.EXE"),
       "CON",
       "C:\\zal\\nul.bak",
       "\\\\.\\C:",
       "C:\\zal\\cut.bak",
   };
-  machine.Fail("WriteFile", "C:\\zal\\cut.bak.tmp", os::kErrorWriteFault);
+  machine.Fail("WriteFile", TemporaryNameFor("C:\\zal\\cut.bak"), os::kErrorWriteFault);
   for (const std::string& value : cases) {
     SCOPED_TRACE(value);
     machine.SetCommandLine("sanivo.exe \"-zaloha:" + value + "\"");

@@ -71,6 +71,35 @@ TEST_F(RunLogAppendTest, NewLogGetsMarkAndHeaderOnceThenRecordsFollow) {
   EXPECT_EQ(machine.FileBytes(kLog), kFirstLines + FormatRunRecord(Record("PC3")));
   EXPECT_EQ(machine.TotalSleep(), 0u);
   EXPECT_EQ(machine.OpenHandleCount(), 0);
+  EXPECT_EQ(machine.CallCount("UnlockFileEx"), machine.CallCount("LockFileEx"));
+}
+
+// A record goes only into a log of ours, a later release's with more fields included, and on a
+// line of its own; any other file stays byte for byte.
+TEST_F(RunLogAppendTest, OnlyOurLogIsAppendedToAndEachRecordStartsALine) {
+  const std::string record = FormatRunRecord(Record("PC1"));
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string later = bom + std::string(kRunLogHeader) + ";pricina;verze\r\n";
+  const struct {
+    std::string before;
+    bool appended;
+    std::string after;
+  } cases[] = {
+      {kFirstLines + "a;b\r\n", true, kFirstLines + "a;b\r\n" + record},
+      {later, true, later + record},
+      {kFirstLines + "half a rec", true, kFirstLines + "half a rec\r\n" + record},
+      {"MZ\x90\0program", false, {}},
+      {kFirstLines.substr(3), false, {}},
+      {bom + std::string(kRunLogHeader) + "x\r\n", false, {}},
+      {bom + "cas;pocitac\r\n", false, {}},
+      {"\xEF", false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.before);
+    machine.AddFile(kLog, c.before);
+    EXPECT_EQ(AppendRunRecord(kLog, Record("PC1")), c.appended);
+    EXPECT_EQ(machine.FileBytes(kLog), c.appended ? c.after : c.before);
+  }
 }
 
 // 49 writers on other machines hold the log one after another; each appends its record while
@@ -103,16 +132,22 @@ TEST_F(RunLogAppendTest, FiftyWritersEachAppendOneWholeRecord) {
   EXPECT_EQ(machine.OpenHandleCount(), 0);
 }
 
+// A writer, and a reader too: it would see a record half-written.
 TEST_F(RunLogAppendTest, LogHeldOpenOnThisMachineIsWaitedFor) {
-  machine.AddFile(kLog, kFirstLines);
-  os::Handle holder = machine.HoldOpen(kLog, os::kGenericWrite, 0);
-  machine.OnSleep([&](std::uint32_t) {
-    if (holder != 0) machine.Release(holder);
-    holder = 0;
-  });
-  ASSERT_TRUE(AppendRunRecord(kLog, Record("PC1")));
-  EXPECT_EQ(machine.FileBytes(kLog), kFirstLines + FormatRunRecord(Record("PC1")));
-  EXPECT_EQ(machine.CallCount("Sleep"), 1);
+  const std::pair<std::uint32_t, std::uint32_t> holders[] = {
+      {os::kGenericWrite, 0}, {os::kGenericRead, os::kFileShareRead | os::kFileShareWrite}};
+  for (const auto& [access, share] : holders) {
+    machine.AddFile(kLog, kFirstLines);
+    os::Handle holder = machine.HoldOpen(kLog, access, share);
+    const int sleeps = machine.CallCount("Sleep");
+    machine.OnSleep([&](std::uint32_t) {
+      if (holder != 0) machine.Release(holder);
+      holder = 0;
+    });
+    ASSERT_TRUE(AppendRunRecord(kLog, Record("PC1")));
+    EXPECT_EQ(machine.FileBytes(kLog), kFirstLines + FormatRunRecord(Record("PC1")));
+    EXPECT_EQ(machine.CallCount("Sleep") - sleeps, 1);
+  }
 }
 
 TEST_F(RunLogAppendTest, GivesUpAfterThirtySecondsOfWaiting) {
@@ -120,6 +155,7 @@ TEST_F(RunLogAppendTest, GivesUpAfterThirtySecondsOfWaiting) {
   machine.HoldLock(machine.HoldOpenElsewhere(kLog), 0, 0xFFFFFFFFu);
   EXPECT_FALSE(AppendRunRecord(kLog, Record("PC1")));
   EXPECT_EQ(machine.TotalSleep(), kRunLogPatienceMs);
+  EXPECT_LT(machine.CallCount("Sleep"), 100) << "the back-off does not grow";
   EXPECT_EQ(machine.FileBytes(kLog), kFirstLines);
   EXPECT_EQ(machine.OpenHandleCount(), 0);
 }
@@ -142,6 +178,10 @@ TEST_F(RunLogAppendTest, OtherFailuresAreNotWaitedForAndLeaveNothingLockedOrOpen
     EXPECT_EQ(machine.OpenHandleCount(), 0) << failure.call.Name();
     EXPECT_EQ(machine.FileBytes(kLog), kFirstLines) << failure.call.Name();  // no part record
   }
+  // A write that puts fewer bytes than asked is cut back too.
+  machine.CutNextWriteShort(kLog, 10);
+  EXPECT_FALSE(AppendRunRecord(kLog, Record("PC1")));
+  EXPECT_EQ(machine.FileBytes(kLog), kFirstLines);
   // Nothing was left locked: HoldLock refuses a range that is.
   machine.HoldLock(machine.HoldOpenElsewhere(kLog), 0, 0xFFFFFFFFu);
   // A folder that is not there is no reason to wait either.

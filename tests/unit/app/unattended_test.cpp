@@ -17,6 +17,7 @@ namespace {
 using namespace sanivo::testing;
 
 const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
+const std::string kCachedCopy = "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE";
 const std::string kLog = "C:\\protokoly\\sanivo.csv";
 
 // Windows XP before the repair, with our tool beside the program and a console of its own (as
@@ -25,10 +26,7 @@ void SetUpWindowsXP(sim::Machine& machine) {
   machine.SetVersion(2, 5, 1, "Service Pack 3");
   machine.SetConsoleProcessCount(1);
   const std::string image = test::BuildTestImage({.affinityMask = 0});
-  for (const char* path :
-       {"C:\\WINDOWS\\system32\\NTVDM.EXE", "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE"}) {
-    machine.AddFile(path, image);
-  }
+  for (const std::string& path : {kLive, kCachedCopy}) machine.AddFile(path, image);
   sim::Program tool;
   tool.onStart = [](const std::string& parameters, const std::string&) {
     RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
@@ -94,12 +92,7 @@ TEST(UnattendedRunTest, CheckShowsItsFindingAndChangesNothingWhateverTheBackupSa
   EXPECT_EQ(RunProgram(), 4);
   EXPECT_EQ(machine.Row(6, 10, 49), "- oprava problému s vícejádrovými procesory . . .");
   ExpectStatus(machine, "Oprava je potřeba", 0x1E);
-  auto withWorkDir = files;
-  withWorkDir.push_back(std::string(kWorkDir) + "\\");
-  std::sort(withWorkDir.begin(), withWorkDir.end(), [](const std::string& a, const std::string& b) {
-    return os::CompareStringA(os::kNormIgnoreCase, a, b) == os::kCstrLessThan;
-  });
-  EXPECT_EQ(machine.Listing(), withWorkDir);
+  EXPECT_EQ(machine.Listing(), files);
 
   machine.SetCommandLine("sanivo.exe");
   ASSERT_EQ(RunProgram(), 0);
@@ -108,17 +101,23 @@ TEST(UnattendedRunTest, CheckShowsItsFindingAndChangesNothingWhateverTheBackupSa
   ExpectStatus(machine, "Oprava není potřeba", 0x1A);
 }
 
-// The record's fields come from the run; the unknown argument is named on the page and in it.
+// The record's fields come from the run; the unknown arguments are named on the page and in it.
 TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
   sim::Machine machine;
   SetUpWindowsXP(machine);
   machine.SetComputerName("UCEBNA-03");
-  machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv /x");
+  machine.SetCommandLine(
+      "sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv /x /y");
   ASSERT_EQ(RunProgram(), 0);
-  EXPECT_EQ(machine.Row(18, 10, 20), "Neznámý parametr: /x");
+  EXPECT_EQ(machine.Row(18, 10, 23), "Neznámý parametr: /x /y");
   EXPECT_EQ(machine.AttributeAt(10, 18), 0x1E);
 
   machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + kLog);
+  ASSERT_EQ(RunProgram(), 0);
+  machine.SetCommandLine("sanivo.exe -zaloha: -protokol:" + kLog);
+  ASSERT_EQ(RunProgram(), 0);
+  machine.Fail("CreateDirectoryA", kWorkDir, os::kErrorAccessDenied, 1);
+  os::RemoveDirectoryA(kWorkDir);
   ASSERT_EQ(RunProgram(), 0);
   machine.Fail("ShellExecuteExA", "", os::kErrorAccessDenied);
   os::DeleteFileA(kLive);
@@ -128,26 +127,99 @@ TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
   const std::string report = machine.Stderr();
 
   const std::string prefix = "2026-12-08 09:30:00;UCEBNA-03;user;5.1.2600 Service Pack 3;afinita;";
-  EXPECT_EQ(machine.FileBytes(kLog),
-            "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
-                "opraveno;\"Úspěšně dokončeno; Neznámý parametr: /x\";C:\\zal\\20261208.bak\r\n" +
-                prefix + "neni-potreba;Oprava není potřeba;\r\n" + prefix + "chyba;\"" +
-                report.substr(0, report.size() - 4) + "\";\r\n");
+  EXPECT_EQ(
+      machine.FileBytes(kLog),
+      "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
+          "opraveno;\"Úspěšně dokončeno; Neznámý parametr: /x /y\";C:\\zal\\20261208.bak\r\n" +
+          prefix + "neni-potreba;Oprava není potřeba;\r\n" + prefix +
+          "varovani;Úspěšně dokončeno;\r\n" + prefix + "chyba;Nelze vytvořit dočasný adresář;\r\n" +
+          prefix + "chyba;\"" + report.substr(0, report.size() - 4) + "\";\r\n");
 }
 
+// Four hundred unknown arguments, or one very long, stay on their row; the log has them all.
+TEST(UnattendedRunTest, UnknownArgumentsLineIsCutAtTheRowsEnd) {
+  sim::Machine machine;
+  SetUpWindowsXP(machine);
+  const std::string argument = "/" + Repeat("a", 100);
+  machine.SetCommandLine("sanivo.exe -tise -protokol:" + kLog + " " + argument);
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(machine.Row(18), "          Neznámý parametr: /" + Repeat("a", 48) + "...");
+  EXPECT_EQ(machine.Row(19), Repeat(" ", 80));
+  EXPECT_NE(machine.FileBytes(kLog).find(argument + "\""), std::string::npos);
+}
+
+// A log that cannot be written, or a file that is no log of ours (the live file, the backup),
+// is shown and left byte for byte; the repair and its exit code are as without the log, and
+// the check writes nothing at all.
 TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
-  for (const std::string& path : {kLog, std::string("C:\\NUL"), std::string("C:\\protokoly\\")}) {
+  const std::string backup = "C:\\zal\\20261208.bak";
+  for (const std::string& path :
+       {kLog, std::string("C:\\NUL"), std::string("C:\\protokoly\\"), kLive, backup}) {
     SCOPED_TRACE(path);
     sim::Machine machine;
     SetUpWindowsXP(machine);
+    const std::string original = machine.FileBytes(kLive);
     machine.Fail("CreateFileA", kLog, os::kErrorAccessDenied);
-    machine.SetCommandLine("sanivo.exe -tise -protokol:" + path);
+    machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:" + path);
     EXPECT_EQ(RunProgram(), 0);
     ExpectStatus(machine, "Úspěšně dokončeno", 0x1A);
     EXPECT_EQ(machine.Row(16, 10, 21), "Nelze zapsat protokol");
     EXPECT_EQ(machine.AttributeAt(10, 16), 0x1E);
     EXPECT_EQ(machine.Row(17, 10, static_cast<int>(path.size())), path);
     EXPECT_EQ(machine.AttributeAt(10, 17), 0x17);
+    EXPECT_EQ(machine.FileBytes(kLive), machine.FileBytes(kCachedCopy));
+    EXPECT_EQ(machine.FileBytes(backup), original);
+    EXPECT_EQ(machine.HasDirectory("C:\\protokoly"), path == kLog);
+
+    machine.AddFile(kLive, original);
+    const auto files = machine.Listing();
+    machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + path);
+    EXPECT_EQ(RunProgram(), 4);
+    EXPECT_EQ(machine.FileBytes(kLive), original);
+    EXPECT_EQ(machine.Listing(), files);
+  }
+}
+
+// One run at a time: a run waits up to two minutes for another, a killed one leaves its turn
+// free, and a run that cannot take its turn fails with its own text, the check too.
+TEST(UnattendedRunTest, RunsOnOneMachineTakeTurns) {
+  const char* const kMutex = "Global\\MOREK-Sanivo";
+  const struct {
+    const char* what;
+    std::function<void(sim::Machine&)> otherRun;
+    const char* arguments;
+    int exitCode;
+    std::uint32_t slept;
+  } cases[] = {
+      {"ends while we wait", [=](sim::Machine& m) { m.HoldMutex(kMutex, 1); }, "", 0, 0},
+      {"was killed", [=](sim::Machine& m) { m.HoldMutex(kMutex, 0, true); }, "", 0, 0},
+      {"goes on", [=](sim::Machine& m) { m.HoldMutex(kMutex, -1); }, "", 2, 0},
+      {"goes on, check", [=](sim::Machine& m) { m.HoldMutex(kMutex, -1); }, " -kontrola", 2, 0},
+      {"refuses us, then ends",
+       [=](sim::Machine& m) {
+         m.DenyMutex(kMutex);
+         m.OnSleep([&m, kMutex](std::uint32_t) {
+           EXPECT_EQ(m.Row(20, 10, 42), "Čeká se, až skončí jiný běh programu . . .");
+           m.AllowMutex(kMutex);
+         });
+       },
+       "", 0, 1000},
+      {"refuses us", [=](sim::Machine& m) { m.DenyMutex(kMutex); }, "", 2, 120000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Machine machine;
+    SetUpWindowsXP(machine);
+    const std::string before = machine.FileBytes(kLive);
+    c.otherRun(machine);
+    machine.SetCommandLine(std::string("sanivo.exe -tise") + c.arguments);
+    EXPECT_EQ(RunProgram(), c.exitCode);
+    EXPECT_EQ(machine.TotalSleep(), c.slept);
+    EXPECT_EQ(machine.Row(20), Repeat(" ", 80));
+    EXPECT_FALSE(machine.OwnsMutex(kMutex));
+    if (c.exitCode == 0) continue;
+    ExpectStatus(machine, "Jiný běh programu neskončil do dvou minut", 0x1C);
+    EXPECT_EQ(machine.FileBytes(kLive), before);
   }
 }
 

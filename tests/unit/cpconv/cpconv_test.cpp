@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "charset/charset.h"
+#include "sysenv/file_access.h"
 #include "tests/sim/machine.h"
 
 namespace sanivo {
@@ -121,15 +122,15 @@ TEST_F(CpconvTest, AFailedRunSaysWhatFailedAndLeavesTheOldOutput) {
     const std::string message = Message();
     EXPECT_TRUE(message.starts_with(c.message)) << message;
     EXPECT_EQ(machine.FileBytes("C:\\out.txt"), "old");
-    EXPECT_FALSE(machine.HasFile("C:\\out.txt.tmp"));
+    EXPECT_FALSE(machine.HasFile(TemporaryNameFor("C:\\out.txt")));
   }
   // Written halfway: the temporary file goes, the old output stays.
-  machine.Fail("WriteFile", "C:\\out.txt.tmp", os::kErrorWriteFault);
+  machine.Fail("WriteFile", TemporaryNameFor("C:\\out.txt"), os::kErrorWriteFault);
   EXPECT_EQ(RunCpconv({"13", "24", "-o", "C:\\out.txt", "C:\\in.txt"}), kCpconvFailureExitCode);
   const std::string message = Message();
   EXPECT_TRUE(message.starts_with("cpconv: nelze zapsat \"C:\\out.txt\"")) << message;
   EXPECT_EQ(machine.FileBytes("C:\\out.txt"), "old");
-  EXPECT_FALSE(machine.HasFile("C:\\out.txt.tmp"));
+  EXPECT_FALSE(machine.HasFile(TemporaryNameFor("C:\\out.txt")));
 }
 
 TEST_F(CpconvTest, AClosedStandardOutputIsReported) {

@@ -171,6 +171,17 @@ TEST(PeImageTest, CraftedSectionLayoutsAreRefusedAndLeaveTheImageAlone) {
   }
   // The same builder with the section where it belongs gives a usable image.
   EXPECT_EQ(TPeImage(BuildCraftedImage({})).AffinityMask(), 0u);
+  // A second section of uninitialised data has no bytes in the file, wherever it points.
+  std::string withBss = BuildCraftedImage({});
+  withBss[test::kTestNtHeaders + 6] = 2;  // NumberOfSections
+  const std::size_t bss = test::kTestOptionalHeader + 224 + 40;
+  withBss.replace(bss, 4, ".bss");
+  test::PutU32(withBss, bss + 8, 0x100);  // VirtualSize
+  test::PutU32(withBss, bss + 12, 0x1200);
+  test::PutU32(withBss, bss + 16, 0);  // SizeOfRawData
+  test::PutU32(withBss, bss + 20, 0xFFFFFFF0u);
+  test::PutU32(withBss, bss + 36, 0xC0000080u);
+  EXPECT_EQ(TPeImage(withBss).AffinityMask(), 0u);
   // Raw data past the end of the file is no image at all.
   for (const std::uint32_t rawPointer : {0x3E0u, 0xFFFFFFF0u}) {
     EXPECT_EQ(PeErrorOf([&] { TPeImage image(BuildCraftedImage({.rawPointer = rawPointer})); }),

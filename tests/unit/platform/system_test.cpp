@@ -2,13 +2,36 @@
 // fonts, windows, libraries and the critical section.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "platform/dll_search.h"
 #include "platform/os.h"
 #include "tests/sim/machine.h"
 
 namespace {
+
+// What the fake entry points were given.
+const char* dllDirectory = "not called";
+std::int64_t defaultDirectories = -1;
+
+// XP has SetDllDirectoryA only; it must get the empty name, not a null one, which would put the
+// current directory back into the search.
+TEST(DllSearchTest, EachEntryPointThatIsThereNarrowsTheSearch) {
+  using DefaultDirectories = int (*)(std::uint32_t);
+  const auto setDllDirectory = [](const char* name) { return (dllDirectory = name) != nullptr; };
+  const DefaultDirectories setDefault = [](std::uint32_t flags) {
+    return static_cast<int>(defaultDirectories = flags);
+  };
+  for (const DefaultDirectories newer : {DefaultDirectories{nullptr}, setDefault}) {
+    defaultDirectories = -1;
+    os::NarrowDllSearch(+setDllDirectory, newer);
+    ASSERT_NE(dllDirectory, nullptr);
+    EXPECT_STREQ(dllDirectory, "");
+    EXPECT_EQ(defaultDirectories, newer == nullptr ? -1 : 0x800);
+  }
+}
 
 class SystemTest : public ::testing::Test {
  protected:

@@ -93,13 +93,26 @@ TEST(CreateFileWithContentsTest, NewFileOnlyAndWholeOrNothing) {
   EXPECT_EQ(machine.Listing(), listing);
   EXPECT_EQ(machine.OpenHandleCount(), 0);
 
-  // A file of the user's under the temporary name stays as it was.
+  // A file of the user's under a name like ours stays as it was; a leftover of ours goes, unless
+  // another writer still holds it.
   const std::string notes = "C:\\zal\\notes.txt";
-  machine.AddFile(TemporaryNameFor(notes), "draft");
+  machine.AddFile(notes + ".tmp", "draft");
+  machine.AddFile(TemporaryNameFor(notes), "left by a run that was killed");
   CreateFileWithContents(notes, kOriginal);
   EXPECT_EQ(machine.FileBytes(notes), kOriginal);
-  EXPECT_EQ(machine.FileBytes(TemporaryNameFor(notes)), "draft");
-  EXPECT_FALSE(machine.HasFile(notes + ".1.tmp"));
+  EXPECT_EQ(machine.FileBytes(notes + ".tmp"), "draft");
+  EXPECT_FALSE(machine.HasFile(TemporaryNameFor(notes)));
+  const std::string held = "C:\\zal\\held.txt";
+  machine.AddFile(TemporaryNameFor(held), "being written");
+  machine.HoldOpen(TemporaryNameFor(held), os::kGenericWrite, 0);
+  CreateFileWithContents(held, kOriginal);
+  EXPECT_EQ(machine.FileBytes(TemporaryNameFor(held)), "being written");
+  EXPECT_EQ(machine.FileBytes(held), kOriginal);
+  // A folder that refuses us refuses every name in it: no second name is tried.
+  machine.Fail("CreateFileA", TemporaryNameFor("C:\\zal\\denied.txt"), os::kErrorAccessDenied);
+  const int createsBefore = machine.CallCount("CreateFileA");
+  EXPECT_THROW(CreateFileWithContents("C:\\zal\\denied.txt", kOriginal), EFileAccessError);
+  EXPECT_EQ(machine.CallCount("CreateFileA") - createsBefore, 1);
 }
 
 TEST(FileHoldsTest, OnlyAReadableFileWithExactlyTheseBytes) {

@@ -134,7 +134,7 @@ class NtvdmAffinityRepair(PageChecks):
         # The repair's own files however spelt, and a file of the user's that holds other bytes.
         service_pack_copy = self.short_path(str(PureWindowsPath(CACHED[1]).parent)) + r"\NTVDM.EXE"
         self.assertNotIn("ServicePackFiles", service_pack_copy)
-        for value in (too_long, "CON", CACHED[0].lower(), service_pack_copy, LIVE + ".tmp",
+        for value in (too_long, "CON", CACHED[0].lower(), service_pack_copy, LIVE + ".~sanivo.tmp",
                       r"C:\zal\notes.txt"):
             with self.subTest(value=value[:24]):
                 result = self.repair(f' "-zaloha:{value}"', bottom_edge=False)
@@ -147,6 +147,36 @@ class NtvdmAffinityRepair(PageChecks):
                     self.put(path, self.original)
                 self.assertEqual(notes.read_bytes(), b"my notes")
                 self.assertEqual(sorted(p.name for p in notes.parent.iterdir()), ["notes.txt"])
+
+    def test_other_names_of_the_system_files_are_refused_as_backup_and_as_log(self):
+        # A drive letter for system32 and a directory symlink to it stand for subst and a
+        # junction; through them a backup would be the live file or a temporary file of ours.
+        system32 = self.scenario.host_path(r"C:\windows\system32")
+        self.scenario.map_drive("y", system32)
+        (self.scenario.drive_c / "sys").symlink_to(system32)
+        for value in (r"Y:\NTVDM.EXE", r"C:\sys\dllcache\ntvdm.exe", r"Y:\ntvdm.exe.~sanivo.tmp"):
+            with self.subTest(value=value):
+                result = self.repair(f" -zaloha:{value}", bottom_edge=False)
+                self.assertStatus(result.screen, SUCCESS, "lime")
+                self.assertEqual(result.screen.text(15 + len(SUCCESS), 7, 4), "lohu")
+                self.assertColours(result.screen, 36, 7, "yellow", None)
+                self.assertFalse(system32.joinpath("ntvdm.exe.~sanivo.tmp").exists())
+                for path in (LIVE, *CACHED):
+                    self.assertPatched(path)
+                    self.put(path, self.original)
+        # A log that names the backup, or the live file, is no log: both stay byte for byte.
+        backup = r"C:\zal\x.bak"
+        for log in (backup, LIVE):
+            with self.subTest(log=log):
+                result = self.repair(f" -zaloha:{backup} -protokol:{log}")
+                self.assertStatus(result.screen, SUCCESS, "lime")
+                self.assertEqual(result.screen.text(10, 16, 21), "Nelze zapsat protokol")
+                self.assertColours(result.screen, 10, 16, "yellow", None)
+                self.assertEqual(self.content(backup), self.original)
+                self.assertEqual(self.content(LIVE), self.content(CACHED[0]))
+                self.assertPatched(LIVE)
+                for path in (LIVE, *CACHED):
+                    self.put(path, self.original)
 
     def test_cached_copy_held_open_is_reported_with_its_path(self):
         self.hold(CACHED[0])
@@ -203,7 +233,7 @@ class NtvdmAffinityRepair(PageChecks):
             str(result.screen))
         self.assertEqual(result.screen.text(15, 7, len(SUCCESS)).strip(), "", str(result.screen))
         self.assertNothingChanged()
-        self.assertEqual(self.scenario.host_path(LIVE + ".tmp").stat().st_size, limit)
+        self.assertEqual(self.scenario.host_path(LIVE + ".~sanivo.tmp").stat().st_size, limit)
 
     def lower_limit_when_swapped(self, tool_dir, limit: int) -> None:
         deadline = time.monotonic() + 120

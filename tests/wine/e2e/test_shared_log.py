@@ -20,6 +20,8 @@ WRITERS_PER_PREFIX = 10
 # a while rather than for one append each.
 RECORDS_PER_WRITER = 20
 HEADER = "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha"
+# What a run stopped while it wrote its record left at the end of the log, without a line end.
+HALF_RECORD = "2026-12-08 09:30:00;STRESS-9;user;5.1"
 
 
 class SharedLogUnderLoad(unittest.TestCase):
@@ -28,6 +30,8 @@ class SharedLogUnderLoad(unittest.TestCase):
                                             dir=winerun.pristine_from_environment().parent))
         self.addCleanup(lambda: subprocess.run(["rm", "-rf", str(self.shared)]))
         (self.shared / "ready").mkdir()
+        (self.shared / "sanivo.csv").write_bytes(
+            b"\xef\xbb\xbf" + HEADER.encode() + b"\r\n" + HALF_RECORD.encode())
         self.machines = []
         for number in range(PREFIXES):
             scenario = winerun.Scenario(version="win10", computer_name=f"STRESS-{number}")
@@ -71,7 +75,8 @@ class SharedLogUnderLoad(unittest.TestCase):
                         content[:100])
         lines = content[3:].decode("utf-8").split("\r\n")
         self.assertEqual(lines[-1], "", "the log ends with a whole line")
-        records = [line.split(";") for line in lines[1:-1]]
+        self.assertEqual(lines[1], HALF_RECORD, "the next record starts on a line of its own")
+        records = [line.split(";") for line in lines[2:-1]]
         for record in records:
             self.assertEqual(len(record), 8, record)
             self.assertRegex(record[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
