@@ -18,10 +18,12 @@ del sys.argv[1:4]
 
 KIB = 1024
 # sanivo.exe grew past 160 KiB with the checked replacement of NTVDM.EXE, backups that never
-# replace a file, and the short program path; past 176 KiB with the way back from both repairs.
+# replace a file, and the short program path; past 176 KiB with the way back from both repairs;
+# past 184 KiB with backup targets compared by identity, runs that take turns and the log that
+# appends only to a log of ours (191,005 bytes measured).
 # sanivo-uzivatel.exe shares its start-up, error report, console with the code-page tables and
 # log: over 120 KiB before any work of its own.
-LIMITS = {"sanivo.exe": 184 * KIB, "sanivo-uzivatel.exe": 144 * KIB, "IMAGECFG.EXE": 96 * KIB}
+LIMITS = {"sanivo.exe": 192 * KIB, "sanivo-uzivatel.exe": 144 * KIB, "IMAGECFG.EXE": 96 * KIB}
 
 
 def tool(name: str, *arguments: str) -> str:
