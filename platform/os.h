@@ -118,6 +118,12 @@ bool MoveFileExA(const std::string& existing, const std::string& target, std::ui
 bool CreateDirectoryA(const std::string& path);
 bool RemoveDirectoryA(const std::string& path);
 
+// SHGetFolderPathA(null, csidl, null, SHGFP_TYPE_CURRENT, ...) of shell32, loaded at run time:
+// an HRESULT, kSOk with the folder's path (no trailing backslash) in `path`, else `path` empty.
+inline constexpr std::int32_t kCsidlCommonAppData = 0x23;  // the all-users application data
+inline constexpr std::int32_t kSOk = 0;
+std::int32_t SHGetFolderPathA(std::int32_t csidl, std::string& path);
+
 // ---- Path names ----------------------------------------------------------------------------
 
 inline constexpr std::uint32_t kErrorNoUnicodeTranslation = 1113;
@@ -188,6 +194,10 @@ struct OsVersionInfo {
 inline constexpr std::uint32_t kOsVersionInfoSize = 148;
 
 bool GetVersionExA(OsVersionInfo& info);
+// IsWow64Process on this process: true on a 64-bit Windows. Looked up in kernel32 at run time,
+// which lacks it before XP SP2: false with kErrorProcNotFound then, as GetProcAddress fails.
+inline constexpr std::uint32_t kErrorProcNotFound = 127;
+bool IsWow64Process(bool& isWow64);
 
 // The version library. The block is the raw version resource the library hands out.
 std::uint32_t GetFileVersionInfoSizeA(const std::string& path, std::uint32_t* handle);

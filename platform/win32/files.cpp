@@ -137,3 +137,21 @@ bool FlushFileBuffers(Handle file) { return ::FlushFileBuffers(ToNative(file)) !
 bool CloseHandle(Handle handle) { return ::CloseHandle(ToNative(handle)) != FALSE; }
 
 }  // namespace os
+
+namespace os {
+
+std::int32_t SHGetFolderPathA(std::int32_t csidl, std::string& path) {
+  using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+  // Not imported, for the reason ShellExecuteExA gives.
+  static const win32::SystemLibrary shell32("shell32.dll");
+  const auto getFolderPath = shell32.Entry<GetFolderPath>("SHGetFolderPathA");
+  path.clear();
+  if (getFolderPath == nullptr) return HRESULT_FROM_WIN32(::GetLastError());
+  constexpr DWORD kCurrentPath = 0;  // SHGFP_TYPE_CURRENT: where the folder is now
+  char buffer[MAX_PATH] = {};
+  const HRESULT result = getFolderPath(nullptr, csidl, nullptr, kCurrentPath, buffer);
+  if (result == S_OK) path = buffer;
+  return result;
+}
+
+}  // namespace os
