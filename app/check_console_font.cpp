@@ -67,7 +67,7 @@ bool FontInPlace(const std::string& windowsDir) {
 TRepairOutcome CheckConsoleFont(const TRepairContext& context) {
   // Without the font beside the program the repair could do nothing, needed or not.
   if (!FileExists(IncludeTrailingBackslash(context.AppDir) + kFileName)) {
-    return OutcomeOf(TRepairResult::Undecided, texts::kFontMissing);
+    return OutcomeOfFailedCall(TRepairResult::Undecided, texts::kFontMissing, "GetFileAttributesA");
   }
   const TRepairOutcome needed = OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
   try {
@@ -76,9 +76,9 @@ TRepairOutcome CheckConsoleFont(const TRepairContext& context) {
                : needed;
   } catch (const ERegistryException&) {
     return needed;  // a value of another type than the repair writes
-  } catch (const Exception&) {
+  } catch (const Exception& cause) {
     // The font or the registry did not let us look: that decides nothing.
-    return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
+    return CheckFailure(texts::kCheckUndecided, cause);
   }
 }
 

@@ -7,7 +7,6 @@
 #include "app/screen.h"
 #include "app/texts.h"
 #include "app/unattended.h"
-#include "cmdline/param_parser.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
 #include "sysenv/strings.h"
@@ -34,21 +33,20 @@ std::array<std::string, 3> NtvdmPaths = kNtvdmPathTemplates;
 
 namespace {
 
-void PaintMainScreen() {
+// The help page is the same page with its own line in the frame.
+void PaintMainScreen(std::string_view introduction) {
   TConsoleApplication& console = *ConsoleApplication;
   console.SetTitle(std::string(texts::kProgramTitle));
   console.SetBackgroundColor(clNavy);
   console.ClearScreen();
   console.SetTextColor(clYellow);
   console.DrawFrame(kFrame, fsDouble);
-  WriteTextAt(texts::kIntroduction, 8, 4);
+  WriteTextAt(introduction, 8, 4);
   console.SetTextColor(clSilver);
   // The caption sits on the frame's top edge, so the frame goes first.
   WriteTextAt(texts::kCaption, 8, 2);
   console.SetTextColor(clWhite);
 }
-
-constexpr char kBackupParam[] = "zaloha";
 
 std::array<std::string, 3> ExpandedNtvdmPaths(std::array<std::string, 3> paths) {
   for (std::string& path : paths) {
@@ -58,48 +56,70 @@ std::array<std::string, 3> ExpandedNtvdmPaths(std::array<std::string, 3> paths) 
 }
 
 // The globals are read here, once; the repairs get what they need passed in.
-TRepairContext RepairContext() {
+TRepairContext RepairContext(const TRunOptions& options) {
   TRepairContext context;
   context.AppDir = AppDir;
   context.WorkDir = WorkDir;
   context.WindowsDir = WindowsDir;
   context.SystemDir = SystemDir;
-  if (ParamParser->HasParam(kBackupParam)) {
-    context.BackupParam = ParamParser->GetParamValue(kBackupParam);
-  }
+  context.BackupParam = options.BackupParam;
   return context;
 }
 
-TRepairOutcome RunRepairForThisWindows() {
-  switch (WindowsKind) {
-    case wkWindowsXP: {
+TRepairOutcome OfKind(TRepairKind kind, TRepairOutcome outcome) {
+  outcome.Kind = kind;
+  return outcome;
+}
+
+TRepairOutcome RunRepairForThisWindows(const TRunOptions& options) {
+  const TRepairKind kind = RepairKindForThisWindows();
+  switch (kind) {
+    case TRepairKind::NtvdmAffinity: {
       NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
-      TRepairContext context = RepairContext();
+      TRepairContext context = RepairContext(options);
       context.NtvdmPaths = NtvdmPaths;
-      return RepairNtvdmAffinity(context);
+      return OfKind(kind, RepairNtvdmAffinity(context));
     }
-    case wkWindows7:
-      return RepairConsoleFont(RepairContext());
-    default:
-      return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+    case TRepairKind::ConsoleFont:
+      return OfKind(kind, RepairConsoleFont(RepairContext(options)));
+    case TRepairKind::None:
+      break;
   }
+  return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
 }
 
 // The same choice, to find out only; the heading names what is checked.
-TRepairOutcome RunCheckForThisWindows() {
-  switch (WindowsKind) {
-    case wkWindowsXP: {
+TRepairOutcome RunCheckForThisWindows(const TRunOptions& options) {
+  const TRepairKind kind = RepairKindForThisWindows();
+  switch (kind) {
+    case TRepairKind::NtvdmAffinity: {
       WriteTextAt(texts::kNtvdmHeading, kHeadingX, kHeadingY);
-      TRepairContext context = RepairContext();
+      TRepairContext context = RepairContext(options);
       context.NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
-      return CheckNtvdmAffinity(context);
+      return OfKind(kind, CheckNtvdmAffinity(context));
     }
-    case wkWindows7:
+    case TRepairKind::ConsoleFont:
       WriteTextAt(texts::kFontHeading, kHeadingX, kHeadingY);
-      return CheckConsoleFont(RepairContext());
-    default:
-      return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+      return OfKind(kind, CheckConsoleFont(RepairContext(options)));
+    case TRepairKind::None:
+      break;
   }
+  return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+}
+
+// A script run at every start repairs only a machine that needs it: one that is right gets no
+// backup and no write to its system files or registry. A check that cannot decide leaves it to
+// the repair, which reports its own result.
+TRepairOutcome RunRepairWhereNeeded(const TRunOptions& options) {
+  TRepairOutcome check = RunCheckForThisWindows(options);
+  if (check.Result == TRepairResult::NotNeeded) return check;
+  return RunRepairForThisWindows(options);
+}
+
+TRepairOutcome RunChosenWork(const TRunOptions& options) {
+  if (options.CheckOnly) return RunCheckForThisWindows(options);
+  if (options.Quiet) return RunRepairWhereNeeded(options);
+  return RunRepairForThisWindows(options);
 }
 
 void ShowOutcome(const TRepairOutcome& outcome) {
@@ -144,23 +164,50 @@ void KeepFailureReadable() {
   if (ConsoleIsOwn()) os::Sleep(kFinalPauseMs);
 }
 
-int RunMainBody() {
+TRepairKind RepairKindForThisWindows() {
+  switch (WindowsKind) {
+    case wkWindowsXP:
+      return TRepairKind::NtvdmAffinity;
+    case wkWindows7:
+      return TRepairKind::ConsoleFont;
+    default:
+      return TRepairKind::None;
+  }
+}
+
+int RunMainBody(const TRunOptions& options) {
   WorkDir = IncludeTrailingBackslash(GetSpecialDir("TEMP")) + std::string(texts::kWorkDirName);
   WindowsDir = ExcludeTrailingBackslash(GetSpecialDir("WINDOWS"));
   SystemDir = ExcludeTrailingBackslash(GetSpecialDir("SYSTEM"));
-  PaintMainScreen();
-  const TRunOptions options = ReadRunOptions();
-  ShowUnusedArguments(options.UnusedArguments);
-  if (!ForceDirectories(WorkDir)) {
-    ReportWorkDirFailure();
-    LogRun(options, TRepairResult::Failed, texts::kWorkDirFailed, {});
+  if (options.Help) {
+    PaintMainScreen(texts::kHelpHeading);
+    ShowHelp();
     if (!options.Quiet) KeepFailureReadable();
-    return ExitCodeOf(options, TRepairResult::Failed);
+    return 0;
   }
-  const TRepairOutcome outcome =
-      options.CheckOnly ? RunCheckForThisWindows() : RunRepairForThisWindows();
+  PaintMainScreen(texts::kIntroduction);
+  ShowUnusedArguments(options.UnusedArguments);
+  // A script that mistyped a switch may have meant a backup, or only a check.
+  if (options.Unattended() && !options.UnusedArguments.empty()) {
+    const TRepairOutcome refused = OfKind(
+        RepairKindForThisWindows(), OutcomeOf(TRepairResult::Failed, texts::kInvalidArguments));
+    ShowOutcome(refused);
+    LogRun(options, refused);
+    if (!options.Quiet) os::Sleep(kFinalPauseMs);
+    return kExitCodeFailed;
+  }
+  if (!ForceDirectories(WorkDir)) {
+    const TRepairOutcome failed = OfKind(
+        RepairKindForThisWindows(),
+        OutcomeOfFailedCall(TRepairResult::Failed, texts::kWorkDirFailed, "CreateDirectoryA"));
+    ReportWorkDirFailure();
+    LogRun(options, failed);
+    if (!options.Quiet) KeepFailureReadable();
+    return ExitCodeOf(options, failed.Result);
+  }
+  const TRepairOutcome outcome = RunChosenWork(options);
   ShowOutcome(outcome);
-  LogRun(options, outcome.Result, outcome.StatusText, outcome.BackupFile);
+  LogRun(options, outcome);
   if (!options.Quiet) os::Sleep(kFinalPauseMs);
   return ExitCodeOf(options, outcome.Result);
 }

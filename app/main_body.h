@@ -5,6 +5,9 @@
 #include <array>
 #include <string>
 
+#include "app/repair_outcome.h"
+#include "app/switches.h"
+
 namespace sanivo {
 
 extern std::string WorkDir;     // the temporary work directory, without a trailing backslash
@@ -17,7 +20,9 @@ extern std::array<std::string, 3> NtvdmPaths;
 inline constexpr unsigned kFinalPauseMs = 4000;
 
 // Returns the exit code of a run that reached its end.
-int RunMainBody();
+int RunMainBody(const TRunOptions& options);
+// The repair this Windows gets, or none.
+TRepairKind RepairKindForThisWindows();
 // A failure ends the program at once; when the console is the program's own (started from
 // Explorer, as elevation makes likely) it closes with it, so the message is kept on screen for
 // kFinalPauseMs first. A console shared with a command prompt stays open anyway.

@@ -68,13 +68,13 @@ std::string WriteErrorReport(const std::string& className, std::uintptr_t addres
 
 // A run that a script started still leaves its record, and with -tise it does not wait. What
 // failed may be what the log needs (the console, the charset tables): then there is no record.
-void FinishFailedRun(const std::string& report) {
-  std::optional<TRunOptions> options;
+void FinishFailedRun(const std::string& report, const std::optional<TRunOptions>& options) {
   try {
-    if (ParamParser != nullptr) options = ReadRunOptions();
     // The record holds the report without its final line end.
     const std::string_view text(report);
-    if (options) LogRun(*options, TRepairResult::Failed, text.substr(0, text.size() - 2), {});
+    TRepairOutcome failed = OutcomeOf(TRepairResult::Failed, text.substr(0, text.size() - 2));
+    failed.Kind = RepairKindForThisWindows();
+    if (options) LogRun(*options, failed);
   } catch (const Exception&) {
   } catch (const std::exception&) {
   }
@@ -102,9 +102,11 @@ int RunProgram() {
   TStartedModules modules;
   int exitCode = 0;
   std::optional<std::string> report;
+  std::optional<TRunOptions> options;
   try {
     modules.Start();
-    exitCode = RunMainBody();
+    options = ReadRunOptions(*ParamParser);
+    exitCode = RunMainBody(*options);
   } catch (const Exception& error) {
     report = WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()),
                               error.Message());
@@ -114,7 +116,7 @@ int RunProgram() {
   }
   if (report) {
     exitCode = 1;
-    FinishFailedRun(*report);
+    FinishFailedRun(*report, options);
   }
   ReleaseMainBodyGlobals();
   return exitCode;

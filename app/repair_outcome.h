@@ -20,8 +20,16 @@ enum class TRepairResult {
   Undecided,  // the status text says why, as a failure would
 };
 
+// Which repair the outcome is of; the log names it.
+enum class TRepairKind {
+  None,  // this Windows needs none
+  NtvdmAffinity,
+  ConsoleFont,
+};
+
 struct TRepairOutcome {
   TRepairResult Result = TRepairResult::NothingToRepair;
+  TRepairKind Kind = TRepairKind::None;
   // Windows-1250: the status line of a repair (X 15, Y 7), or the line saying that this system
   // needs no repair.
   std::string StatusText;
@@ -43,6 +51,10 @@ inline TRepairOutcome OutcomeOf(TRepairResult result, std::string_view statusTex
   outcome.StatusText = statusText;
   return outcome;
 }
+
+// An outcome whose cause is the call that just failed, with the thread's last error.
+TRepairOutcome OutcomeOfFailedCall(TRepairResult result, std::string_view statusText,
+                                   std::string call);
 
 // What the repairs work with, read from the program's globals once, where the repair is chosen.
 struct TRepairContext {

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "base/number_text.h"
 #include "charset/charset.h"
 #include "platform/os.h"
+#include "sysenv/file_access.h"
+#include "sysenv/files.h"
+#include "sysenv/windows_version.h"
 
 namespace sanivo {
 
@@ -30,6 +34,12 @@ std::string TimeText(const os::LocalTime& now) {
          TwoDigits(now.second);
 }
 
+// A 32-bit program on a 64-bit Windows runs under WOW64; a kernel32 without the call has none.
+bool IsSixtyFourBitWindows() {
+  bool wow64 = false;
+  return os::IsWow64Process(wow64) && wow64;
+}
+
 std::string WindowsText() {
   os::OsVersionInfo info;
   info.dwOSVersionInfoSize = os::kOsVersionInfoSize;
@@ -37,9 +47,10 @@ std::string WindowsText() {
   const std::string servicePack(info.szCSDVersion, std::find(std::begin(info.szCSDVersion),
                                                              std::end(info.szCSDVersion), '\0'));
   // Windows 9x keeps more than the build in the high word.
-  std::string text = PaddedNumber(info.dwMajorVersion, 1) + "." +
-                     PaddedNumber(info.dwMinorVersion, 1) + "." +
-                     PaddedNumber(info.dwBuildNumber & 0xFFFF, 1);
+  std::string text =
+      std::string(WindowsProductName(ClassifyWindows(info))) +
+      (IsSixtyFourBitWindows() ? " x64 " : " ") + PaddedNumber(info.dwMajorVersion, 1) + "." +
+      PaddedNumber(info.dwMinorVersion, 1) + "." + PaddedNumber(info.dwBuildNumber & 0xFFFF, 1);
   return servicePack.empty() ? text : text + " " + servicePack;
 }
 
@@ -111,9 +122,9 @@ std::string CsvField(std::string_view text) {
 }
 
 std::string FormatRunRecord(const TRunRecord& record) {
-  const std::string* const fields[] = {&record.Time,    &record.Computer, &record.User,
-                                       &record.Windows, &record.Repair,   &record.Result,
-                                       &record.Message, &record.Backup};
+  const std::string* const fields[] = {
+      &record.Time,   &record.Computer, &record.User,   &record.Windows, &record.Repair,
+      &record.Result, &record.Message,  &record.Backup, &record.Cause,   &record.Version};
   std::string line;
   for (const std::string* field : fields) {
     if (field != fields[0]) line += ';';
@@ -122,11 +133,14 @@ std::string FormatRunRecord(const TRunRecord& record) {
   return line + std::string(kLineEnd);
 }
 
-bool AppendRunRecord(const std::string& path, const TRunRecord& record) {
+namespace {
+
+// Appends whole records, each with its line end, in one write.
+bool AppendRunLogLines(const std::string& path, const std::string& line,
+                       const std::string& computer) {
   const std::string firstLines =
       std::string(kByteOrderMark) + std::string(kRunLogHeader) + std::string(kLineEnd);
-  const std::string line = FormatRunRecord(record);
-  std::minstd_rand backOff = BackOffSequence(record.Computer);
+  std::minstd_rand backOff = BackOffSequence(computer);
   unsigned waited = 0;
   unsigned bound = kFirstBackOffBoundMs;
   for (;;) {
@@ -140,6 +154,57 @@ bool AppendRunRecord(const std::string& path, const TRunRecord& record) {
     waited += pause;
     bound = std::min(bound * 2, kLongestBackOffMs);
   }
+}
+
+// The records of a log, each with its line end, in order: the lines after the header. A line
+// end inside a quoted field belongs to the field; a piece without its line end is what a
+// writer stopped half-way left, and no record.
+std::vector<std::string> RecordsOf(std::string_view log) {
+  std::vector<std::string> records;
+  bool quoted = false;
+  std::size_t start = log.find(kLineEnd);
+  if (start == std::string_view::npos) return records;
+  start += kLineEnd.size();
+  for (std::size_t at = start; at < log.size(); ++at) {
+    if (log[at] == '"') quoted = !quoted;
+    if (!quoted && log.substr(at).starts_with(kLineEnd)) {
+      at += kLineEnd.size();
+      records.emplace_back(log.substr(start, at - start));
+      start = at--;
+    }
+  }
+  return records;
+}
+
+// The records that `log` does not hold yet as a line of its own, joined.
+std::string MissingFrom(std::string_view log, const std::vector<std::string>& records) {
+  std::string missing;
+  for (const std::string& record : records) {
+    if (log.find(std::string(kLineEnd) + record) == std::string_view::npos) missing += record;
+  }
+  return missing;
+}
+
+}  // namespace
+
+bool AppendRunRecord(const std::string& path, const TRunRecord& record) {
+  return AppendRunLogLines(path, FormatRunRecord(record), record.Computer);
+}
+
+bool MoveWaitingRecords(const std::string& local, const std::string& shared,
+                        const std::string& computer) {
+  if (!FileExists(local)) return true;
+  std::string missing;
+  try {
+    const std::vector<std::string> waiting = RecordsOf(ReadWholeFile(local));
+    missing = MissingFrom(FileExists(shared) ? ReadWholeFile(shared) : std::string(), waiting);
+  } catch (const EFileAccessError&) {
+    return false;
+  }
+  if (!missing.empty() && !AppendRunLogLines(shared, missing, computer)) return false;
+  // Should the delete fail, the next run finds the records moved and deletes them then.
+  os::DeleteFileA(local);
+  return true;
 }
 
 }  // namespace sanivo

@@ -6,6 +6,14 @@ namespace sanivo {
 
 void FailStep(std::string call) { throw EStepFailed(std::move(call), os::GetLastError()); }
 
+TRepairOutcome OutcomeOfFailedCall(TRepairResult result, std::string_view statusText,
+                                   std::string call) {
+  TRepairOutcome outcome = OutcomeOf(result, statusText);
+  outcome.ErrorCode = os::GetLastError();
+  outcome.FailedCall = std::move(call);
+  return outcome;
+}
+
 TRepairOutcome StageFailure(std::string_view failureText, std::string_view detail,
                             const Exception& cause) {
   TRepairOutcome outcome;
@@ -19,6 +27,12 @@ TRepairOutcome StageFailure(std::string_view failureText, std::string_view detai
     // Registry and file errors name the operation and the value or file in their message.
     outcome.FailedCall = std::string(cause.ClassName()) + ": " + cause.Message();
   }
+  return outcome;
+}
+
+TRepairOutcome CheckFailure(std::string_view failureText, const Exception& cause) {
+  TRepairOutcome outcome = StageFailure(failureText, {}, cause);
+  outcome.Result = TRepairResult::Undecided;
   return outcome;
 }
 

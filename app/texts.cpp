@@ -54,4 +54,27 @@ const std::string_view kCheckUndecided = "Nelze zjistit, zda je oprava potřeba"
 const std::string_view kUnknownParam = "Neznámý parametr: "_cp1250;
 const std::string_view kLogFailed = "Nelze zapsat protokol"_cp1250;
 
+const std::string_view kHelpHeading =
+    "Parametry programu (bez nich program opraví tento systém):"_cp1250;
+const std::string_view kHelpBackupUsage = "-zaloha[:CESTA]"_cp1250;
+const std::string_view kHelpBackup =
+    "před opravou zálohuje NTVDM.EXE; CESTA s \\ na konci je adresář"_cp1250;
+const std::string_view kHelpBackupExample = "sanivo.exe -zaloha:D:\\zal\\"_cp1250;
+const std::string_view kHelpCheckUsage = "-kontrola"_cp1250;
+const std::string_view kHelpCheck = "jen zjistí, zda je oprava potřeba; nic nemění"_cp1250;
+const std::string_view kHelpCheckExample = "sanivo.exe -kontrola -tise"_cp1250;
+const std::string_view kHelpQuietUsage = "-tise"_cp1250;
+const std::string_view kHelpQuiet = "nečeká, opraví jen je-li to potřeba, výsledek dá kódem"_cp1250;
+const std::string_view kHelpQuietExample = "sanivo.exe -tise -zaloha:C:\\zal\\"_cp1250;
+const std::string_view kHelpLogUsage = "-protokol:SOUBOR"_cp1250;
+const std::string_view kHelpLog = "připíše záznam o běhu do protokolu CSV, i sdíleného"_cp1250;
+const std::string_view kHelpLogExample =
+    "sanivo.exe -tise -protokol:\\\\server\\sdilene\\sanivo.csv"_cp1250;
+const std::string_view kHelpHelpUsage = "/?"_cp1250;
+const std::string_view kHelpHelp = "tato nápověda (též -?, -h, -help, --help); nic nemění"_cp1250;
+const std::string_view kHelpHelpExample = "sanivo.exe /?"_cp1250;
+const std::string_view kInvalidArguments = "Neplatné parametry"_cp1250;
+const std::string_view kLogKeptLocally =
+    "Protokol nelze zapsat, záznam čeká na tomto počítači:"_cp1250;
+
 }  // namespace sanivo::texts

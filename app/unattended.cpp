@@ -1,26 +1,30 @@
 #include "app/unattended.h"
 
+#include <algorithm>
+
 #include "app/run_log.h"
 #include "app/screen.h"
 #include "app/texts.h"
-#include "cmdline/command_line.h"
-#include "cmdline/param_parser.h"
-#include "cmdline/unused_arguments.h"
+#include "base/number_text.h"
 #include "platform/os.h"
+#include "sysenv/errors.h"
 #include "sysenv/files.h"
+#include "sysenv/strings.h"
 #include "sysenv/windows_version.h"
 
 namespace sanivo {
 
 namespace {
 
-constexpr char kCheckParam[] = "kontrola";
-constexpr char kQuietParam[] = "tise";
-constexpr char kLogParam[] = "protokol";
-constexpr char kBackupParam[] = "zaloha";
-
 constexpr std::int16_t kMessagesX = 10;
 constexpr std::int16_t kLogFailedY = 16, kLogPathY = 17, kUnusedArgumentsY = 18;
+constexpr std::int16_t kHelpUsageX = 2, kHelpMeaningX = 20;
+constexpr int kPageWidth = 80;
+
+// In the all-users application data folder: a start-up script runs as SYSTEM, a logon script
+// as the user, and both must find the records that wait.
+constexpr char kLocalLogFolder[] = "MOREK Sanivo";
+constexpr char kLocalLogName[] = "protokol.csv";
 
 std::string UnusedArgumentsText(const std::vector<std::string>& arguments) {
   std::string text(texts::kUnknownParam);
@@ -31,15 +35,16 @@ std::string UnusedArgumentsText(const std::vector<std::string>& arguments) {
   return text;
 }
 
-std::string_view RepairName() {
-  switch (WindowsKind) {
-    case wkWindowsXP:
+std::string_view RepairName(TRepairKind kind) {
+  switch (kind) {
+    case TRepairKind::NtvdmAffinity:
       return "afinita";
-    case wkWindows7:
+    case TRepairKind::ConsoleFont:
       return "font";
-    default:
+    case TRepairKind::None:
       return "zadna";
   }
+  return "zadna";
 }
 
 std::string_view ResultName(TRepairResult result) {
@@ -60,6 +65,35 @@ std::string_view ResultName(TRepairResult result) {
   return "chyba";
 }
 
+// The failed call, its error code and the system's text for it, as the error report words it.
+std::string CauseOf(const TRepairOutcome& outcome) {
+  if (outcome.FailedCall.empty() || outcome.ErrorCode == os::kErrorSuccess) {
+    return outcome.FailedCall;
+  }
+  return outcome.FailedCall + ": " + PaddedNumber(outcome.ErrorCode, 1) + " " +
+         SystemErrorText(outcome.ErrorCode);
+}
+
+// The file version of the program, as its version resource gives it: "1.0.0.0".
+std::string VersionText() {
+  return PaddedNumber(AppVersionMS & 0xFFFF, 1) + "." + PaddedNumber(AppVersionMS >> 16, 1) + "." +
+         PaddedNumber(AppVersionLS & 0xFFFF, 1) + "." + PaddedNumber(AppVersionLS >> 16, 1);
+}
+
+TRunRecord RecordOf(const TRunOptions& options, const TRepairOutcome& outcome) {
+  TRunRecord record = RecordOfThisMachine();
+  record.Repair = RepairName(outcome.Kind);
+  record.Result = ResultName(outcome.Result);
+  record.Message = outcome.StatusText;
+  if (!options.UnusedArguments.empty()) {
+    record.Message += "; " + UnusedArgumentsText(options.UnusedArguments);
+  }
+  record.Backup = outcome.BackupFile;
+  record.Cause = CauseOf(outcome);
+  record.Version = VersionText();
+  return record;
+}
+
 // The log path as the backup target is taken: relative to the current directory, its folder
 // made when missing. Empty when it names no file.
 std::string LogFilePath(const std::string& value) {
@@ -69,26 +103,41 @@ std::string LogFilePath(const std::string& value) {
   return path;
 }
 
-void ShowLogFailure(const std::string& value) {
+// Empty when the system does not say where the folder is.
+std::string LocalLogPath() {
+  std::string folder;
+  if (os::SHGetFolderPathA(os::kCsidlCommonAppData, folder) != os::kSOk) return {};
+  const std::string directory = IncludeTrailingBackslash(folder) + kLocalLogFolder;
+  ForceDirectories(directory);
+  return directory + "\\" + kLocalLogName;
+}
+
+bool SameFile(const std::string& first, const std::string& second) {
+  return EqualsIgnoringCase(LongFullPath(first), LongFullPath(second));
+}
+
+// The records that wait go first, so the shared log keeps each machine's records in order.
+bool AppendedToSharedLog(const std::string& shared, const std::string& local,
+                         const TRunRecord& record) {
+  if (shared.empty()) return false;
+  if (!local.empty() && !SameFile(local, shared) &&
+      !MoveWaitingRecords(local, shared, record.Computer)) {
+    return false;
+  }
+  return AppendRunRecord(shared, record);
+}
+
+void ShowLogLines(std::string_view line, std::string_view path) {
   if (ConsoleApplication == nullptr) return;
   ConsoleApplication->SetTextColor(clYellow);
-  WriteTextAt(texts::kLogFailed, kMessagesX, kLogFailedY);
+  WriteTextAt(line, kMessagesX, kLogFailedY);
   ConsoleApplication->SetTextColor(clSilver);
-  WriteTextAt(value, kMessagesX, kLogPathY);
+  // A long path moves left rather than wrap into the line below.
+  const auto fitting = static_cast<std::int16_t>(kPageWidth - static_cast<int>(path.size()));
+  WriteTextAt(path, std::clamp<std::int16_t>(fitting, 0, kMessagesX), kLogPathY);
 }
 
 }  // namespace
-
-TRunOptions ReadRunOptions() {
-  TRunOptions options;
-  options.CheckOnly = ParamParser->HasParam(kCheckParam);
-  options.Quiet = ParamParser->HasParam(kQuietParam);
-  if (ParamParser->HasParam(kLogParam)) options.LogPath = ParamParser->GetParamValue(kLogParam);
-  options.UnusedArguments =
-      UnusedArguments(*ParamParser, CommandLineArguments(os::GetCommandLineA()),
-                      {kBackupParam, kCheckParam, kQuietParam, kLogParam});
-  return options;
-}
 
 int ExitCodeOf(const TRunOptions& options, TRepairResult result) {
   if (!options.CheckOnly && !options.Quiet) return 0;
@@ -99,13 +148,13 @@ int ExitCodeOf(const TRunOptions& options, TRepairResult result) {
       return 0;
     case TRepairResult::Failed:
     case TRepairResult::Undecided:
-      return 2;
+      return kExitCodeFailed;
     case TRepairResult::RepairedWithWarning:
       return 3;
     case TRepairResult::Needed:
       return 4;
   }
-  return 2;
+  return kExitCodeFailed;
 }
 
 void ShowUnusedArguments(const std::vector<std::string>& arguments) {
@@ -116,19 +165,29 @@ void ShowUnusedArguments(const std::vector<std::string>& arguments) {
   ConsoleApplication->SetTextColor(previous);
 }
 
-void LogRun(const TRunOptions& options, TRepairResult result, std::string_view message,
-            std::string_view backupFile) {
-  if (!options.LogPath) return;
-  TRunRecord record = RecordOfThisMachine();
-  record.Repair = RepairName();
-  record.Result = ResultName(result);
-  record.Message = message;
-  if (!options.UnusedArguments.empty()) {
-    record.Message += "; " + UnusedArgumentsText(options.UnusedArguments);
+void ShowHelp() {
+  std::int16_t row = kProgressY;
+  for (const TSwitch& entry : Switches()) {
+    if (entry.Usage.empty()) continue;
+    ConsoleApplication->SetTextColor(clWhite);
+    WriteTextAt(entry.Usage, kHelpUsageX, row);
+    WriteTextAt(entry.Meaning, kHelpMeaningX, row++);
+    ConsoleApplication->SetTextColor(clSilver);
+    WriteTextAt(entry.Example, kHelpMeaningX, row++);
   }
-  record.Backup = backupFile;
-  const std::string path = LogFilePath(*options.LogPath);
-  if (path.empty() || !AppendRunRecord(path, record)) ShowLogFailure(*options.LogPath);
+}
+
+void LogRun(const TRunOptions& options, const TRepairOutcome& outcome) {
+  if (!options.LogPath) return;
+  const TRunRecord record = RecordOf(options, outcome);
+  const std::string shared = LogFilePath(*options.LogPath);
+  const std::string local = LocalLogPath();
+  if (AppendedToSharedLog(shared, local, record)) return;
+  if (!local.empty() && AppendRunRecord(local, record)) {
+    ShowLogLines(texts::kLogKeptLocally, local);
+  } else {
+    ShowLogLines(texts::kLogFailed, *options.LogPath);
+  }
 }
 
 }  // namespace sanivo

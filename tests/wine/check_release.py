@@ -85,7 +85,7 @@ def main_body_lines() -> range:
     """The lines of RunMainBody's body in app/main_body.cpp."""
     source_file = Path(__file__).resolve().parents[2] / "app" / "main_body.cpp"
     source = source_file.read_text().splitlines()
-    first = next(i for i, text in enumerate(source, 1) if re.match(r"\w+ RunMainBody\(\)", text))
+    first = next(i for i, text in enumerate(source, 1) if re.match(r"\w+ RunMainBody\(", text))
     last = next(i for i, text in enumerate(source, 1) if i > first and text == "}")
     return range(first + 1, last)
 

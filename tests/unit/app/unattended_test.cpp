@@ -7,33 +7,23 @@
 #include "app/program.h"
 #include "app/run_log.h"
 #include "app_test_support.h"
-#include "cmdline/command_line.h"
 #include "tests/unit/pe/test_image.h"
-#include "tools/imagecfg/imagecfg.h"
 
 namespace sanivo {
 namespace {
 
 using namespace sanivo::testing;
 
-const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
+const std::string kLive = kNtvdm[0];
 const std::string kLog = "C:\\protokoly\\sanivo.csv";
+const std::string kLocalLog =
+    "C:\\Documents and Settings\\All Users\\Application Data\\MOREK Sanivo\\protokol.csv";
 
-// Windows XP before the repair, with our tool beside the program and a console of its own (as
-// when started from Explorer, or by a script), where a failure would keep the page for 4 s.
+// Windows XP before the repair, with a console of its own (as when started from Explorer, or by
+// a script), where a failure would keep the page for 4 s.
 void SetUpWindowsXP(sim::Machine& machine) {
-  machine.SetVersion(2, 5, 1, "Service Pack 3");
+  testing::SetUpWindowsXP(machine, test::BuildTestImage({.affinityMask = 0}), 2);
   machine.SetConsoleProcessCount(1);
-  const std::string image = test::BuildTestImage({.affinityMask = 0});
-  for (const char* path :
-       {"C:\\WINDOWS\\system32\\NTVDM.EXE", "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE"}) {
-    machine.AddFile(path, image);
-  }
-  sim::Program tool;
-  tool.onStart = [](const std::string& parameters, const std::string&) {
-    RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
-  };
-  machine.AddProgram(std::string(kAppDir) + "IMAGECFG.EXE", tool);
 }
 
 struct TRun {
@@ -67,6 +57,11 @@ TEST(UnattendedRunTest, ExitCodeAndPauseTellWhatHappened) {
       {"check on another Windows", OtherWindows, " -kontrola -tise", 0, 0},
       {"top-level error, quiet", ToolCannotStart, " -tise", 1, 0},
       {"top-level error", ToolCannotStart, "", 1, 4000},
+      {"help", Nothing, " /?", 0, 4000},
+      {"help, quiet", Nothing, " -tise --HELP", 0, 0},
+      {"typo, quiet", Nothing, " -tise -zalha:C:\\zal\\", 2, 0},
+      {"typo, logged", Nothing, " -protokol:C:\\s.csv /zaloha", 2, 4000},
+      {"typo, as before", Nothing, " -zalha:C:\\zal\\", 0, 4000},
   };
   for (const TRun& run : runs) {
     SCOPED_TRACE(run.what);
@@ -107,13 +102,13 @@ TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
   sim::Machine machine;
   SetUpWindowsXP(machine);
   machine.SetComputerName("UCEBNA-03");
-  machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv /x");
+  machine.SetFileVersion("C:\\Program Files\\Morek\\sanivo.exe", 1, 2, 3, 4);
+  machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv");
   ASSERT_EQ(RunProgram(), 0);
+  machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + kLog + " /x");
+  ASSERT_EQ(RunProgram(), 2);
   EXPECT_EQ(machine.Row(18, 10, 20), "Neznámý parametr: /x");
   EXPECT_EQ(machine.AttributeAt(10, 18), 0x1E);
-
-  machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + kLog);
-  ASSERT_EQ(RunProgram(), 0);
   machine.Fail("ShellExecuteExA", "", os::kErrorAccessDenied);
   os::DeleteFileA(kLive);
   machine.AddFile(kLive, test::BuildTestImage({.affinityMask = 0}));
@@ -121,20 +116,147 @@ TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
   ASSERT_EQ(RunProgram(), 1);
   const std::string report = machine.Stderr();
 
-  const std::string prefix = "2026-12-08 09:30:00;UCEBNA-03;user;5.1.2600 Service Pack 3;afinita;";
+  const std::string prefix =
+      "2026-12-08 09:30:00;UCEBNA-03;user;Windows XP 5.1.2600 Service Pack 3;afinita;";
   EXPECT_EQ(machine.FileBytes(kLog),
             "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
-                "opraveno;\"Úspěšně dokončeno; Neznámý parametr: /x\";C:\\zal\\20261208.bak\r\n" +
-                prefix + "neni-potreba;Oprava není potřeba;\r\n" + prefix + "chyba;\"" +
-                report.substr(0, report.size() - 4) + "\";\r\n");
+                "opraveno;Úspěšně dokončeno;C:\\zal\\20261208.bak;;1.2.3.4\r\n" + prefix +
+                "chyba;\"Neplatné parametry; Neznámý parametr: /x\";;;1.2.3.4\r\n" + prefix +
+                "chyba;\"" + report.substr(0, report.size() - 4) + "\";;;1.2.3.4\r\n");
 }
 
-TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
+// What each kind of run changes, shows at 15,7, logs and exits with. A machine that needs
+// nothing keeps its system files (read-only here, so a write open would fail and show) and
+// its registry untouched under -tise, and gets no backup.
+TEST(UnattendedRunTest, EachRunChangesOnlyWhatItMustAndSaysWhy) {
+  struct Case {
+    const char* what;
+    std::function<void(sim::Machine&)> before;
+    const char* arguments;
+    int exitCode;
+    bool systemChanged;
+    const char* status;  // at 15,7; empty for none
+    std::uint16_t statusAttribute;
+    const char* record;  // its result, message, backup and cause, or "" for no record
+  };
+  const auto repaired = [](sim::Machine& m) {
+    ASSERT_EQ(RunProgram(), 0);
+    for (const std::string& path : kNtvdm) {
+      if (m.HasFile(path)) m.SetReadOnly(path, true);
+    }
+  };
+  const auto inUse = [](sim::Machine& m) {
+    m.HoldOpen(kLive, os::kGenericRead, os::kFileShareRead);
+  };
+  const Case cases[] = {
+      {"needed", Nothing, " -tise", 0, true, "Úspěšně dokončeno", 0x1A,
+       "opraveno;Úspěšně dokončeno;C:\\zal\\20261208.bak;"},
+      {"not needed", repaired, " -tise", 0, false, "Oprava není potřeba", 0x1A,
+       "neni-potreba;Oprava není potřeba;;"},
+      {"in use", inUse, " -tise", 2, false, "Nejdříve vypněte všechny DOS aplikace", 0x1C,
+       "chyba;Nejdříve vypněte všechny DOS aplikace;;CreateFileA: 32 The process cannot access "
+       "the file because it is being used by another process"},
+      {"check cannot decide", NtvdmMissing, " -kontrola", 2, false,
+       "Soubor NTVDM.EXE nebyl nalezen", 0x1C,
+       "chyba;Soubor NTVDM.EXE nebyl nalezen;;GetFileAttributesA: 2 The system cannot find the "
+       "file specified"},
+      {"typo", Nothing, " -tise -zalha:C:\\zal\\", 2, false, "Neplatné parametry", 0x1C,
+       "chyba;\"Neplatné parametry; Neznámý parametr: -zalha:C:\\zal\\\";;"},
+      {"help", Nothing, " -h", 0, false, "", 0x1F, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Machine machine;
+    SetUpWindowsXP(machine);
+    c.before(machine);
+    const std::string system = machine.FileBytes(kLive);
+    const int registryWrites = machine.CallCount("RegSetValueExA");
+    machine.SetCommandLine(std::string("sanivo.exe -zaloha:C:\\zal\\ -protokol:") + kLog +
+                           c.arguments);
+    EXPECT_EQ(RunProgram(), c.exitCode);
+    EXPECT_EQ(machine.FileBytes(kLive) != system, c.systemChanged);
+    EXPECT_EQ(machine.HasFile("C:\\zal\\20261208.bak"), c.systemChanged);
+    EXPECT_EQ(machine.CallCount("RegSetValueExA"), registryWrites);
+    if (*c.status != '\0') ExpectStatus(machine, c.status, c.statusAttribute);
+    const std::string log = machine.FileBytes(kLog);
+    if (*c.record == '\0') {
+      EXPECT_EQ(log, "");
+      continue;
+    }
+    const std::string expected = std::string(";afinita;") + c.record + ";0.0.0.0\r\n";
+    EXPECT_TRUE(log.ends_with(expected)) << log;
+  }
+}
+
+TEST(UnattendedRunTest, HelpNamesEverySwitchWithAnExample) {
+  sim::Machine machine;
+  SetUpWindowsXP(machine);
+  machine.SetCommandLine("sanivo.exe /?");
+  const auto files = machine.Listing();
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(machine.Listing(), files);  // not even the work directory
+  const std::string page = machine.ScreenText();
+  for (const char* text : {"-zaloha[:CESTA]", "sanivo.exe -zaloha:D:\\zal\\", "-kontrola", "-tise",
+                           "-protokol:SOUBOR", "/?", "sanivo.exe /?"}) {
+    EXPECT_NE(page.find(text), std::string::npos) << text;
+  }
+  for (int row = 0; row < 25; ++row) EXPECT_LE(Utf8Length(machine.Row(row)), 80) << row;
+}
+
+// The shared log is held past the patience, then unreachable: the records wait on this
+// machine, and the next run that reaches the log moves them first, in order. A run stopped
+// after the move but before the local log was emptied moves nothing twice.
+TEST(UnattendedRunTest, RecordsThatCannotReachTheSharedLogWaitOnThisMachine) {
+  sim::Machine machine;
+  SetUpWindowsXP(machine);
+  // A log of the previous release keeps its header; new records carry the two fields more.
+  const std::string oldLog =
+      "\xEF\xBB\xBF"
+      "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha\r\n";
+  machine.AddFile(kLog, oldLog);
+  const os::Handle holder = machine.HoldOpenElsewhere(kLog);
+  machine.HoldLock(holder, 0, 0xFFFFFFFFu);
+  const auto runAt = [&](int hour) {
+    machine.SetLocalTimeOfDay(hour, 0, 0);
+    machine.SetCommandLine("sanivo.exe -tise -protokol:" + kLog);
+    EXPECT_EQ(RunProgram(), 0);
+  };
+  runAt(7);
+  EXPECT_EQ(machine.TotalSleep(), kRunLogPatienceMs);
+  EXPECT_EQ(machine.Row(16, 10, 53), "Protokol nelze zapsat, záznam čeká na tomto počítači:");
+  EXPECT_EQ(machine.AttributeAt(10, 16), 0x1E);
+  EXPECT_EQ(machine.Row(17, 80 - static_cast<int>(kLocalLog.size())), kLocalLog);  // to fit
+  machine.Release(holder);
+  machine.Fail("CreateFileA", kLog, 53 /* ERROR_BAD_NETPATH */, 1);
+  runAt(8);
+  EXPECT_EQ(machine.FileBytes(kLog), oldLog);
+
+  const std::string waiting = machine.FileBytes(kLocalLog);
+  ASSERT_NE(waiting.find("07:00:00"), std::string::npos);
+  ASSERT_NE(waiting.find("08:00:00"), std::string::npos);
+  machine.Fail("DeleteFileA", kLocalLog, os::kErrorAccessDenied, 1);  // stopped half-way
+  runAt(9);
+  runAt(10);
+  EXPECT_FALSE(machine.HasFile(kLocalLog));
+  const std::string log = machine.FileBytes(kLog);
+  std::size_t at = oldLog.size();
+  for (const char* time : {"07:00:00", "08:00:00", "09:00:00", "10:00:00"}) {
+    SCOPED_TRACE(time);
+    const std::size_t record = log.find(std::string("2026-12-08 ") + time + ";UCEBNA-01;", at);
+    ASSERT_EQ(record, at);  // in order, each once
+    at = log.find("\r\n", record) + 2;
+    EXPECT_EQ(log.find(time, at), std::string::npos);
+  }
+  EXPECT_EQ(at, log.size());
+}
+
+TEST(UnattendedRunTest, LogThatCannotBeWrittenAnywhereIsShownAndChangesNothingElse) {
   for (const std::string& path : {kLog, std::string("C:\\NUL"), std::string("C:\\protokoly\\")}) {
     SCOPED_TRACE(path);
     sim::Machine machine;
     SetUpWindowsXP(machine);
     machine.Fail("CreateFileA", kLog, os::kErrorAccessDenied);
+    machine.Fail("CreateFileA", kLocalLog, os::kErrorAccessDenied);
     machine.SetCommandLine("sanivo.exe -tise -protokol:" + path);
     EXPECT_EQ(RunProgram(), 0);
     ExpectStatus(machine, "Úspěšně dokončeno", 0x1A);
@@ -143,6 +265,31 @@ TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
     EXPECT_EQ(machine.Row(17, 10, static_cast<int>(path.size())), path);
     EXPECT_EQ(machine.AttributeAt(10, 17), 0x17);
   }
+}
+
+// One reading of the command line gives the options and, as written, the arguments that none
+// of the switches takes.
+TEST(SwitchesTest, ArgumentsNoSwitchTakesAreUnusedAsWritten) {
+  const sim::Machine machine;  // the locale's case-insensitive comparison
+  using Arguments = std::vector<std::string>;
+  const std::pair<std::string, Arguments> cases[] = {
+      {"", {}},
+      {" -zaloha:C:\\zal\\ -TISE -Kontrola -protokol:Z:\\s.csv -zaloha:D:\\ /? -H", {}},
+      {" \"-zaloha:C:\\Program Files\\zal\\\"", {}},
+      {" /zaloha:C:\\zal\\ ?", {"/zaloha:C:\\zal\\", "?"}},
+      {" -zaloha=C:\\zal\\ --zaloha:C:\\zal\\", {"-zaloha=C:\\zal\\", "--zaloha:C:\\zal\\"}},
+      {" -tise -zalha:C:\\zal\\ zaloha", {"-zalha:C:\\zal\\", "zaloha"}},
+      {" \"with blank\" - -:x", {"with blank", "-", "-:x"}},
+  };
+  for (const auto& [tail, unused] : cases) {
+    EXPECT_EQ(ReadRunOptions(TParamParser("sanivo.exe" + tail)).UnusedArguments, unused) << tail;
+  }
+  const TRunOptions options =
+      ReadRunOptions(TParamParser("sanivo.exe -ZALOHA:C:\\a\\ -zaloha:D:\\ -protokol: --help"));
+  EXPECT_EQ(options.BackupParam, "C:\\a\\");
+  EXPECT_EQ(options.LogPath, "");
+  EXPECT_TRUE(options.Help);
+  EXPECT_FALSE(options.Quiet || options.CheckOnly);
 }
 
 }  // namespace
