@@ -59,13 +59,14 @@ class Release(unittest.TestCase):
 
     def test_a_reported_address_inside_RunMainBody_gives_its_function_and_line(self):
         # Link-time optimisation inlines RunMainBody into RunProgram, its one caller: the debug
-        # file names RunProgram and, with -i, the line of main_body.cpp inlined there.
+        # file names RunProgram and, with -i, the line of main_body.cpp inlined there. The
+        # modules' start and the reading of the switches come first, about 1 KiB of code.
         debug = SYMBOLS / "sanivo.exe.debug"
         start = int(re.search(r"^([0-9a-f]+) [Tt] __ZN6sanivo10RunProgramEv$",
                               tool("nm", str(debug)), re.M)[1], 16)
         base = image_base(RELEASE / "sanivo.exe")
         # Addresses as the report prints them, relative to the module ("at %08X").
-        relative = [address - base for address in range(start, start + 0x400)]
+        relative = [address - base for address in range(start, start + 0x1000)]
         located = tool("addr2line", "-a", "-f", "-i", "-e", str(debug),
                        *(hex(base + r) for r in relative))
         demangled = subprocess.run(["c++filt"], input=located, capture_output=True, text=True,

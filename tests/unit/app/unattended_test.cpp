@@ -248,6 +248,13 @@ TEST(UnattendedRunTest, RecordsThatCannotReachTheSharedLogWaitOnThisMachine) {
     EXPECT_EQ(log.find(time, at), std::string::npos);
   }
   EXPECT_EQ(at, log.size());
+
+  // The local log named as the shared one is only appended to.
+  machine.SetCommandLine("sanivo.exe -tise \"-protokol:" + kLocalLog + "\"");
+  ASSERT_EQ(RunProgram(), 0);
+  ASSERT_EQ(RunProgram(), 0);
+  const std::string own = machine.FileBytes(kLocalLog);
+  EXPECT_EQ(std::count(own.begin(), own.end(), '\n'), 3);  // the header and both records
 }
 
 TEST(UnattendedRunTest, LogThatCannotBeWrittenAnywhereIsShownAndChangesNothingElse) {

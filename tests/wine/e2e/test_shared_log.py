@@ -19,7 +19,7 @@ WRITERS_PER_PREFIX = 10
 # Each writer appends this many records one after the other, so that the writers overlap for
 # a while rather than for one append each.
 RECORDS_PER_WRITER = 20
-HEADER = "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha"
+HEADER = "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha;pricina;verze"
 
 
 class SharedLogUnderLoad(unittest.TestCase):
@@ -73,7 +73,7 @@ class SharedLogUnderLoad(unittest.TestCase):
         self.assertEqual(lines[-1], "", "the log ends with a whole line")
         records = [line.split(";") for line in lines[1:-1]]
         for record in records:
-            self.assertEqual(len(record), 8, record)
+            self.assertEqual(len(record), 10, record)
             self.assertRegex(record[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
             self.assertEqual(record[4:6], ["zadna", "neni-potreba"], record)
             self.assertEqual(record[1], "STRESS-" + record[6].split("-")[1], record)
