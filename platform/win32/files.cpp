@@ -136,10 +136,6 @@ bool FlushFileBuffers(Handle file) { return ::FlushFileBuffers(ToNative(file)) !
 
 bool CloseHandle(Handle handle) { return ::CloseHandle(ToNative(handle)) != FALSE; }
 
-}  // namespace os
-
-namespace os {
-
 std::int32_t SHGetFolderPathA(std::int32_t csidl, std::string& path) {
   using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
   // Not imported, for the reason ShellExecuteExA gives.

@@ -77,19 +77,3 @@ LocalTime GetLocalTime() {
 }
 
 }  // namespace os
-
-namespace os {
-
-bool IsWow64Process(bool& isWow64) {
-  using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
-  isWow64 = false;
-  const auto isWow64Process = reinterpret_cast<IsWow64>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
-  if (isWow64Process == nullptr) return false;
-  BOOL wow64 = FALSE;
-  if (!isWow64Process(::GetCurrentProcess(), &wow64)) return false;
-  isWow64 = wow64 != FALSE;
-  return true;
-}
-
-}  // namespace os

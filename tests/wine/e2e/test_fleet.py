@@ -176,7 +176,7 @@ class Fleet(PageChecks):
         # The start-up script runs at every start: a repaired machine is left as it is, and
         # gets no backup.
         before = self.system_files()
-        codes = self.run_fleet("-tise", r"-zaloha:C:\zal\", LOG)
+        codes = self.run_fleet("-tise", "-zaloha:C:\\zal\\", LOG)
         self.assertEqual(codes, {name: 0 for name, *_ in FLEET})
         self.assertEqual(self.system_files(), before)
         for name, *_ in FLEET:
