@@ -58,7 +58,7 @@ const std::string_view kHelpHeading =
     "Parametry programu (bez nich program opraví tento systém):"_cp1250;
 const std::string_view kHelpBackupUsage = "-zaloha[:CESTA]"_cp1250;
 const std::string_view kHelpBackup =
-    "před opravou zálohuje NTVDM.EXE; CESTA s \\ na konci je adresář"_cp1250;
+    "záloha NTVDM.EXE před opravou; CESTA s \\ na konci je adresář"_cp1250;
 const std::string_view kHelpBackupExample = "sanivo.exe -zaloha:D:\\zal\\"_cp1250;
 const std::string_view kHelpCheckUsage = "-kontrola"_cp1250;
 const std::string_view kHelpCheck = "jen zjistí, zda je oprava potřeba; nic nemění"_cp1250;
