@@ -182,6 +182,7 @@ int RunMainBody(const TRunOptions& options) {
   if (options.Help) {
     PaintMainScreen(texts::kHelpHeading);
     ShowHelp();
+    // Asked for at a command prompt, it ends at once; a console of its own closes with it.
     if (!options.Quiet) KeepFailureReadable();
     return 0;
   }
