@@ -148,6 +148,26 @@ bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes);
 bool FlushFileBuffers(Handle file);
 bool CloseHandle(Handle handle);
 
+inline constexpr std::uint32_t kFileBegin = 0;
+inline constexpr std::uint32_t kFileCurrent = 1;
+inline constexpr std::uint32_t kFileEnd = 2;
+inline constexpr std::uint32_t kInvalidSetFilePointer = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kLockfileFailImmediately = 1;
+inline constexpr std::uint32_t kLockfileExclusiveLock = 2;
+
+// SetFilePointer with no high part: the new position, or kInvalidSetFilePointer on failure.
+std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t method);
+// Makes the file end at the handle's position, cutting off or adding what lies between.
+bool SetEndOfFile(Handle file);
+// LockFileEx on the range of `length` bytes at `offset` (both 64-bit, given as the OVERLAPPED
+// record would carry them), synchronously. A range may reach past the end of the file. A lock
+// belongs to the handle: another handle, in this process or another, or on another machine
+// for a file on a share, cannot lock an overlapping range; with kLockfileFailImmediately that
+// fails with ERROR_LOCK_VIOLATION. Closing the handle releases its locks.
+bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length);
+// Releases exactly a range that this handle locked; ERROR_NOT_LOCKED otherwise.
+bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length);
+
 // ---- Processes -----------------------------------------------------------------------------
 
 inline constexpr std::uint32_t kSeeMaskNoCloseProcess = 0x40;
@@ -297,7 +317,7 @@ Module LoadLibraryA(const std::string& path);
 void* GetProcAddress(Module module, const std::string& name);
 bool FreeLibrary(Module module);
 
-// ---- Lock and clock ------------------------------------------------------------------------
+// ---- Lock, clock, the computer and its user -----------------------------------------------------
 
 // A critical section; only one exists at a time in the program.
 class CriticalSection {
@@ -324,28 +344,6 @@ struct LocalTime {
   int milliseconds = 0;
 };
 LocalTime GetLocalTime();
-
-// ---- Runs on many machines: a log file they share, who and when ----------------------------
-
-inline constexpr std::uint32_t kFileBegin = 0;
-inline constexpr std::uint32_t kFileCurrent = 1;
-inline constexpr std::uint32_t kFileEnd = 2;
-inline constexpr std::uint32_t kInvalidSetFilePointer = 0xFFFFFFFFu;
-inline constexpr std::uint32_t kLockfileFailImmediately = 1;
-inline constexpr std::uint32_t kLockfileExclusiveLock = 2;
-
-// SetFilePointer with no high part: the new position, or kInvalidSetFilePointer on failure.
-std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t method);
-// Makes the file end at the handle's position, cutting off or adding what lies between.
-bool SetEndOfFile(Handle file);
-// LockFileEx on the range of `length` bytes at `offset` (both 64-bit, given as the OVERLAPPED
-// record would carry them), synchronously. A range may reach past the end of the file. A lock
-// belongs to the handle: another handle, in this process or another, or on another machine
-// for a file on a share, cannot lock an overlapping range; with kLockfileFailImmediately that
-// fails with ERROR_LOCK_VIOLATION. Closing the handle releases its locks.
-bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length);
-// Releases exactly a range that this handle locked; ERROR_NOT_LOCKED otherwise.
-bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length);
 
 // The NetBIOS name of the computer (at most 15 characters) and the name of the user the
 // process runs as ("SYSTEM" for a computer start-up script).
