@@ -1,5 +1,4 @@
-// The machine's life, its fault injection and call log, the last error, the lock, the clock, the
-// computer and its user.
+// The machine's life, its fault injection and call log, the last error, the lock and the clock.
 #include "tests/sim/machine.h"
 
 #include <cstdio>
@@ -122,19 +121,6 @@ void Machine::SetLocalDate(int year, int month, int day) {
   state_->time.day = day;
 }
 
-void Machine::SetLocalTimeOfDay(int hour, int minute, int second, int milliseconds) {
-  state_->time.hour = hour;
-  state_->time.minute = minute;
-  state_->time.second = second;
-  state_->time.milliseconds = milliseconds;
-}
-
-void Machine::SetComputerName(const std::string& name) { state_->computerName = name; }
-
-void Machine::SetUserName(const std::string& name) { state_->userName = name; }
-
-void Machine::SetPerformanceCounter(std::uint64_t value) { state_->performanceCounter = value; }
-
 }  // namespace sim
 
 namespace os {
@@ -180,30 +166,6 @@ void CriticalSection::Enter() { ++Section(storage_).depth; }
 void CriticalSection::Leave() {
   if (Section(storage_).depth == 0) sim::Die("LeaveCriticalSection without Enter", "");
   --Section(storage_).depth;
-}
-
-bool GetComputerNameA(std::string& name) {
-  auto& s = sim::Current("GetComputerNameA");
-  s.Log("GetComputerNameA", "");
-  name.clear();
-  if (s.FailsByInjection("GetComputerNameA", {})) return false;
-  name = s.computerName;
-  return true;
-}
-
-bool GetUserNameA(std::string& name) {
-  auto& s = sim::Current("GetUserNameA");
-  s.Log("GetUserNameA", "");
-  name.clear();
-  if (s.FailsByInjection("GetUserNameA", {})) return false;
-  name = s.userName;
-  return true;
-}
-
-std::uint64_t QueryPerformanceCounter() {
-  auto& s = sim::Current("QueryPerformanceCounter");
-  s.Log("QueryPerformanceCounter", "");
-  return s.performanceCounter++;
 }
 
 }  // namespace os
