@@ -176,13 +176,40 @@ std::vector<std::string> RecordsOf(std::string_view log) {
   return records;
 }
 
-// The records that `log` does not hold yet as a line of its own, joined.
+// The local log's records are renamed to this for the move: a file of that name tells that a
+// run was stopped while it moved them, and that the shared log may hold some of them already.
+constexpr char kMovingSuffix[] = ".presun";
+
+// The records that `log` does not hold yet as a line of its own, joined. Two runs of one
+// machine in one second give the same line: only a stopped move may count them as one.
 std::string MissingFrom(std::string_view log, const std::vector<std::string>& records) {
   std::string missing;
   for (const std::string& record : records) {
     if (log.find(std::string(kLineEnd) + record) == std::string_view::npos) missing += record;
   }
   return missing;
+}
+
+// Appends the records of the log at `from` to the log at `shared`, then deletes `from`. Those
+// the shared log already holds are left out when `skipHeld` is set. False when nothing was
+// appended.
+bool AppendRecordsOf(const std::string& from, const std::string& shared,
+                     const std::string& computer, bool skipHeld) {
+  std::string records;
+  try {
+    const std::vector<std::string> waiting = RecordsOf(ReadWholeFile(from));
+    if (skipHeld) {
+      records = MissingFrom(FileExists(shared) ? ReadWholeFile(shared) : std::string(), waiting);
+    } else {
+      for (const std::string& record : waiting) records += record;
+    }
+  } catch (const EFileAccessError&) {
+    return false;
+  }
+  if (!records.empty() && !AppendRunLogLines(shared, records, computer)) return false;
+  // Should the delete fail, the next run finds the records in the shared log and drops them.
+  os::DeleteFileA(from);
+  return true;
 }
 
 }  // namespace
@@ -193,18 +220,14 @@ bool AppendRunRecord(const std::string& path, const TRunRecord& record) {
 
 bool MoveWaitingRecords(const std::string& local, const std::string& shared,
                         const std::string& computer) {
+  const std::string moving = local + kMovingSuffix;
+  if (FileExists(moving) && !AppendRecordsOf(moving, shared, computer, true)) return false;
   if (!FileExists(local)) return true;
-  std::string missing;
-  try {
-    const std::vector<std::string> waiting = RecordsOf(ReadWholeFile(local));
-    missing = MissingFrom(FileExists(shared) ? ReadWholeFile(shared) : std::string(), waiting);
-  } catch (const EFileAccessError&) {
-    return false;
-  }
-  if (!missing.empty() && !AppendRunLogLines(shared, missing, computer)) return false;
-  // Should the delete fail, the next run finds the records moved and deletes them then.
-  os::DeleteFileA(local);
-  return true;
+  if (!os::MoveFileExA(local, moving, 0)) return false;
+  if (AppendRecordsOf(moving, shared, computer, false)) return true;
+  // Nothing was appended: the records wait where they were.
+  os::MoveFileExA(moving, local, 0);
+  return false;
 }
 
 }  // namespace sanivo

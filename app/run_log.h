@@ -47,9 +47,9 @@ bool AppendRunRecord(const std::string& path, const TRunRecord& record);
 
 // Moves the records waiting in the log at `local` (written while the shared log could not be)
 // to the end of the log at `shared`, in order and in one append, then deletes the local log.
-// A record that the shared log already holds is not appended again: a run stopped between the
-// append and the delete leaves them in both. False, the local log kept, when the shared log
-// could not be read or written; true when nothing waits.
+// They are renamed first ("<local>.presun"), so that a run stopped half-way leaves a trace: the
+// next run appends only those of them that the shared log does not hold yet. False, the
+// records kept, when the shared log could not be read or written; true when nothing waits.
 bool MoveWaitingRecords(const std::string& local, const std::string& shared,
                         const std::string& computer);
 

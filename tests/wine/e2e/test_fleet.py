@@ -202,7 +202,8 @@ class Fleet(PageChecks):
         result = scenario.run_console(exe, ["-tise", LOG], timeout=120)
         self.assertEqual(result.exit_code, 0, str(result.screen))
         records = self.records()[logged:]
-        self.assertEqual([record[1] for record in records], ["PC-W2K", "PC-W2K"])
+        self.assertEqual([record[1] for record in records], ["PC-W2K", "PC-W2K"],
+                         f"{records}\n{result.screen}")
         self.assertLess(records[0][0], records[1][0], "the waiting record comes first")
         self.assertFalse(waiting[0].exists())
 
