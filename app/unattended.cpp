@@ -9,7 +9,6 @@
 #include "platform/os.h"
 #include "sysenv/errors.h"
 #include "sysenv/files.h"
-#include "sysenv/strings.h"
 #include "sysenv/windows_version.h"
 
 namespace sanivo {
@@ -112,18 +111,11 @@ std::string LocalLogPath() {
   return directory + "\\" + kLocalLogName;
 }
 
-bool SameFile(const std::string& first, const std::string& second) {
-  return EqualsIgnoringCase(LongFullPath(first), LongFullPath(second));
-}
-
 // The records that wait go first, so the shared log keeps each machine's records in order.
 bool AppendedToSharedLog(const std::string& shared, const std::string& local,
                          const TRunRecord& record) {
   if (shared.empty()) return false;
-  if (!local.empty() && !SameFile(local, shared) &&
-      !MoveWaitingRecords(local, shared, record.Computer)) {
-    return false;
-  }
+  if (!local.empty() && !MoveWaitingRecords(local, shared, record.Computer)) return false;
   return AppendRunRecord(shared, record);
 }
 

@@ -257,13 +257,6 @@ TEST(UnattendedRunTest, RecordsThatCannotReachTheSharedLogWaitOnThisMachine) {
   }
   EXPECT_EQ(times,
             (std::vector<std::string>{"07:00:00", "07:00:00", "08:00:00", "09:00:00", "10:00:00"}));
-
-  // The local log named as the shared one is only appended to.
-  machine.SetCommandLine("sanivo.exe -tise \"-protokol:" + kLocalLog + "\"");
-  ASSERT_EQ(RunProgram(), 0);
-  ASSERT_EQ(RunProgram(), 0);
-  const std::string own = machine.FileBytes(kLocalLog);
-  EXPECT_EQ(std::count(own.begin(), own.end(), '\n'), 3);  // the header and both records
 }
 
 TEST(UnattendedRunTest, LogThatCannotBeWrittenAnywhereIsShownAndChangesNothingElse) {
