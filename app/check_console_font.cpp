@@ -72,8 +72,8 @@ TRepairOutcome OutcomeOfLook(Look partsInPlace) {
                           : OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
   } catch (const ERegistryException&) {
     return OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
-  } catch (const Exception&) {
-    return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
+  } catch (const Exception& cause) {
+    return CheckFailure(texts::kCheckUndecided, cause);
   }
 }
 
@@ -83,7 +83,7 @@ TRepairOutcome CheckConsoleFont(const TRepairContext& context) {
   using namespace console_font;
   // Without the font beside the program the repair could do nothing, needed or not.
   if (!FileExists(IncludeTrailingBackslash(context.AppDir) + kFileName)) {
-    return OutcomeOf(TRepairResult::Undecided, texts::kFontMissing);
+    return OutcomeOfFailedCall(TRepairResult::Undecided, texts::kFontMissing, "GetFileAttributesA");
   }
   return OutcomeOfLook(
       [&] { return MachineWidePartInPlace(context.WindowsDir) && UserPartInPlace(); });

@@ -3,6 +3,7 @@
 #include "app/checks.h"
 #include "app/ntvdm_facts.h"
 #include "app/ntvdm_image.h"
+#include "app/stage.h"
 #include "app/texts.h"
 #include "base/exception.h"
 #include "pe/pe_image.h"
@@ -27,18 +28,26 @@ bool PinnedEverywhere(const TRepairContext::NtvdmPathList& ntvdmPaths) {
 
 }  // namespace
 
+// Whether the file is in use is asked only when the repair is needed: the test opens it for
+// writing, and a machine that needs nothing gets no write open of its system files.
 TRepairOutcome CheckNtvdmAffinity(const TRepairContext& context) {
   const std::string& live = context.NtvdmPaths[0];
-  if (!FileExists(live)) return OutcomeOf(TRepairResult::Undecided, texts::kNtvdmMissing);
-  if (IsFileLocked(live)) return OutcomeOf(TRepairResult::Undecided, texts::kNtvdmInUse);
-  try {
-    return PinnedEverywhere(context.NtvdmPaths)
-               ? OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded)
-               : OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
-  } catch (const Exception&) {
-    // Unreadable, damaged, or an image without the field the repair sets.
-    return OutcomeOf(TRepairResult::Undecided, texts::kCheckUndecided);
+  if (!FileExists(live)) {
+    return OutcomeOfFailedCall(TRepairResult::Undecided, texts::kNtvdmMissing,
+                               "GetFileAttributesA");
   }
+  try {
+    if (PinnedEverywhere(context.NtvdmPaths)) {
+      return OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded);
+    }
+  } catch (const Exception& cause) {
+    // Unreadable, damaged, or an image without the field the repair sets.
+    return CheckFailure(texts::kCheckUndecided, cause);
+  }
+  if (IsFileLocked(live)) {
+    return OutcomeOfFailedCall(TRepairResult::Undecided, texts::kNtvdmInUse, "CreateFileA");
+  }
+  return OutcomeOf(TRepairResult::Needed, texts::kCheckNeeded);
 }
 
 }  // namespace sanivo

@@ -1,5 +1,6 @@
 #include "app/main_body.h"
 
+#include <optional>
 #include <string>
 
 #include "app/checks.h"
@@ -9,7 +10,6 @@
 #include "app/texts.h"
 #include "app/unattended.h"
 #include "app/undo.h"
-#include "cmdline/param_parser.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
 #include "sysenv/strings.h"
@@ -34,14 +34,15 @@ const std::array<std::string, 3> kNtvdmPathTemplates = {
 
 std::array<std::string, 3> NtvdmPaths = kNtvdmPathTemplates;
 
-void PaintMainScreen() {
+// The help page is the same page with its own line in the frame.
+void PaintMainScreen(std::string_view introduction) {
   TConsoleApplication& console = *ConsoleApplication;
   console.SetTitle(std::string(texts::kProgramTitle));
   console.SetBackgroundColor(clNavy);
   console.ClearScreen();
   console.SetTextColor(clYellow);
   console.DrawFrame(kFrame, fsDouble);
-  WriteTextAt(texts::kIntroduction, 8, 4);
+  WriteTextAt(introduction, 8, 4);
   console.SetTextColor(clSilver);
   // The caption sits on the frame's top edge, so the frame goes first.
   WriteTextAt(texts::kCaption, 8, 2);
@@ -49,8 +50,6 @@ void PaintMainScreen() {
 }
 
 namespace {
-
-constexpr char kBackupParam[] = "zaloha";
 
 std::array<std::string, 3> ExpandedNtvdmPaths(std::array<std::string, 3> paths) {
   for (std::string& path : paths) {
@@ -60,67 +59,109 @@ std::array<std::string, 3> ExpandedNtvdmPaths(std::array<std::string, 3> paths) 
 }
 
 // The globals are read here, once; the repairs get what they need passed in.
-TRepairContext RepairContext() {
+TRepairContext RepairContext(const TRunOptions& options) {
   TRepairContext context;
   context.AppDir = AppDir;
   context.WorkDir = WorkDir;
   context.WindowsDir = WindowsDir;
   context.SystemDir = SystemDir;
-  if (ParamParser->HasParam(kBackupParam)) {
-    context.BackupParam = ParamParser->GetParamValue(kBackupParam);
-  }
+  context.BackupParam = options.BackupParam;
   return context;
 }
 
-TRepairOutcome RunRepairForThisWindows() {
-  switch (WindowsKind) {
-    case wkWindowsXP: {
+TRepairOutcome OfKind(TRepairKind kind, TRepairOutcome outcome) {
+  outcome.Kind = kind;
+  return outcome;
+}
+
+TRepairOutcome RunRepairForThisWindows(const TRunOptions& options) {
+  const TRepairKind kind = RepairKindForThisWindows();
+  switch (kind) {
+    case TRepairKind::NtvdmAffinity: {
       NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
-      TRepairContext context = RepairContext();
+      TRepairContext context = RepairContext(options);
       context.NtvdmPaths = NtvdmPaths;
-      return RepairNtvdmAffinity(context);
+      return OfKind(kind, RepairNtvdmAffinity(context));
     }
-    case wkWindows7:
-      return RepairConsoleFont(RepairContext());
-    default:
-      return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+    case TRepairKind::ConsoleFont:
+      return OfKind(kind, RepairConsoleFont(RepairContext(options)));
+    case TRepairKind::None:
+    case TRepairKind::UserConsoleFont:
+      break;
   }
+  return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
 }
 
 // The same choice, to find out only; the heading names what is checked.
-TRepairOutcome RunCheckForThisWindows() {
-  switch (WindowsKind) {
-    case wkWindowsXP: {
+TRepairOutcome RunCheckForThisWindows(const TRunOptions& options) {
+  const TRepairKind kind = RepairKindForThisWindows();
+  switch (kind) {
+    case TRepairKind::NtvdmAffinity: {
       WriteTextAt(texts::kNtvdmHeading, kHeadingX, kHeadingY);
-      TRepairContext context = RepairContext();
+      TRepairContext context = RepairContext(options);
       context.NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
-      return CheckNtvdmAffinity(context);
+      return OfKind(kind, CheckNtvdmAffinity(context));
     }
-    case wkWindows7:
+    case TRepairKind::ConsoleFont:
       WriteTextAt(texts::kFontHeading, kHeadingX, kHeadingY);
-      return CheckConsoleFont(RepairContext());
-    default:
-      return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+      return OfKind(kind, CheckConsoleFont(RepairContext(options)));
+    case TRepairKind::None:
+    case TRepairKind::UserConsoleFont:
+      break;
   }
+  return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+}
+
+// A script run at every start repairs only a machine that needs it: one that is right gets no
+// backup and no write to its system files or registry. A check that cannot decide leaves it to
+// the repair, which reports its own result.
+TRepairOutcome RunRepairWhereNeeded(const TRunOptions& options) {
+  TRepairOutcome check = RunCheckForThisWindows(options);
+  if (check.Result == TRepairResult::NotNeeded) return check;
+  return RunRepairForThisWindows(options);
 }
 
 // -vratit: the way back from the repair of this Windows, or what taking it back would do.
-TRepairOutcome RunTakeBackForThisWindows(const std::string& restoreFile, bool checkOnly) {
-  TRepairContext context = RepairContext();
-  switch (WindowsKind) {
-    case wkWindowsXP:
+TRepairOutcome RunTakeBackForThisWindows(const TRunOptions& options) {
+  const TRepairKind kind = RepairKindForThisWindows();
+  TRepairContext context = RepairContext(options);
+  switch (kind) {
+    case TRepairKind::NtvdmAffinity:
       context.NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
-      if (!restoreFile.empty()) context.RestoreFile = restoreFile;
-      if (!checkOnly) return TakeBackNtvdmAffinity(context);
+      if (!options.TakeBack->empty()) context.RestoreFile = *options.TakeBack;
+      if (!options.CheckOnly) return OfKind(kind, TakeBackNtvdmAffinity(context));
       WriteTextAt(texts::kUndoNtvdmHeading, kHeadingX, kHeadingY);
-      return CheckTakeBackNtvdmAffinity(context);
-    case wkWindows7:
-      if (!checkOnly) return TakeBackConsoleFont(context);
+      return OfKind(kind, CheckTakeBackNtvdmAffinity(context));
+    case TRepairKind::ConsoleFont:
+      if (!options.CheckOnly) return OfKind(kind, TakeBackConsoleFont(context));
       WriteTextAt(texts::kUndoFontHeading, kHeadingX, kHeadingY);
-      return CheckTakeBackConsoleFont(context);
-    default:
-      return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+      return OfKind(kind, CheckTakeBackConsoleFont(context));
+    case TRepairKind::None:
+    case TRepairKind::UserConsoleFont:
+      break;
   }
+  return OutcomeOf(TRepairResult::NothingToRepair, texts::kNothingToRepair);
+}
+
+// Taking back has its own check: under -tise it takes back whatever is there to take back.
+TRepairOutcome RunChosenWork(const TRunOptions& options) {
+  if (options.TakeBack) return RunTakeBackForThisWindows(options);
+  if (options.CheckOnly) return RunCheckForThisWindows(options);
+  if (options.Quiet) return RunRepairWhereNeeded(options);
+  return RunRepairForThisWindows(options);
+}
+
+void ReportWorkDirFailure() {
+  ConsoleApplication->SetTextColor(clRed);
+  WriteTextAt(texts::kWorkDirFailed, 10, 13);
+  ConsoleApplication->SetTextColor(clSilver);
+  WriteTextAt(WorkDir, 10, 14);
+}
+
+// The count comes back even when the ids do not fit; 0 means no console at all.
+bool ConsoleIsOwn() {
+  std::uint32_t processId = 0;
+  return os::GetConsoleProcessList(&processId, 1) == 1;
 }
 
 }  // namespace
@@ -152,54 +193,69 @@ void ShowOutcome(const TRepairOutcome& outcome) {
   }
 }
 
-namespace {
-
-void ReportWorkDirFailure() {
-  ConsoleApplication->SetTextColor(clRed);
-  WriteTextAt(texts::kWorkDirFailed, 10, 13);
-  ConsoleApplication->SetTextColor(clSilver);
-  WriteTextAt(WorkDir, 10, 14);
-}
-
-// The count comes back even when the ids do not fit; 0 means no console at all.
-bool ConsoleIsOwn() {
-  std::uint32_t processId = 0;
-  return os::GetConsoleProcessList(&processId, 1) == 1;
-}
-
-}  // namespace
-
 void KeepFailureReadable() {
   if (ConsoleIsOwn()) os::Sleep(kFinalPauseMs);
 }
 
-int RunMainBody() {
+TRepairKind RepairKindForThisWindows() {
+  switch (WindowsKind) {
+    case wkWindowsXP:
+      return TRepairKind::NtvdmAffinity;
+    case wkWindows7:
+      return TRepairKind::ConsoleFont;
+    default:
+      return TRepairKind::None;
+  }
+}
+
+std::optional<int> RunEndedBeforeWork(const TRunOptions& options, TRepairKind kind) {
+  if (options.Help) {
+    PaintMainScreen(texts::kHelpHeading);
+    ShowHelp();
+    // Asked for at a command prompt, it ends at once; a console of its own closes with it.
+    if (!options.Quiet) KeepFailureReadable();
+    return 0;
+  }
+  PaintMainScreen(texts::kIntroduction);
+  ShowUnusedArguments(options.UnusedArguments);
+  // A script that mistyped a switch may have meant a backup, or only a check.
+  if (!options.Unattended() || options.UnusedArguments.empty()) return std::nullopt;
+  const TRepairOutcome refused =
+      OfKind(kind, OutcomeOf(TRepairResult::Failed, texts::kInvalidArguments));
+  ShowOutcome(refused);
+  LogRun(options, refused);
+  if (!options.Quiet) os::Sleep(kFinalPauseMs);
+  return kExitCodeFailed;
+}
+
+int RunMainBody(const TRunOptions& options) {
   WorkDir = IncludeTrailingBackslash(GetSpecialDir("TEMP")) + std::string(texts::kWorkDirName);
   WindowsDir = ExcludeTrailingBackslash(GetSpecialDir("WINDOWS"));
   SystemDir = ExcludeTrailingBackslash(GetSpecialDir("SYSTEM"));
-  PaintMainScreen();
-  const TRunOptions options = ReadRunOptions();
-  ShowUnusedArguments(options.UnusedArguments);
+  const TRepairKind kind = RepairKindForThisWindows();
+  if (const std::optional<int> exitCode = RunEndedBeforeWork(options, kind)) return *exitCode;
   const TRunTurn turn;
   if (!turn.Taken()) {
-    ShowStatus(clRed, texts::kOtherRunGoesOn);
-    LogRun(options, TRepairResult::Failed, texts::kOtherRunGoesOn, {});
+    const TRepairOutcome failed =
+        OfKind(kind, OutcomeOf(TRepairResult::Failed, texts::kOtherRunGoesOn));
+    ShowOutcome(failed);
+    LogRun(options, failed);
     if (!options.Quiet) KeepFailureReadable();
-    return ExitCodeOf(options, TRepairResult::Failed);
+    return ExitCodeOf(options, failed.Result);
   }
   // The check finds out only: it writes nothing but the log, not even the work directory.
   if (!options.CheckOnly && !ForceDirectories(WorkDir)) {
+    const TRepairOutcome failed = OfKind(
+        kind,
+        OutcomeOfFailedCall(TRepairResult::Failed, texts::kWorkDirFailed, "CreateDirectoryA"));
     ReportWorkDirFailure();
-    LogRun(options, TRepairResult::Failed, texts::kWorkDirFailed, {});
+    LogRun(options, failed);
     if (!options.Quiet) KeepFailureReadable();
-    return ExitCodeOf(options, TRepairResult::Failed);
+    return ExitCodeOf(options, failed.Result);
   }
-  const TRepairOutcome outcome =
-      options.TakeBack    ? RunTakeBackForThisWindows(*options.TakeBack, options.CheckOnly)
-      : options.CheckOnly ? RunCheckForThisWindows()
-                          : RunRepairForThisWindows();
+  const TRepairOutcome outcome = RunChosenWork(options);
   ShowOutcome(outcome);
-  LogRun(options, outcome.Result, outcome.StatusText, outcome.BackupFile);
+  LogRun(options, outcome);
   if (!options.Quiet) os::Sleep(kFinalPauseMs);
   return ExitCodeOf(options, outcome.Result);
 }

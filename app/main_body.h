@@ -3,9 +3,12 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/repair_outcome.h"
+#include "app/switches.h"
 
 namespace sanivo {
 
@@ -19,9 +22,16 @@ extern std::array<std::string, 3> NtvdmPaths;
 inline constexpr unsigned kFinalPauseMs = 4000;
 
 // Returns the exit code of a run that reached its end.
-int RunMainBody();
-// The page every run starts with: title, colours, frame, caption and introduction.
-void PaintMainScreen();
+int RunMainBody(const TRunOptions& options);
+// The repair this Windows gets, or none.
+TRepairKind RepairKindForThisWindows();
+// The page every run starts with: title, colours, frame, caption and the introduction (or the
+// help page's own line).
+void PaintMainScreen(std::string_view introduction);
+// The page, and what ends a run before any work: the help page (exit code 0), or with the
+// switches of a script arguments the program does not use (red, logged as `kind`, exit code 2).
+// Empty when the run goes on.
+std::optional<int> RunEndedBeforeWork(const TRunOptions& options, TRepairKind kind);
 // The outcome of a repair or a check on the page: the status line in its colour, or the line
 // saying that this system needs no repair.
 void ShowOutcome(const TRepairOutcome& outcome);

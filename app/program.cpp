@@ -69,16 +69,14 @@ std::string WriteErrorReport(const std::string& className, std::uintptr_t addres
 
 // A run that a script started still leaves its record, and with -tise it does not wait. What
 // failed may be what the log needs (the console, the charset tables): then there is no record.
-void FinishFailedRun(const std::string& report, std::string_view (*repairName)()) {
-  std::optional<TRunOptions> options;
+void FinishFailedRun(const std::string& report, const std::optional<TRunOptions>& options,
+                     TRepairKind kind) {
   try {
-    if (ParamParser != nullptr) options = ReadRunOptions();
     // The record holds the report without its final line end.
     const std::string_view text(report);
-    if (options) {
-      LogRun(*options, TRepairResult::Failed, text.substr(0, text.size() - 2), {},
-             repairName != nullptr ? repairName() : std::string_view());
-    }
+    TRepairOutcome failed = OutcomeOf(TRepairResult::Failed, text.substr(0, text.size() - 2));
+    failed.Kind = kind;
+    if (options) LogRun(*options, failed);
   } catch (const Exception&) {
   } catch (const std::exception&) {
   }
@@ -102,18 +100,19 @@ std::string FormatErrorReport(const std::string& className, const std::string& m
 namespace {
 
 // The error report comes first, then module shut-down, which runs on every way out.
-// `repairName` gives the log's name of the program's repair, or none for the one that
-// sanivo.exe chooses for this Windows.
-int RunProgramAround(int (*mainBody)(), std::string_view (*repairName)()) {
+// `repairKind` gives what the program does on this Windows, for the log.
+int RunProgramAround(int (*mainBody)(const TRunOptions&), TRepairKind (*repairKind)()) {
   // sanivo.exe runs elevated; neither program's own conversions need more than the built-in
   // tables.
   NeverLoadIconvLibrary();
   TStartedModules modules;
   int exitCode = 0;
   std::optional<std::string> report;
+  std::optional<TRunOptions> options;
   try {
     modules.Start();
-    exitCode = mainBody();
+    options = ReadRunOptions(*ParamParser);
+    exitCode = mainBody(*options);
   } catch (const Exception& error) {
     report = WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()),
                               error.Message());
@@ -123,7 +122,7 @@ int RunProgramAround(int (*mainBody)(), std::string_view (*repairName)()) {
   }
   if (report) {
     exitCode = 1;
-    FinishFailedRun(*report, repairName);
+    FinishFailedRun(*report, options, repairKind());
   }
   ReleaseMainBodyGlobals();
   return exitCode;
@@ -131,8 +130,8 @@ int RunProgramAround(int (*mainBody)(), std::string_view (*repairName)()) {
 
 }  // namespace
 
-int RunProgram() { return RunProgramAround(RunMainBody, nullptr); }
+int RunProgram() { return RunProgramAround(RunMainBody, RepairKindForThisWindows); }
 
-int RunUserProgram() { return RunProgramAround(RunUserMainBody, UserRepairName); }
+int RunUserProgram() { return RunProgramAround(RunUserMainBody, UserRepairKind); }
 
 }  // namespace sanivo

@@ -25,8 +25,17 @@ enum class TRepairResult {
   CanTakeBack,
 };
 
+// Which repair the outcome is of; the log names it.
+enum class TRepairKind {
+  None,  // this Windows needs none
+  NtvdmAffinity,
+  ConsoleFont,
+  UserConsoleFont,  // the per-user part of ConsoleFont, by sanivo-uzivatel.exe
+};
+
 struct TRepairOutcome {
   TRepairResult Result = TRepairResult::NothingToRepair;
+  TRepairKind Kind = TRepairKind::None;
   // Windows-1250: the status line of a repair (X 15, Y 7), or the line saying that this system
   // needs no repair.
   std::string StatusText;
@@ -48,6 +57,10 @@ inline TRepairOutcome OutcomeOf(TRepairResult result, std::string_view statusTex
   outcome.StatusText = statusText;
   return outcome;
 }
+
+// An outcome whose cause is the call that just failed, with the thread's last error.
+TRepairOutcome OutcomeOfFailedCall(TRepairResult result, std::string_view statusText,
+                                   std::string call);
 
 // What the repairs work with, read from the program's globals once, where the repair is chosen.
 struct TRepairContext {

@@ -4,10 +4,14 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <vector>
 
 #include "base/number_text.h"
 #include "charset/charset.h"
 #include "platform/os.h"
+#include "sysenv/file_access.h"
+#include "sysenv/files.h"
+#include "sysenv/windows_version.h"
 
 namespace sanivo {
 
@@ -31,6 +35,12 @@ std::string TimeText(const os::LocalTime& now) {
          TwoDigits(now.second);
 }
 
+// A 32-bit program on a 64-bit Windows runs under WOW64; a kernel32 without the call has none.
+bool IsSixtyFourBitWindows() {
+  bool wow64 = false;
+  return os::IsWow64Process(wow64) && wow64;
+}
+
 std::string WindowsText() {
   os::OsVersionInfo info;
   info.dwOSVersionInfoSize = os::kOsVersionInfoSize;
@@ -38,9 +48,10 @@ std::string WindowsText() {
   const std::string servicePack(info.szCSDVersion, std::find(std::begin(info.szCSDVersion),
                                                              std::end(info.szCSDVersion), '\0'));
   // Windows 9x keeps more than the build in the high word.
-  std::string text = PaddedNumber(info.dwMajorVersion, 1) + "." +
-                     PaddedNumber(info.dwMinorVersion, 1) + "." +
-                     PaddedNumber(info.dwBuildNumber & 0xFFFF, 1);
+  std::string text =
+      std::string(WindowsProductName(ClassifyWindows(info))) +
+      (IsSixtyFourBitWindows() ? " x64 " : " ") + PaddedNumber(info.dwMajorVersion, 1) + "." +
+      PaddedNumber(info.dwMinorVersion, 1) + "." + PaddedNumber(info.dwBuildNumber & 0xFFFF, 1);
   return servicePack.empty() ? text : text + " " + servicePack;
 }
 
@@ -72,7 +83,7 @@ std::optional<std::string> ReadAt(os::Handle log, std::uint32_t offset, std::uin
 // header, then ";" (a later release's longer header) or the line end. Any other file, be it
 // a program, a font, a backup or another program's log, is no log of ours to append to.
 bool BeginsAsOurLog(os::Handle log) {
-  const std::string ours = std::string(kByteOrderMark) + std::string(kRunLogHeader);
+  const std::string ours = std::string(kByteOrderMark) + std::string(kRunLogFirstFields);
   const std::optional<std::string> head =
       ReadAt(log, 0, static_cast<std::uint32_t>(ours.size() + kLineEnd.size()));
   if (!head || !head->starts_with(ours)) return false;
@@ -156,9 +167,9 @@ std::string CsvField(std::string_view text) {
 }
 
 std::string FormatRunRecord(const TRunRecord& record) {
-  const std::string* const fields[] = {&record.Time,    &record.Computer, &record.User,
-                                       &record.Windows, &record.Repair,   &record.Result,
-                                       &record.Message, &record.Backup};
+  const std::string* const fields[] = {
+      &record.Time,   &record.Computer, &record.User,   &record.Windows, &record.Repair,
+      &record.Result, &record.Message,  &record.Backup, &record.Cause,   &record.Version};
   std::string line;
   for (const std::string* field : fields) {
     if (field != fields[0]) line += ';';
@@ -167,11 +178,14 @@ std::string FormatRunRecord(const TRunRecord& record) {
   return line + std::string(kLineEnd);
 }
 
-bool AppendRunRecord(const std::string& path, const TRunRecord& record) {
+namespace {
+
+// Appends whole records, each with its line end, in one write.
+bool AppendRunLogLines(const std::string& path, const std::string& line,
+                       const std::string& computer) {
   const std::string firstLines =
       std::string(kByteOrderMark) + std::string(kRunLogHeader) + std::string(kLineEnd);
-  const std::string line = FormatRunRecord(record);
-  std::minstd_rand backOff = BackOffSequence(record.Computer);
+  std::minstd_rand backOff = BackOffSequence(computer);
   unsigned waited = 0;
   unsigned bound = kFirstBackOffBoundMs;
   for (;;) {
@@ -185,6 +199,80 @@ bool AppendRunRecord(const std::string& path, const TRunRecord& record) {
     waited += pause;
     bound = std::min(bound * 2, kLongestBackOffMs);
   }
+}
+
+// The records of a log, each with its line end, in order: the lines after the header. A line
+// end inside a quoted field belongs to the field; a piece without its line end is what a
+// writer stopped half-way left, and no record.
+std::vector<std::string> RecordsOf(std::string_view log) {
+  std::vector<std::string> records;
+  bool quoted = false;
+  std::size_t start = log.find(kLineEnd);
+  if (start == std::string_view::npos) return records;
+  start += kLineEnd.size();
+  for (std::size_t at = start; at < log.size(); ++at) {
+    if (log[at] == '"') quoted = !quoted;
+    if (!quoted && log.substr(at).starts_with(kLineEnd)) {
+      at += kLineEnd.size();
+      records.emplace_back(log.substr(start, at - start));
+      start = at--;
+    }
+  }
+  return records;
+}
+
+// The local log's records are renamed to this for the move: a file of that name tells that a
+// run was stopped while it moved them, and that the shared log may hold some of them already.
+constexpr char kMovingSuffix[] = ".presun";
+
+// The records that `log` does not hold yet as a line of its own, joined. Two runs of one
+// machine in one second give the same line: only a stopped move may count them as one.
+std::string MissingFrom(std::string_view log, const std::vector<std::string>& records) {
+  std::string missing;
+  for (const std::string& record : records) {
+    if (log.find(std::string(kLineEnd) + record) == std::string_view::npos) missing += record;
+  }
+  return missing;
+}
+
+// Appends the records of the log at `from` to the log at `shared`, then deletes `from`. Those
+// the shared log already holds are left out when `skipHeld` is set. False when nothing was
+// appended.
+bool AppendRecordsOf(const std::string& from, const std::string& shared,
+                     const std::string& computer, bool skipHeld) {
+  std::string records;
+  try {
+    const std::vector<std::string> waiting = RecordsOf(ReadWholeFile(from));
+    if (skipHeld) {
+      records = MissingFrom(FileExists(shared) ? ReadWholeFile(shared) : std::string(), waiting);
+    } else {
+      for (const std::string& record : waiting) records += record;
+    }
+  } catch (const EFileAccessError&) {
+    return false;
+  }
+  if (!records.empty() && !AppendRunLogLines(shared, records, computer)) return false;
+  // Should the delete fail, the next run finds the records in the shared log and drops them.
+  os::DeleteFileA(from);
+  return true;
+}
+
+}  // namespace
+
+bool AppendRunRecord(const std::string& path, const TRunRecord& record) {
+  return AppendRunLogLines(path, FormatRunRecord(record), record.Computer);
+}
+
+bool MoveWaitingRecords(const std::string& local, const std::string& shared,
+                        const std::string& computer) {
+  const std::string moving = local + kMovingSuffix;
+  if (FileExists(moving) && !AppendRecordsOf(moving, shared, computer, true)) return false;
+  if (!FileExists(local)) return true;
+  if (!os::MoveFileExA(local, moving, 0)) return false;
+  if (AppendRecordsOf(moving, shared, computer, false)) return true;
+  // Nothing was appended: the records wait where they were.
+  os::MoveFileExA(moving, local, 0);
+  return false;
 }
 
 }  // namespace sanivo

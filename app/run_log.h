@@ -9,18 +9,27 @@
 namespace sanivo {
 
 inline constexpr std::string_view kRunLogHeader =
+    "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha;pricina;verze";
+// The names every release's header begins with: the first release wrote these eight alone, a
+// later one adds fields behind them.
+inline constexpr std::string_view kRunLogFirstFields =
     "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha";
+static_assert(kRunLogHeader.starts_with(kRunLogFirstFields));
 
 // The fields in the ANSI code page, as the program holds its texts; the file gets them in UTF-8.
 struct TRunRecord {
   std::string Time;      // local time, "YYYY-MM-DD HH:MM:SS"
   std::string Computer;  // the computer name
   std::string User;      // the user the program runs as
-  std::string Windows;   // "major.minor.build", then a blank and the service pack if any
-  std::string Repair;    // "font", "afinita" or "zadna"
-  std::string Result;    // "opraveno", "varovani", "chyba", "neni-potreba" or "potreba"
-  std::string Message;   // what the screen said
-  std::string Backup;    // the backup file written, else empty
+  // The product name, " x64" on a 64-bit system, then "major.minor.build" and a blank and the
+  // service pack if any: "Windows 7 x64 6.1.7601 Service Pack 1". A spreadsheet keeps it as text.
+  std::string Windows;
+  std::string Repair;   // "font", "afinita" or "zadna"
+  std::string Result;   // "opraveno", "varovani", "chyba", "neni-potreba" or "potreba"
+  std::string Message;  // what the screen said
+  std::string Backup;   // the backup file written, else empty
+  std::string Cause;    // for a failure: the call, its error code and the system's text for it
+  std::string Version;  // the program's file version, "1.0.0.0"
 };
 
 // Time, computer, user and Windows of this run, as the system gives them now.
@@ -42,5 +51,13 @@ inline constexpr unsigned kRunLogPatienceMs = 30000;
 // writer, on this machine or another. False when the log could not be written; a file that is
 // not our log is then left byte for byte.
 bool AppendRunRecord(const std::string& path, const TRunRecord& record);
+
+// Moves the records waiting in the log at `local` (written while the shared log could not be)
+// to the end of the log at `shared`, in order and in one append, then deletes the local log.
+// They are renamed first ("<local>.presun"), so that a run stopped half-way leaves a trace: the
+// next run appends only those of them that the shared log does not hold yet. False, the
+// records kept, when the shared log could not be read or written; true when nothing waits.
+bool MoveWaitingRecords(const std::string& local, const std::string& shared,
+                        const std::string& computer);
 
 }  // namespace sanivo

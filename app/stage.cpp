@@ -6,6 +6,14 @@ namespace sanivo {
 
 void FailStep(std::string call) { throw EStepFailed(std::move(call), os::GetLastError()); }
 
+TRepairOutcome OutcomeOfFailedCall(TRepairResult result, std::string_view statusText,
+                                   std::string call) {
+  TRepairOutcome outcome = OutcomeOf(result, statusText);
+  outcome.ErrorCode = os::GetLastError();
+  outcome.FailedCall = std::move(call);
+  return outcome;
+}
+
 TRepairOutcome StageFailure(std::string_view failureText, std::string_view detail,
                             const Exception& cause) {
   TRepairOutcome outcome;
@@ -24,6 +32,12 @@ TRepairOutcome StageFailure(std::string_view failureText, std::string_view detai
 
 void FailStage(std::string_view failureText, std::string_view detail, const Exception& cause) {
   throw EStageFailed(StageFailure(failureText, detail, cause));
+}
+
+TRepairOutcome CheckFailure(std::string_view failureText, const Exception& cause) {
+  TRepairOutcome outcome = StageFailure(failureText, {}, cause);
+  outcome.Result = TRepairResult::Undecided;
+  return outcome;
 }
 
 }  // namespace sanivo

@@ -51,6 +51,9 @@ TRepairOutcome StageFailure(std::string_view failureText, std::string_view detai
 [[noreturn]] void FailStage(std::string_view failureText, std::string_view detail,
                             const Exception& cause);
 
+// A check that could not decide: the same message and cause, the result Undecided.
+TRepairOutcome CheckFailure(std::string_view failureText, const Exception& cause);
+
 // Runs one stage; any of our errors in it ends the repair with the stage's message.
 template <typename Steps>
 void RunStage(std::string_view failureText, Steps steps, std::string_view detail = {}) {

@@ -78,4 +78,30 @@ const std::string_view kStepDeletingFont = "mazání souboru fontu . . "_cp1250;
 const std::string_view kWaitingForOtherRun = "Čeká se, až skončí jiný běh programu . . ."_cp1250;
 const std::string_view kOtherRunGoesOn = "Jiný běh programu neskončil do dvou minut"_cp1250;
 
+const std::string_view kHelpHeading =
+    "Parametry programu (bez nich program opraví tento systém):"_cp1250;
+const std::string_view kHelpBackupUsage = "-zaloha[:CESTA]"_cp1250;
+const std::string_view kHelpBackup =
+    "záloha NTVDM.EXE před opravou; CESTA s \\ na konci je adresář"_cp1250;
+const std::string_view kHelpBackupExample = "sanivo.exe -zaloha:D:\\zal\\"_cp1250;
+const std::string_view kHelpCheckUsage = "-kontrola"_cp1250;
+const std::string_view kHelpCheck = "jen zjistí, zda je oprava potřeba; nic nemění"_cp1250;
+const std::string_view kHelpCheckExample = "sanivo.exe -kontrola -tise"_cp1250;
+const std::string_view kHelpQuietUsage = "-tise"_cp1250;
+const std::string_view kHelpQuiet = "nečeká, opraví jen je-li to potřeba, výsledek dá kódem"_cp1250;
+const std::string_view kHelpQuietExample = "sanivo.exe -tise -zaloha:C:\\zal\\"_cp1250;
+const std::string_view kHelpLogUsage = "-protokol:SOUBOR"_cp1250;
+const std::string_view kHelpLog = "připíše záznam o běhu do protokolu CSV, i sdíleného"_cp1250;
+const std::string_view kHelpLogExample =
+    "sanivo.exe -tise -protokol:\\\\server\\sdilene\\sanivo.csv"_cp1250;
+const std::string_view kHelpTakeBackUsage = "-vratit[:SOUBOR]"_cp1250;
+const std::string_view kHelpTakeBack = "vrátí opravu; SOUBOR je záloha NTVDM.EXE k obnovení"_cp1250;
+const std::string_view kHelpTakeBackExample = "sanivo.exe -tise -vratit"_cp1250;
+const std::string_view kHelpHelpUsage = "/?"_cp1250;
+const std::string_view kHelpHelp = "tato nápověda (též -?, -h, -help, --help); nic nemění"_cp1250;
+const std::string_view kHelpHelpExample = "sanivo.exe /?"_cp1250;
+const std::string_view kInvalidArguments = "Neplatné parametry"_cp1250;
+const std::string_view kLogKeptLocally =
+    "Protokol nelze zapsat, záznam čeká na tomto počítači:"_cp1250;
+
 }  // namespace sanivo::texts

@@ -81,4 +81,27 @@ extern const std::string_view kStepDeletingFont;
 extern const std::string_view kWaitingForOtherRun;
 extern const std::string_view kOtherRunGoesOn;
 
+// Unattended runs: the help page, refused arguments, the log kept on this machine
+extern const std::string_view kHelpHeading;
+extern const std::string_view kHelpBackupUsage;
+extern const std::string_view kHelpBackup;
+extern const std::string_view kHelpBackupExample;
+extern const std::string_view kHelpCheckUsage;
+extern const std::string_view kHelpCheck;
+extern const std::string_view kHelpCheckExample;
+extern const std::string_view kHelpQuietUsage;
+extern const std::string_view kHelpQuiet;
+extern const std::string_view kHelpQuietExample;
+extern const std::string_view kHelpLogUsage;
+extern const std::string_view kHelpLog;
+extern const std::string_view kHelpLogExample;
+extern const std::string_view kHelpTakeBackUsage;
+extern const std::string_view kHelpTakeBack;
+extern const std::string_view kHelpTakeBackExample;
+extern const std::string_view kHelpHelpUsage;
+extern const std::string_view kHelpHelp;
+extern const std::string_view kHelpHelpExample;
+extern const std::string_view kInvalidArguments;
+extern const std::string_view kLogKeptLocally;
+
 }  // namespace sanivo::texts

@@ -1,12 +1,13 @@
 #include "app/unattended.h"
 
+#include <algorithm>
+
 #include "app/run_log.h"
 #include "app/screen.h"
 #include "app/texts.h"
-#include "cmdline/command_line.h"
-#include "cmdline/param_parser.h"
-#include "cmdline/unused_arguments.h"
+#include "base/number_text.h"
 #include "platform/os.h"
+#include "sysenv/errors.h"
 #include "sysenv/files.h"
 #include "sysenv/windows_version.h"
 
@@ -14,17 +15,17 @@ namespace sanivo {
 
 namespace {
 
-constexpr char kCheckParam[] = "kontrola";
-constexpr char kQuietParam[] = "tise";
-constexpr char kLogParam[] = "protokol";
-constexpr char kBackupParam[] = "zaloha";
-constexpr char kTakeBackParam[] = "vratit";
-
 constexpr std::int16_t kMessagesX = 10;
 constexpr std::int16_t kLogFailedY = 16, kLogPathY = 17, kUnusedArgumentsY = 18;
-constexpr std::size_t kRowWidth = 80;
+constexpr std::int16_t kHelpUsageX = 2, kHelpMeaningX = 20;
+constexpr int kPageWidth = 80;
 // Three full stops rather than an ellipsis, which the console's code page lacks.
 constexpr std::string_view kCutMark = "...";
+
+// In the all-users application data folder: a start-up script runs as SYSTEM, a logon script
+// as the user, and both must find the records that wait.
+constexpr char kLocalLogFolder[] = "MOREK Sanivo";
+constexpr char kLocalLogName[] = "protokol.csv";
 
 std::string UnusedArgumentsText(const std::vector<std::string>& arguments) {
   std::string text(texts::kUnknownParam);
@@ -37,20 +38,23 @@ std::string UnusedArgumentsText(const std::vector<std::string>& arguments) {
 
 // The line ends where the row does: a longer one would run on over the rows below.
 std::string FittedToRow(const std::string& text, std::int16_t x) {
-  const std::size_t room = kRowWidth - static_cast<std::size_t>(x);
+  const std::size_t room = static_cast<std::size_t>(kPageWidth - x);
   if (text.size() <= room) return text;
   return text.substr(0, room - kCutMark.size()) + std::string(kCutMark);
 }
 
-std::string_view RepairName() {
-  switch (WindowsKind) {
-    case wkWindowsXP:
+std::string_view RepairName(TRepairKind kind) {
+  switch (kind) {
+    case TRepairKind::NtvdmAffinity:
       return "afinita";
-    case wkWindows7:
+    case TRepairKind::ConsoleFont:
       return "font";
-    default:
+    case TRepairKind::UserConsoleFont:
+      return "font-uzivatel";
+    case TRepairKind::None:
       return "zadna";
   }
+  return "zadna";
 }
 
 std::string_view ResultName(TRepairResult result) {
@@ -79,6 +83,35 @@ std::string_view ResultName(TRepairResult result) {
   return "chyba";
 }
 
+// The failed call, its error code and the system's text for it, as the error report words it.
+std::string CauseOf(const TRepairOutcome& outcome) {
+  if (outcome.FailedCall.empty() || outcome.ErrorCode == os::kErrorSuccess) {
+    return outcome.FailedCall;
+  }
+  return outcome.FailedCall + ": " + PaddedNumber(outcome.ErrorCode, 1) + " " +
+         SystemErrorText(outcome.ErrorCode);
+}
+
+// The file version of the program, as its version resource gives it: "1.0.0.0".
+std::string VersionText() {
+  return PaddedNumber(AppVersionMS & 0xFFFF, 1) + "." + PaddedNumber(AppVersionMS >> 16, 1) + "." +
+         PaddedNumber(AppVersionLS & 0xFFFF, 1) + "." + PaddedNumber(AppVersionLS >> 16, 1);
+}
+
+TRunRecord RecordOf(const TRunOptions& options, const TRepairOutcome& outcome) {
+  TRunRecord record = RecordOfThisMachine();
+  record.Repair = RepairName(outcome.Kind);
+  record.Result = ResultName(outcome.Result);
+  record.Message = outcome.StatusText;
+  if (!options.UnusedArguments.empty()) {
+    record.Message += "; " + UnusedArgumentsText(options.UnusedArguments);
+  }
+  record.Backup = outcome.BackupFile;
+  record.Cause = CauseOf(outcome);
+  record.Version = VersionText();
+  return record;
+}
+
 // The log path as the backup target is taken: relative to the current directory, its folder
 // made when missing. Empty when it names no file.
 std::string LogFilePath(const std::string& value) {
@@ -88,29 +121,39 @@ std::string LogFilePath(const std::string& value) {
   return path;
 }
 
-void ShowLogFailure(const std::string& value) {
+// Empty when the system does not say where the folder is. The folder is made only for a
+// record that has to wait there.
+std::string LocalLogPath() {
+  std::string folder;
+  if (os::SHGetFolderPathA(os::kCsidlCommonAppData, folder) != os::kSOk) return {};
+  return IncludeTrailingBackslash(folder) + kLocalLogFolder + "\\" + kLocalLogName;
+}
+
+bool KeptLocally(const std::string& local, const TRunRecord& record) {
+  if (local.empty()) return false;
+  ForceDirectories(ExtractFilePath(local));
+  return AppendRunRecord(local, record);
+}
+
+// The records that wait go first, so the shared log keeps each machine's records in order.
+bool AppendedToSharedLog(const std::string& shared, const std::string& local,
+                         const TRunRecord& record) {
+  if (shared.empty()) return false;
+  if (!local.empty() && !MoveWaitingRecords(local, shared, record.Computer)) return false;
+  return AppendRunRecord(shared, record);
+}
+
+void ShowLogLines(std::string_view line, std::string_view path) {
   if (ConsoleApplication == nullptr) return;
   ConsoleApplication->SetTextColor(clYellow);
-  WriteTextAt(texts::kLogFailed, kMessagesX, kLogFailedY);
+  WriteTextAt(line, kMessagesX, kLogFailedY);
   ConsoleApplication->SetTextColor(clSilver);
-  WriteTextAt(value, kMessagesX, kLogPathY);
+  // A long path moves left rather than wrap into the line below.
+  const auto fitting = static_cast<std::int16_t>(kPageWidth - static_cast<int>(path.size()));
+  WriteTextAt(path, std::clamp<std::int16_t>(fitting, 0, kMessagesX), kLogPathY);
 }
 
 }  // namespace
-
-TRunOptions ReadRunOptions() {
-  TRunOptions options;
-  options.CheckOnly = ParamParser->HasParam(kCheckParam);
-  options.Quiet = ParamParser->HasParam(kQuietParam);
-  if (ParamParser->HasParam(kLogParam)) options.LogPath = ParamParser->GetParamValue(kLogParam);
-  if (ParamParser->HasParam(kTakeBackParam)) {
-    options.TakeBack = ParamParser->GetParamValue(kTakeBackParam);
-  }
-  options.UnusedArguments =
-      UnusedArguments(*ParamParser, CommandLineArguments(os::GetCommandLineA()),
-                      {kBackupParam, kCheckParam, kQuietParam, kLogParam, kTakeBackParam});
-  return options;
-}
 
 int ExitCodeOf(const TRunOptions& options, TRepairResult result) {
   if (!options.CheckOnly && !options.Quiet) return 0;
@@ -123,7 +166,7 @@ int ExitCodeOf(const TRunOptions& options, TRepairResult result) {
       return 0;
     case TRepairResult::Failed:
     case TRepairResult::Undecided:
-      return 2;
+      return kExitCodeFailed;
     case TRepairResult::RepairedWithWarning:
     case TRepairResult::TakenBackAtRestart:
       return 3;
@@ -131,7 +174,7 @@ int ExitCodeOf(const TRunOptions& options, TRepairResult result) {
     case TRepairResult::CanTakeBack:
       return 4;
   }
-  return 2;
+  return kExitCodeFailed;
 }
 
 void ShowUnusedArguments(const std::vector<std::string>& arguments) {
@@ -143,19 +186,29 @@ void ShowUnusedArguments(const std::vector<std::string>& arguments) {
   ConsoleApplication->SetTextColor(previous);
 }
 
-void LogRun(const TRunOptions& options, TRepairResult result, std::string_view message,
-            std::string_view backupFile, std::string_view repair) {
-  if (!options.LogPath) return;
-  TRunRecord record = RecordOfThisMachine();
-  record.Repair = repair.empty() ? RepairName() : repair;
-  record.Result = ResultName(result);
-  record.Message = message;
-  if (!options.UnusedArguments.empty()) {
-    record.Message += "; " + UnusedArgumentsText(options.UnusedArguments);
+void ShowHelp() {
+  std::int16_t row = kProgressY;
+  for (const TSwitch& entry : Switches()) {
+    if (entry.Usage.empty()) continue;
+    ConsoleApplication->SetTextColor(clWhite);
+    WriteTextAt(entry.Usage, kHelpUsageX, row);
+    WriteTextAt(entry.Meaning, kHelpMeaningX, row++);
+    ConsoleApplication->SetTextColor(clSilver);
+    WriteTextAt(entry.Example, kHelpMeaningX, row++);
   }
-  record.Backup = backupFile;
-  const std::string path = LogFilePath(*options.LogPath);
-  if (path.empty() || !AppendRunRecord(path, record)) ShowLogFailure(*options.LogPath);
+}
+
+void LogRun(const TRunOptions& options, const TRepairOutcome& outcome) {
+  if (!options.LogPath) return;
+  const TRunRecord record = RecordOf(options, outcome);
+  const std::string shared = LogFilePath(*options.LogPath);
+  const std::string local = LocalLogPath();
+  if (AppendedToSharedLog(shared, local, record)) return;
+  if (KeptLocally(local, record)) {
+    ShowLogLines(texts::kLogKeptLocally, local);
+  } else {
+    ShowLogLines(texts::kLogFailed, *options.LogPath);
+  }
 }
 
 }  // namespace sanivo

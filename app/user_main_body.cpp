@@ -1,7 +1,7 @@
 #include "app/user_main_body.h"
 
+#include <optional>
 #include <string>
-#include <string_view>
 
 #include "app/checks.h"
 #include "app/main_body.h"
@@ -16,7 +16,9 @@
 namespace sanivo {
 
 // Other versions keep no console font per user that the program would set.
-std::string_view UserRepairName() { return WindowsKind == wkWindows7 ? "font-uzivatel" : "zadna"; }
+TRepairKind UserRepairKind() {
+  return WindowsKind == wkWindows7 ? TRepairKind::UserConsoleFont : TRepairKind::None;
+}
 
 namespace {
 
@@ -30,15 +32,16 @@ TRepairOutcome RunForThisUser(const TRunOptions& options) {
 }  // namespace
 
 // As sanivo.exe's main body, without a work directory: nothing is written but the registry.
-int RunUserMainBody() {
+int RunUserMainBody(const TRunOptions& options) {
   WindowsDir = ExcludeTrailingBackslash(GetSpecialDir("WINDOWS"));
-  PaintMainScreen();
-  const TRunOptions options = ReadRunOptions();
-  ShowUnusedArguments(options.UnusedArguments);
+  if (const std::optional<int> exitCode = RunEndedBeforeWork(options, UserRepairKind())) {
+    return *exitCode;
+  }
   WriteTextAt(texts::kUserFontHeading, kHeadingX, kHeadingY);
-  const TRepairOutcome outcome = RunForThisUser(options);
+  TRepairOutcome outcome = RunForThisUser(options);
+  outcome.Kind = UserRepairKind();
   ShowOutcome(outcome);
-  LogRun(options, outcome.Result, outcome.StatusText, {}, UserRepairName());
+  LogRun(options, outcome);
   if (!options.Quiet) os::Sleep(kFinalPauseMs);
   return ExitCodeOf(options, outcome.Result);
 }

@@ -4,16 +4,16 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "app/repair_outcome.h"
+#include "app/switches.h"
 
 namespace sanivo {
 
 // Returns the exit code of a run that reached its end.
-int RunUserMainBody();
-// How the log names what the program does on this Windows.
-std::string_view UserRepairName();
+int RunUserMainBody(const TRunOptions& options);
+// What the program does on this Windows, as the log names it.
+TRepairKind UserRepairKind();
 
 // Windows 7: makes our face the console font of ntvdm.exe for this user, once the machine-wide
 // part is in place below `windowsDir`; without it, changes nothing and fails.

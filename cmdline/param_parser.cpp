@@ -28,11 +28,13 @@ std::vector<std::string> SplitAtSeparator(std::string_view value, std::string_vi
 }  // namespace
 
 TParamParserParam::TParamParserParam(std::string name, std::string value,
-                                     std::string_view separator, std::int32_t index)
+                                     std::string_view separator, std::int32_t index,
+                                     std::string argument)
     : value_(std::move(value)),
       values_(SplitAtSeparator(value_, separator)),
       name_(std::move(name)),
-      index_(index) {}
+      index_(index),
+      argument_(std::move(argument)) {}
 
 TParamParser::TParamParser(TParamParserOptions options)
     : TParamParser(os::GetCommandLineA(), std::move(options)) {}
@@ -63,7 +65,7 @@ void TParamParser::Parse(std::string_view line) {
     }
     if (AcceptParam(name)) {
       params_.emplace_back(std::move(name), std::move(value), options_.Separator,
-                           static_cast<std::int32_t>(index));
+                           static_cast<std::int32_t>(index), argument);
     }
   }
 }

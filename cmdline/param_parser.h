@@ -49,7 +49,7 @@ struct TParamParserOptions {
 class TParamParserParam {
  public:
   TParamParserParam(std::string name, std::string value, std::string_view separator,
-                    std::int32_t index);
+                    std::int32_t index, std::string argument = {});
 
   // As written: after the first colon of -name:value, empty for -name, the whole argument
   // for a positional parameter.
@@ -61,12 +61,15 @@ class TParamParserParam {
   // The argument's position among the program's arguments, from 0, counting every argument
   // whether it was kept or not. Documented; no caller yet.
   std::int32_t Index() const { return index_; }
+  // The argument as it was written, for telling the user about it.
+  const std::string& Argument() const { return argument_; }
 
  private:
   std::string value_;
   std::vector<std::string> values_;
   std::string name_;
   std::int32_t index_;
+  std::string argument_;
 };
 
 class TParamParser {

@@ -132,6 +132,12 @@ inline constexpr char kPendingFileRenameOperations[] = "PendingFileRenameOperati
 bool CreateDirectoryA(const std::string& path);
 bool RemoveDirectoryA(const std::string& path);
 
+// SHGetFolderPathA(null, csidl, null, SHGFP_TYPE_CURRENT, ...) of shell32, loaded at run time:
+// an HRESULT, kSOk with the folder's path (no trailing backslash) in `path`, else `path` empty.
+inline constexpr std::int32_t kCsidlCommonAppData = 0x23;  // the all-users application data
+inline constexpr std::int32_t kSOk = 0;
+std::int32_t SHGetFolderPathA(std::int32_t csidl, std::string& path);
+
 // ---- Path names ----------------------------------------------------------------------------
 
 inline constexpr std::uint32_t kErrorNoUnicodeTranslation = 1113;
@@ -155,6 +161,26 @@ bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes);
 // Writes the file's buffered data to the disk; the handle needs write access.
 bool FlushFileBuffers(Handle file);
 bool CloseHandle(Handle handle);
+
+inline constexpr std::uint32_t kFileBegin = 0;
+inline constexpr std::uint32_t kFileCurrent = 1;
+inline constexpr std::uint32_t kFileEnd = 2;
+inline constexpr std::uint32_t kInvalidSetFilePointer = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kLockfileFailImmediately = 1;
+inline constexpr std::uint32_t kLockfileExclusiveLock = 2;
+
+// SetFilePointer with no high part: the new position, or kInvalidSetFilePointer on failure.
+std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t method);
+// Makes the file end at the handle's position, cutting off or adding what lies between.
+bool SetEndOfFile(Handle file);
+// LockFileEx on the range of `length` bytes at `offset` (both 64-bit, given as the OVERLAPPED
+// record would carry them), synchronously. A range may reach past the end of the file. A lock
+// belongs to the handle: another handle, in this process or another, or on another machine
+// for a file on a share, cannot lock an overlapping range; with kLockfileFailImmediately that
+// fails with ERROR_LOCK_VIOLATION. Closing the handle releases its locks.
+bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length);
+// Releases exactly a range that this handle locked; ERROR_NOT_LOCKED otherwise.
+bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length);
 
 // ---- Processes -----------------------------------------------------------------------------
 
@@ -202,6 +228,10 @@ struct OsVersionInfo {
 inline constexpr std::uint32_t kOsVersionInfoSize = 148;
 
 bool GetVersionExA(OsVersionInfo& info);
+// IsWow64Process on this process: true on a 64-bit Windows. Looked up in kernel32 at run time,
+// which lacks it before XP SP2: false with kErrorProcNotFound then, as GetProcAddress fails.
+inline constexpr std::uint32_t kErrorProcNotFound = 127;
+bool IsWow64Process(bool& isWow64);
 
 // The version library. The block is the raw version resource the library hands out.
 std::uint32_t GetFileVersionInfoSizeA(const std::string& path, std::uint32_t* handle);
@@ -305,7 +335,7 @@ Module LoadLibraryA(const std::string& path);
 void* GetProcAddress(Module module, const std::string& name);
 bool FreeLibrary(Module module);
 
-// ---- Lock and clock ------------------------------------------------------------------------
+// ---- Lock, clock, the computer and its user -----------------------------------------------------
 
 // A critical section; only one exists at a time in the program.
 class CriticalSection {
@@ -333,29 +363,7 @@ struct LocalTime {
 };
 LocalTime GetLocalTime();
 
-// ---- Runs on many machines: a log file they share, who and when ----------------------------
-
-inline constexpr std::uint32_t kFileBegin = 0;
-inline constexpr std::uint32_t kFileCurrent = 1;
-inline constexpr std::uint32_t kFileEnd = 2;
-inline constexpr std::uint32_t kInvalidSetFilePointer = 0xFFFFFFFFu;
-inline constexpr std::uint32_t kLockfileFailImmediately = 1;
-inline constexpr std::uint32_t kLockfileExclusiveLock = 2;
-
-// SetFilePointer with no high part: the new position, or kInvalidSetFilePointer on failure.
-std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t method);
-// Makes the file end at the handle's position, cutting off or adding what lies between.
-bool SetEndOfFile(Handle file);
-// LockFileEx on the range of `length` bytes at `offset` (both 64-bit, given as the OVERLAPPED
-// record would carry them), synchronously. A range may reach past the end of the file. A lock
-// belongs to the handle: another handle, in this process or another, or on another machine
-// for a file on a share, cannot lock an overlapping range; with kLockfileFailImmediately that
-// fails with ERROR_LOCK_VIOLATION. Closing the handle releases its locks.
-bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length);
-// Releases exactly a range that this handle locked; ERROR_NOT_LOCKED otherwise.
-bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length);
-
-// ---- One run at a time: a named mutex ----------------------------------------------------
+// ---- Synchronisation: a named mutex --------------------------------------------------------
 
 inline constexpr std::uint32_t kWaitAbandoned = 0x80;  // WAIT_ABANDONED: its owner ended
 inline constexpr std::uint32_t kErrorNotOwner = 288;

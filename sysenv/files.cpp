@@ -53,8 +53,13 @@ bool ForceDirectories(const std::string& path) {
   if (!parent.empty() && parent != dir && parent.back() != ':' && !ForceDirectories(parent)) {
     return false;
   }
-  // Another program may have made it meanwhile; a file of that name is no directory.
-  return os::CreateDirectoryA(dir) || DirectoryExists(dir);
+  if (os::CreateDirectoryA(dir)) return true;
+  // Another program may have made it meanwhile; a file of that name is no directory. A failure
+  // keeps the creation's error for the caller's report.
+  const std::uint32_t error = os::GetLastError();
+  if (DirectoryExists(dir)) return true;
+  os::SetLastError(error);
+  return false;
 }
 
 std::string ExpandFileName(const std::string& name) {

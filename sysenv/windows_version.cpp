@@ -52,6 +52,10 @@ TWindowsKind GetWindowsKind() {
   os::OsVersionInfo info;
   info.dwOSVersionInfoSize = os::kOsVersionInfoSize;
   if (!os::GetVersionExA(info)) return wkUnknown;
+  return ClassifyWindows(info);
+}
+
+TWindowsKind ClassifyWindows(const os::OsVersionInfo& info) {
   switch (info.dwPlatformId) {
     case kPlatformWin32Windows:
       return ClassifyWindows9x(info);
@@ -60,6 +64,34 @@ TWindowsKind GetWindowsKind() {
     default:
       return wkUnknown;
   }
+}
+
+std::string_view WindowsProductName(TWindowsKind kind) {
+  switch (kind) {
+    case wkWindows95:
+      return "Windows 95";
+    case wkWindows98:
+      return "Windows 98";
+    case wkWindows98SE:
+      return "Windows 98 SE";
+    case wkWindowsNT:
+      return "Windows NT";
+    case wkWindowsMe:
+      return "Windows Me";
+    case wkWindows2000:
+      return "Windows 2000";
+    case wkWindowsXP:
+      return "Windows XP";
+    case wkWindowsVista:
+      return "Windows Vista";
+    case wkWindows7:
+      return "Windows 7";
+    case wkUnknown:
+    case wkWindowsOtherNT:
+      break;
+  }
+  // Windows 8 and later report 6.2 to a program that does not declare them in its manifest.
+  return "Windows";
 }
 
 void ReadFileVersion(const std::string& fileName, TFileVersion& version) {

@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "platform/os.h"
 
 namespace sanivo {
 
@@ -30,6 +33,10 @@ struct TFileVersion {
 
 // Asks the system afresh on every call.
 TWindowsKind GetWindowsKind();
+// The kind of the Windows that a version record describes.
+TWindowsKind ClassifyWindows(const os::OsVersionInfo& info);
+// "Windows XP", "Windows 7", ...; "Windows" for a kind without a name of its own.
+std::string_view WindowsProductName(TWindowsKind kind);
 
 // Fills `version` from the file's version resource; leaves it as it was when the file has none.
 void ReadFileVersion(const std::string& fileName, TFileVersion& version);

@@ -1,4 +1,4 @@
-// Directories, files and handles.
+// Directories, files, handles and byte-range locks.
 #include <algorithm>
 
 #include "platform/win32/native.h"
@@ -135,5 +135,48 @@ bool ReadFile(Handle file, std::uint32_t toRead, std::string& bytes) {
 bool FlushFileBuffers(Handle file) { return ::FlushFileBuffers(ToNative(file)) != FALSE; }
 
 bool CloseHandle(Handle handle) { return ::CloseHandle(ToNative(handle)) != FALSE; }
+
+std::int32_t SHGetFolderPathA(std::int32_t csidl, std::string& path) {
+  using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+  // Not imported, for the reason ShellExecuteExA gives.
+  static const win32::SystemLibrary shell32("shell32.dll");
+  const auto getFolderPath = shell32.Entry<GetFolderPath>("SHGetFolderPathA");
+  path.clear();
+  if (getFolderPath == nullptr) return HRESULT_FROM_WIN32(::GetLastError());
+  constexpr DWORD kCurrentPath = 0;  // SHGFP_TYPE_CURRENT: where the folder is now
+  char buffer[MAX_PATH] = {};
+  const HRESULT result = getFolderPath(nullptr, csidl, nullptr, kCurrentPath, buffer);
+  if (result == S_OK) path = buffer;
+  return result;
+}
+
+namespace {
+
+OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED overlapped{};
+  overlapped.Offset = static_cast<DWORD>(offset);
+  overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return overlapped;
+}
+
+}  // namespace
+
+std::uint32_t SetFilePointer(Handle file, std::int32_t distance, std::uint32_t method) {
+  return ::SetFilePointer(ToNative(file), distance, nullptr, method);
+}
+
+bool SetEndOfFile(Handle file) { return ::SetEndOfFile(ToNative(file)) != FALSE; }
+
+bool LockFileEx(Handle file, std::uint32_t flags, std::uint64_t offset, std::uint64_t length) {
+  OVERLAPPED overlapped = At(offset);
+  return ::LockFileEx(ToNative(file), flags, 0, static_cast<DWORD>(length),
+                      static_cast<DWORD>(length >> 32), &overlapped) != FALSE;
+}
+
+bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length) {
+  OVERLAPPED overlapped = At(offset);
+  return ::UnlockFileEx(ToNative(file), 0, static_cast<DWORD>(length),
+                        static_cast<DWORD>(length >> 32), &overlapped) != FALSE;
+}
 
 }  // namespace os

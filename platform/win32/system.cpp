@@ -1,7 +1,9 @@
-// Error state and messages, dynamic libraries, the lock and the clock.
+// Error state and messages, dynamic libraries, the lock, the clock, the computer and its user.
 #include <new>
 
 #include "platform/win32/native.h"
+// after windows.h, which it needs
+#include <lmcons.h>
 
 namespace os {
 
@@ -74,6 +76,31 @@ LocalTime GetLocalTime() {
   ::GetLocalTime(&now);
   return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
                    now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+bool GetComputerNameA(std::string& name) {
+  char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof buffer;
+  const BOOL ok = ::GetComputerNameA(buffer, &size);
+  const win32::LastErrorKept keep;
+  name.assign(ok ? buffer : "", ok ? size : 0);
+  return ok != FALSE;
+}
+
+bool GetUserNameA(std::string& name) {
+  char buffer[UNLEN + 1] = {};
+  DWORD size = sizeof buffer;
+  const BOOL ok = ::GetUserNameA(buffer, &size);
+  const win32::LastErrorKept keep;
+  // The size counts the terminator here, unlike GetComputerNameA's.
+  name.assign(ok && size > 0 ? buffer : "", ok && size > 0 ? size - 1 : 0);
+  return ok != FALSE;
+}
+
+std::uint64_t QueryPerformanceCounter() {
+  LARGE_INTEGER count{};
+  ::QueryPerformanceCounter(&count);
+  return static_cast<std::uint64_t>(count.QuadPart);
 }
 
 }  // namespace os

@@ -1,4 +1,4 @@
-// The Windows version record and the version library.
+// The Windows version record, whether it is a 64-bit one, and the version library.
 #include <cstring>
 
 #include "platform/win32/native.h"
@@ -85,6 +85,18 @@ bool VerQueryValueA(const void* block, const std::string& subBlock, const void**
   if (value != nullptr) *value = found;
   if (length != nullptr) *length = foundLength;
   return ok != FALSE;
+}
+
+bool IsWow64Process(bool& isWow64) {
+  using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
+  isWow64 = false;
+  const auto isWow64Process = reinterpret_cast<IsWow64>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  if (isWow64Process == nullptr) return false;
+  BOOL wow64 = FALSE;
+  if (!isWow64Process(::GetCurrentProcess(), &wow64)) return false;
+  isWow64 = wow64 != FALSE;
+  return true;
 }
 
 }  // namespace os

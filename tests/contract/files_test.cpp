@@ -428,5 +428,16 @@ TEST_F(FilesTest, LongPathNameOfAMissingFileFails) {
   EXPECT_EQ(longPath, "");
 }
 
+TEST(FoldersTest, AllUsersApplicationDataIsAnExistingFullPath) {
+  std::string folder = "stale";
+  ASSERT_EQ(os::SHGetFolderPathA(os::kCsidlCommonAppData, folder), os::kSOk);
+  ASSERT_GE(folder.size(), 3u);
+  EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
+  EXPECT_NE(folder.back(), '\\') << folder;
+  const std::uint32_t attributes = os::GetFileAttributesA(folder);
+  ASSERT_NE(attributes, os::kInvalidFileAttributes) << folder;
+  EXPECT_NE(attributes & os::kFileAttributeDirectory, 0u);
+}
+
 }  // namespace
 }  // namespace contract

@@ -70,5 +70,13 @@ TEST(VersionTest, MissingFileHasNoVersionInformation) {
   EXPECT_EQ(os::GetLastError(), os::kErrorFileNotFound);
 }
 
+// The test program is 32-bit; where it runs on a 32-bit Windows (our Wine prefixes, the
+// simulated machine as it starts) the call is there and finds no WOW64.
+TEST(VersionTest, ThirtyTwoBitWindowsRunsNoProgramUnderWow64) {
+  bool wow64 = true;
+  ASSERT_TRUE(os::IsWow64Process(wow64));
+  EXPECT_FALSE(wow64);
+}
+
 }  // namespace
 }  // namespace contract

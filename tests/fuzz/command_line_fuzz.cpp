@@ -37,6 +37,7 @@ void CheckParameters(const TParamParser& parser, const std::vector<std::string>&
     const TParamParserParam& param = parser.Params()[i];
     const std::string& argument = arguments[i];
     FUZZ_CHECK(param.Index() == static_cast<std::int32_t>(i));
+    FUZZ_CHECK(param.Argument() == argument);
     if (argument.starts_with('-')) {
       FUZZ_CHECK(IsNamedParameter(argument, param));
     } else {

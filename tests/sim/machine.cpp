@@ -84,6 +84,7 @@ Machine::Machine() {
   SetSystemDirectory("C:\\WINDOWS\\system32");
   SetTempPath("C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\");
   SetCurrentDirectory("C:\\");
+  SetCommonAppDataFolder("C:\\Documents and Settings\\All Users\\Application Data");
   SetModulePath("C:\\Program Files\\Morek\\sanivo.exe");
   AddFile(state_->modulePath);
   AddShortName("C:\\Program Files", "PROGRA~1");

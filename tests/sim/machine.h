@@ -117,6 +117,7 @@ class FailableCall {
                                                         "GetTempPathA",
                                                         "GetUserNameA",
                                                         "GetVersionExA",
+                                                        "IsWow64Process",
                                                         "GetWindowsDirectoryA",
                                                         "LoadLibraryA",
                                                         "LockFileEx",
@@ -141,6 +142,7 @@ class FailableCall {
                                                         "SetFileAttributesA",
                                                         "SetEndOfFile",
                                                         "SetFilePointer",
+                                                        "SHGetFolderPathA",
                                                         "ShellExecuteExA",
                                                         "UnlockFileEx",
                                                         "VerQueryValueA",
@@ -203,6 +205,8 @@ class Machine {
   void SetWindowsDirectory(const std::string& path);
   void SetSystemDirectory(const std::string& path);
   void SetCurrentDirectory(const std::string& path);
+  // SHGetFolderPathA's all-users application data, created; XP's at first.
+  void SetCommonAppDataFolder(const std::string& path);
   // The running executable, created when missing unless the path holds "?" (see below).
   void SetModulePath(const std::string& path);
   void SetModuleBaseAddress(std::uintptr_t base);  // GetModuleBaseAddress; 0x400000 at first
@@ -300,6 +304,8 @@ class Machine {
   // ---- Version, locale, command line, date ----
   void SetVersion(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
                   const std::string& servicePack = {});
+  // Whether IsWow64Process finds the program on a 64-bit Windows; false at first.
+  void SetWow64(bool wow64);
   // A file with a version resource of file version a.b.c.d.
   // The file is created when missing; the version goes with copies and is lost when the file is
   // rewritten with CREATE_ALWAYS or AddFile. A file without one gives size 0 and

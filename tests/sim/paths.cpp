@@ -224,6 +224,11 @@ void Machine::SetTempPath(const std::string& path) {
   state_->tempPath = path;
 }
 
+void Machine::SetCommonAppDataFolder(const std::string& path) {
+  state_->MakeDirectories(path);
+  state_->commonAppData = path;
+}
+
 void Machine::SetWindowsDirectory(const std::string& path) {
   state_->MakeDirectories(path);
   state_->windowsDirectory = path;
@@ -285,6 +290,19 @@ namespace os {
 
 std::uint32_t GetTempPathA(std::uint32_t bufferSize, std::string& path) {
   return sim::DirectoryQuery("GetTempPathA", &sim::Machine::State::tempPath, bufferSize, path);
+}
+
+std::int32_t SHGetFolderPathA(std::int32_t csidl, std::string& path) {
+  auto& s = sim::Current("SHGetFolderPathA");
+  s.Log("SHGetFolderPathA", std::to_string(csidl));
+  path.clear();
+  constexpr std::int32_t kInvalidArgument = static_cast<std::int32_t>(0x80070057);
+  if (s.FailsByInjection("SHGetFolderPathA", {})) {
+    return static_cast<std::int32_t>(0x80070000u | s.lastError);
+  }
+  if (csidl != kCsidlCommonAppData) return kInvalidArgument;  // the one folder modelled
+  path = s.commonAppData;
+  return kSOk;
 }
 
 std::uint32_t GetWindowsDirectoryA(std::uint32_t bufferSize, std::string& path) {

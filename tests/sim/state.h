@@ -167,6 +167,7 @@ struct Machine::State {
   std::string windowsDirectory;
   std::string systemDirectory;
   std::string currentDirectory;
+  std::string commonAppData;
   std::string modulePath;
   std::optional<std::string> moduleShortPath;     // else derived from modulePath
   std::map<std::string, std::string> longNames;   // KeyOf(parent\SHORT) -> the long last name
@@ -182,6 +183,7 @@ struct Machine::State {
   Console console;
 
   os::OsVersionInfo version;
+  bool wow64 = false;
   std::string commandLine = "sanivo.exe";
   os::LocalTime time{2026, 12, 8, 9, 30, 0, 0};
   std::string computerName = "UCEBNA-01";

@@ -71,6 +71,8 @@ void Machine::SetVersion(std::uint32_t platformId, std::uint32_t major, std::uin
               version.szCSDVersion);
 }
 
+void Machine::SetWow64(bool wow64) { state_->wow64 = wow64; }
+
 void Machine::SetFileVersion(const std::string& path, std::uint16_t major, std::uint16_t minor,
                              std::uint16_t release, std::uint16_t build) {
   if (!HasFile(path)) AddFile(path);
@@ -92,6 +94,15 @@ bool GetVersionExA(OsVersionInfo& info) {
   const std::uint32_t size = info.dwOSVersionInfoSize;
   info = s.version;
   info.dwOSVersionInfoSize = size;
+  return true;
+}
+
+bool IsWow64Process(bool& isWow64) {
+  auto& s = sim::Current("IsWow64Process");
+  s.Log("IsWow64Process", "");
+  isWow64 = false;
+  if (s.FailsByInjection("IsWow64Process", {})) return false;
+  isWow64 = s.wow64;
   return true;
 }
 

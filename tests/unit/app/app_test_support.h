@@ -3,16 +3,37 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "cmdline/command_line.h"
 #include "tests/sim/machine.h"
+#include "tools/imagecfg/imagecfg.h"
 
 namespace sanivo::testing {
 
 inline constexpr const char* kTemp = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\";
 inline constexpr const char* kWorkDir = "C:\\DOCUME~1\\user\\LOCALS~1\\Temp\\Morek-Sanivo";
 inline constexpr const char* kAppDir = "C:\\Program Files\\Morek\\";
+
+// The live NTVDM.EXE and the system's two cached copies of Windows XP.
+inline const std::array<std::string, 3> kNtvdm = {"C:\\WINDOWS\\system32\\NTVDM.EXE",
+                                                  "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE",
+                                                  "C:\\WINDOWS\\ServicePackFiles\\i386\\NTVDM.EXE"};
+
+// Windows XP with Service Pack 3 as the affinity repair finds it: `image` as the first `copies`
+// of kNtvdm, and our tool beside the program, run on the simulated machine as the shell starts it.
+inline void SetUpWindowsXP(sim::Machine& machine, const std::string& image,
+                           std::size_t copies = kNtvdm.size()) {
+  machine.SetVersion(2, 5, 1, "Service Pack 3");
+  for (std::size_t i = 0; i < copies; ++i) machine.AddFile(kNtvdm[i], image);
+  sim::Program tool;
+  tool.onStart = [](const std::string& parameters, const std::string&) {
+    RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
+  };
+  machine.AddProgram(std::string(kAppDir) + "IMAGECFG.EXE", tool);
+}
 
 // Where the console-font repair puts its font and registry values, written out here rather than
 // taken from the program, so that a slip in the program's names shows.

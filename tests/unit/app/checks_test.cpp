@@ -7,20 +7,14 @@
 #include "app/program.h"
 #include "app/texts.h"
 #include "app_test_support.h"
-#include "cmdline/command_line.h"
 #include "font_samples.h"
 #include "pe/pe_image.h"
 #include "tests/unit/pe/test_image.h"
-#include "tools/imagecfg/imagecfg.h"
 
 namespace sanivo {
 namespace {
 
 using namespace sanivo::testing;
-
-const std::array<std::string, 3> kNtvdm = {"C:\\WINDOWS\\system32\\NTVDM.EXE",
-                                           "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE",
-                                           "C:\\WINDOWS\\ServicePackFiles\\i386\\NTVDM.EXE"};
 
 // A check looks and changes nothing: the same files and registry before and after.
 TRepairOutcome CheckedWithoutChange(const sim::Machine& machine,
@@ -133,13 +127,7 @@ TEST(ConsoleFontCheckTest, WhatCannotBeReadDecidesNothing) {
 class NtvdmAffinityCheckTest : public ::testing::Test {
  protected:
   NtvdmAffinityCheckTest() : original(test::BuildTestImage({.affinityMask = 0})) {
-    machine.SetVersion(2, 5, 1, "Service Pack 3");
-    for (const std::string& path : kNtvdm) machine.AddFile(path, original);
-    sim::Program tool;
-    tool.onStart = [](const std::string& parameters, const std::string&) {
-      RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
-    };
-    machine.AddProgram(std::string(kAppDir) + "IMAGECFG.EXE", tool);
+    SetUpWindowsXP(machine, original);
   }
 
   TRepairOutcome Check() const {

@@ -38,11 +38,8 @@ std::string ToolTarget(const std::string& parameters) {
 class NtvdmAffinityRepairTest : public ::testing::Test {
  protected:
   NtvdmAffinityRepairTest() : original(test::BuildTestImage({.affinityMask = 0})) {
-    machine.SetVersion(2, 5, 1, "Service Pack 3");
-    machine.AddFile(kLive, original);
-    machine.AddFile(kDllCache, original);
-    machine.AddFile(kServicePack, original);
-    // Our own tool, run on the simulated machine as the shell would start it.
+    SetUpWindowsXP(machine, original);
+    // A tool that takes a moment, as a real one does.
     InstallTool([](const std::string& parameters) {
       RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
     });

@@ -10,12 +10,10 @@
 #include "app/stage.h"
 #include "app/texts.h"
 #include "app_test_support.h"
-#include "cmdline/command_line.h"
 #include "console/console_app.h"
 #include "font_samples.h"
 #include "sysenv/errors.h"
 #include "tests/unit/pe/test_image.h"
-#include "tools/imagecfg/imagecfg.h"
 
 namespace sanivo {
 namespace {
@@ -72,17 +70,7 @@ std::string PrintName(const ::testing::TestParamInfo<OutcomeCase>& info) { retur
 
 class AffinityOutcomeTest : public RepairOutcomeTest {
  protected:
-  AffinityOutcomeTest() {
-    const std::string original = test::BuildTestImage({.affinityMask = 0});
-    machine.SetVersion(2, 5, 1, "Service Pack 3");
-    machine.AddFile(kLive, original);
-    machine.AddFile(kDllCache, original);
-    sim::Program tool;
-    tool.onStart = [](const std::string& parameters, const std::string&) {
-      RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
-    };
-    machine.AddProgram(std::string(kAppDir) + "IMAGECFG.EXE", tool);
-  }
+  AffinityOutcomeTest() { SetUpWindowsXP(machine, test::BuildTestImage({.affinityMask = 0}), 2); }
 };
 
 TEST_P(AffinityOutcomeTest, SaysWhatHappened) {

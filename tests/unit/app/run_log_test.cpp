@@ -21,7 +21,9 @@ TRunRecord Record(const std::string& computer) {
           "afinita",
           "opraveno",
           "\xDA\x73\x70\xEC\x9A\x6E\xEC dokon\xE8\x65no",
-          ""};  // "Úspěšně dokončeno" in 1250
+          "",
+          "",
+          "1.0.0.0"};  // "Úspěšně dokončeno" in 1250
 }
 
 TEST(RunLogTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
@@ -49,9 +51,14 @@ TEST(RunLogTest, ThisMachineGivesTimeNamesAndWindows) {
   EXPECT_EQ(record.Time, "2027-01-05 07:04:09");
   EXPECT_EQ(record.Computer, "UCEBNA-07");
   EXPECT_EQ(record.User, "SYSTEM");
-  EXPECT_EQ(record.Windows, "5.1.2600 Service Pack 3");
-  machine.SetVersion(2, 6, 1);
-  EXPECT_EQ(RecordOfThisMachine().Windows, "6.1.2600");
+  EXPECT_EQ(record.Windows, "Windows XP 5.1.2600 Service Pack 3");
+  // A spreadsheet must not take the version for a date, whatever follows the product name.
+  machine.SetVersion(2, 6, 1, "Service Pack 1");
+  machine.SetWow64(true);
+  EXPECT_EQ(RecordOfThisMachine().Windows, "Windows 7 x64 6.1.2600 Service Pack 1");
+  machine.SetVersion(2, 6, 2);
+  machine.Fail("IsWow64Process", "", os::kErrorProcNotFound);
+  EXPECT_EQ(RecordOfThisMachine().Windows, "Windows 6.2.2600");
 }
 
 class RunLogAppendTest : public ::testing::Test {
@@ -79,18 +86,20 @@ TEST_F(RunLogAppendTest, NewLogGetsMarkAndHeaderOnceThenRecordsFollow) {
 TEST_F(RunLogAppendTest, OnlyOurLogIsAppendedToAndEachRecordStartsALine) {
   const std::string record = FormatRunRecord(Record("PC1"));
   const std::string bom = "\xEF\xBB\xBF";
-  const std::string later = bom + std::string(kRunLogHeader) + ";pricina;verze\r\n";
+  const std::string earlier = bom + std::string(kRunLogFirstFields) + "\r\n";
+  const std::string later = bom + std::string(kRunLogHeader) + ";dalsi\r\n";
   const struct {
     std::string before;
     bool appended;
     std::string after;
   } cases[] = {
       {kFirstLines + "a;b\r\n", true, kFirstLines + "a;b\r\n" + record},
+      {earlier, true, earlier + record},
       {later, true, later + record},
       {kFirstLines + "half a rec", true, kFirstLines + "half a rec\r\n" + record},
       {"MZ\x90\0program", false, {}},
       {kFirstLines.substr(3), false, {}},
-      {bom + std::string(kRunLogHeader) + "x\r\n", false, {}},
+      {bom + std::string(kRunLogFirstFields) + "x\r\n", false, {}},
       {bom + "cas;pocitac\r\n", false, {}},
       {"\xEF", false, {}},
   };

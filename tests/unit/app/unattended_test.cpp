@@ -7,31 +7,26 @@
 #include "app/program.h"
 #include "app/run_log.h"
 #include "app_test_support.h"
-#include "cmdline/command_line.h"
+#include "charset/charset.h"
+#include "font_samples.h"
+#include "sysenv/errors.h"
 #include "tests/unit/pe/test_image.h"
-#include "tools/imagecfg/imagecfg.h"
 
 namespace sanivo {
 namespace {
 
 using namespace sanivo::testing;
 
-const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
-const std::string kCachedCopy = "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE";
+const std::string kLive = kNtvdm[0];
 const std::string kLog = "C:\\protokoly\\sanivo.csv";
+const std::string kLocalLog =
+    "C:\\Documents and Settings\\All Users\\Application Data\\MOREK Sanivo\\protokol.csv";
 
-// Windows XP before the repair, with our tool beside the program and a console of its own (as
-// when started from Explorer, or by a script), where a failure would keep the page for 4 s.
+// Windows XP before the repair, with a console of its own (as when started from Explorer, or by
+// a script), where a failure would keep the page for 4 s.
 void SetUpWindowsXP(sim::Machine& machine) {
-  machine.SetVersion(2, 5, 1, "Service Pack 3");
+  testing::SetUpWindowsXP(machine, test::BuildTestImage({.affinityMask = 0}), 2);
   machine.SetConsoleProcessCount(1);
-  const std::string image = test::BuildTestImage({.affinityMask = 0});
-  for (const std::string& path : {kLive, kCachedCopy}) machine.AddFile(path, image);
-  sim::Program tool;
-  tool.onStart = [](const std::string& parameters, const std::string&) {
-    RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
-  };
-  machine.AddProgram(std::string(kAppDir) + "IMAGECFG.EXE", tool);
 }
 
 struct TRun {
@@ -71,6 +66,11 @@ TEST(UnattendedRunTest, ExitCodeAndPauseTellWhatHappened) {
       {"check: nothing to take back", Nothing, " -vratit -kontrola -tise", 0, 0},
       {"top-level error, quiet", ToolCannotStart, " -tise", 1, 0},
       {"top-level error", ToolCannotStart, "", 1, 4000},
+      {"help", Nothing, " /?", 0, 4000},
+      {"help, quiet", Nothing, " -tise --HELP", 0, 0},
+      {"typo, quiet", Nothing, " -tise -zalha:C:\\zal\\", 2, 0},
+      {"typo, logged", Nothing, " -protokol:C:\\s.csv /zaloha", 2, 4000},
+      {"typo, as before", Nothing, " -zalha:C:\\zal\\", 0, 4000},
   };
   for (const TRun& run : runs) {
     SCOPED_TRACE(run.what);
@@ -92,7 +92,7 @@ TEST(UnattendedRunTest, CheckShowsItsFindingAndChangesNothingWhateverTheBackupSa
   EXPECT_EQ(RunProgram(), 4);
   EXPECT_EQ(machine.Row(6, 10, 49), "- oprava problému s vícejádrovými procesory . . .");
   ExpectStatus(machine, "Oprava je potřeba", 0x1E);
-  EXPECT_EQ(machine.Listing(), files);
+  EXPECT_EQ(machine.Listing(), files);  // not even the work directory
 
   machine.SetCommandLine("sanivo.exe");
   ASSERT_EQ(RunProgram(), 0);
@@ -101,19 +101,18 @@ TEST(UnattendedRunTest, CheckShowsItsFindingAndChangesNothingWhateverTheBackupSa
   ExpectStatus(machine, "Oprava není potřeba", 0x1A);
 }
 
-// The record's fields come from the run; the unknown arguments are named on the page and in it.
+// The record's fields come from the run; the unknown argument is named on the page and in it.
 TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
   sim::Machine machine;
   SetUpWindowsXP(machine);
   machine.SetComputerName("UCEBNA-03");
-  machine.SetCommandLine(
-      "sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv /x /y");
+  machine.SetFileVersion("C:\\Program Files\\Morek\\sanivo.exe", 1, 2, 3, 4);
+  machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:protokoly\\sanivo.csv");
   ASSERT_EQ(RunProgram(), 0);
+  machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + kLog + " /x /y");
+  ASSERT_EQ(RunProgram(), 2);
   EXPECT_EQ(machine.Row(18, 10, 23), "Neznámý parametr: /x /y");
   EXPECT_EQ(machine.AttributeAt(10, 18), 0x1E);
-
-  machine.SetCommandLine("sanivo.exe -kontrola -protokol:" + kLog);
-  ASSERT_EQ(RunProgram(), 0);
   machine.SetCommandLine("sanivo.exe -zaloha: -protokol:" + kLog);
   ASSERT_EQ(RunProgram(), 0);
   machine.Fail("CreateDirectoryA", kWorkDir, os::kErrorAccessDenied, 1);
@@ -126,14 +125,148 @@ TEST(UnattendedRunTest, EachRunAppendsItsRecord) {
   ASSERT_EQ(RunProgram(), 1);
   const std::string report = machine.Stderr();
 
-  const std::string prefix = "2026-12-08 09:30:00;UCEBNA-03;user;5.1.2600 Service Pack 3;afinita;";
-  EXPECT_EQ(
-      machine.FileBytes(kLog),
-      "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
-          "opraveno;\"Úspěšně dokončeno; Neznámý parametr: /x /y\";C:\\zal\\20261208.bak\r\n" +
-          prefix + "neni-potreba;Oprava není potřeba;\r\n" + prefix +
-          "varovani;Úspěšně dokončeno;\r\n" + prefix + "chyba;Nelze vytvořit dočasný adresář;\r\n" +
-          prefix + "chyba;\"" + report.substr(0, report.size() - 4) + "\";\r\n");
+  const std::string prefix =
+      "2026-12-08 09:30:00;UCEBNA-03;user;Windows XP 5.1.2600 Service Pack 3;afinita;";
+  EXPECT_EQ(machine.FileBytes(kLog),
+            "\xEF\xBB\xBF" + std::string(kRunLogHeader) + "\r\n" + prefix +
+                "opraveno;Úspěšně dokončeno;C:\\zal\\20261208.bak;;1.2.3.4\r\n" + prefix +
+                "chyba;\"Neplatné parametry; Neznámý parametr: /x /y\";;;1.2.3.4\r\n" + prefix +
+                "varovani;Úspěšně dokončeno;;;1.2.3.4\r\n" + prefix +
+                "chyba;Nelze vytvořit dočasný adresář;;CreateDirectoryA: 5 " +
+                SystemErrorText(os::kErrorAccessDenied) + ";1.2.3.4\r\n" + prefix + "chyba;\"" +
+                report.substr(0, report.size() - 4) + "\";;;1.2.3.4\r\n");
+}
+
+// What each kind of run changes, shows at 15,7, logs and exits with. A machine that needs
+// nothing keeps its system files (on XP read-only here, so a write open would fail and show)
+// and its registry untouched under -tise, and gets no backup.
+TEST(UnattendedRunTest, EachRunChangesOnlyWhatItMustAndSaysWhy) {
+  struct Case {
+    const char* what;
+    std::function<void(sim::Machine&)> before;
+    const char* arguments;
+    int exitCode;
+    bool systemChanged;
+    const char* status;  // at 15,7
+    std::uint16_t statusAttribute;
+    const char* record;  // its repair, result, message, backup and cause
+  };
+  const auto repaired = [](sim::Machine& m) {
+    ASSERT_EQ(RunProgram(), 0);
+    for (const std::string& path : kNtvdm) {
+      if (m.HasFile(path)) m.SetReadOnly(path, true);
+    }
+  };
+  const auto repairedWindows7 = [](sim::Machine& m) {
+    m.SetVersion(2, 6, 1);
+    m.AddFile(kFontSource, OurConsoleFont());
+    m.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
+    ASSERT_EQ(RunProgram(), 0);
+  };
+  const auto inUse = [](sim::Machine& m) {
+    m.HoldOpen(kLive, os::kGenericRead, os::kFileShareRead);
+  };
+  const Case cases[] = {
+      {"needed", Nothing, " -tise", 0, true, "Úspěšně dokončeno", 0x1A,
+       "afinita;opraveno;Úspěšně dokončeno;C:\\zal\\20261208.bak;"},
+      {"not needed", repaired, " -tise", 0, false, "Oprava není potřeba", 0x1A,
+       "afinita;neni-potreba;Oprava není potřeba;;"},
+      {"not needed, 7", repairedWindows7, " -tise", 0, false, "Oprava není potřeba", 0x1A,
+       "font;neni-potreba;Oprava není potřeba;;"},
+      {"in use", inUse, " -tise", 2, false, "Nejdříve vypněte všechny DOS aplikace", 0x1C,
+       "afinita;chyba;Nejdříve vypněte všechny DOS aplikace;;CreateFileA: 32 The process cannot "
+       "access "
+       "the file because it is being used by another process"},
+      {"check cannot decide", NtvdmMissing, " -kontrola", 2, false,
+       "Soubor NTVDM.EXE nebyl nalezen", 0x1C,
+       "afinita;chyba;Soubor NTVDM.EXE nebyl nalezen;;GetFileAttributesA: 2 The system cannot find "
+       "the "
+       "file specified"},
+      {"typo", Nothing, " -tise -zalha:C:\\zal\\", 2, false, "Neplatné parametry", 0x1C,
+       "afinita;chyba;\"Neplatné parametry; Neznámý parametr: -zalha:C:\\zal\\\";;"},
+  };
+  // The repairs write system files by copying or moving them into place.
+  const auto writes = [](const sim::Machine& m) {
+    return m.CallCount("RegSetValueExA") + m.CallCount("CopyFileA") + m.CallCount("MoveFileExA");
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Machine machine;
+    SetUpWindowsXP(machine);
+    c.before(machine);
+    const int writesBefore = writes(machine);
+    machine.SetCommandLine(std::string("sanivo.exe -zaloha:C:\\zal\\ -protokol:") + kLog +
+                           c.arguments);
+    EXPECT_EQ(RunProgram(), c.exitCode);
+    EXPECT_EQ(writes(machine) != writesBefore, c.systemChanged);
+    EXPECT_EQ(machine.HasFile("C:\\zal\\20261208.bak"), c.systemChanged);
+    ExpectStatus(machine, c.status, c.statusAttribute);
+    const std::string log = machine.FileBytes(kLog);
+    const std::string expected = std::string(";") + c.record + ";0.0.0.0\r\n";
+    EXPECT_TRUE(log.ends_with(expected)) << log;
+  }
+}
+
+// Each switch's line and example stand on the page whole, none wrapped into the next row.
+TEST(UnattendedRunTest, HelpShowsEverySwitchWithAnExampleAndChangesNothing) {
+  sim::Machine machine;
+  SetUpWindowsXP(machine);
+  machine.SetCommandLine("sanivo.exe /?");
+  const auto files = machine.Listing();
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_EQ(machine.Listing(), files);  // not even the work directory
+  const std::string page = machine.ScreenText();
+  for (const TSwitch& entry : Switches()) {
+    for (std::string_view text : {entry.Usage, entry.Meaning, entry.Example}) {
+      const std::string shown = ConvertCharset(std::string(text), ciWindows1250, ciUTF8);
+      EXPECT_NE(page.find(shown), std::string::npos) << shown;
+    }
+  }
+}
+
+// The shared log is held past the patience, then unreachable: the records wait on this
+// machine, and the next run that reaches the log moves them first, in order. A run stopped
+// after the move but before the local log was gone moves nothing twice, and a record that is
+// the same as one already there (one machine, one second) is moved all the same.
+TEST(UnattendedRunTest, RecordsThatCannotReachTheSharedLogWaitOnThisMachine) {
+  sim::Machine machine;
+  SetUpWindowsXP(machine);
+  machine.SetVersion(2, 10, 0);
+  // A log of the previous release keeps its header; new records carry the two fields more.
+  const std::string oldLog =
+      "\xEF\xBB\xBF"
+      "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha\r\n";
+  machine.AddFile(kLog, oldLog);
+  const auto runAt = [&](int hour) {
+    machine.SetLocalTimeOfDay(hour, 0, 0);
+    machine.SetCommandLine("sanivo.exe -tise -protokol:" + kLog);
+    EXPECT_EQ(RunProgram(), 0);
+  };
+  runAt(7);
+  const os::Handle holder = machine.HoldOpenElsewhere(kLog);
+  machine.HoldLock(holder, 0, 0xFFFFFFFFu);
+  runAt(7);
+  EXPECT_EQ(machine.TotalSleep(), kRunLogPatienceMs);
+  EXPECT_EQ(machine.Row(16, 10, 53), "Protokol nelze zapsat, záznam čeká na tomto počítači:");
+  EXPECT_EQ(machine.AttributeAt(10, 16), 0x1E);
+  EXPECT_EQ(machine.Row(17, 80 - static_cast<int>(kLocalLog.size())), kLocalLog);  // to fit
+  machine.Release(holder);
+  machine.Fail("CreateFileA", kLog, 53 /* ERROR_BAD_NETPATH */, 1);
+  runAt(8);
+  const std::string shared = machine.FileBytes(kLog);
+  machine.Fail("DeleteFileA", kLocalLog + ".presun", os::kErrorAccessDenied, 1);  // stopped
+  runAt(9);
+  runAt(10);
+  EXPECT_FALSE(machine.HasFile(kLocalLog) || machine.HasFile(kLocalLog + ".presun"));
+  const std::string log = machine.FileBytes(kLog);
+  EXPECT_TRUE(log.starts_with(shared));
+  std::vector<std::string> times;
+  for (std::size_t at = log.find("\r\n2026"); at != std::string::npos;
+       at = log.find("\r\n2026", at + 1)) {
+    times.push_back(log.substr(at + 13, 8));
+  }
+  EXPECT_EQ(times,
+            (std::vector<std::string>{"07:00:00", "07:00:00", "08:00:00", "09:00:00", "10:00:00"}));
 }
 
 // Four hundred unknown arguments, or one very long, stay on their row; the log has them all.
@@ -142,16 +275,16 @@ TEST(UnattendedRunTest, UnknownArgumentsLineIsCutAtTheRowsEnd) {
   SetUpWindowsXP(machine);
   const std::string argument = "/" + Repeat("a", 100);
   machine.SetCommandLine("sanivo.exe -tise -protokol:" + kLog + " " + argument);
-  ASSERT_EQ(RunProgram(), 0);
+  ASSERT_EQ(RunProgram(), 2);
   EXPECT_EQ(machine.Row(18), "          Neznámý parametr: /" + Repeat("a", 48) + "...");
   EXPECT_EQ(machine.Row(19), Repeat(" ", 80));
   EXPECT_NE(machine.FileBytes(kLog).find(argument + "\""), std::string::npos);
 }
 
-// A log that cannot be written, or a file that is no log of ours (the live file, the backup),
-// is shown and left byte for byte; the repair and its exit code are as without the log, and
-// the check writes nothing at all.
-TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
+// A log that cannot be written anywhere, or a file that is no log of ours (the live file, the
+// backup), is shown and left byte for byte; the repair and its exit code are as without the
+// log, and the check writes nothing at all.
+TEST(UnattendedRunTest, LogThatCannotBeWrittenAnywhereIsShownAndChangesNothingElse) {
   const std::string backup = "C:\\zal\\20261208.bak";
   for (const std::string& path :
        {kLog, std::string("C:\\NUL"), std::string("C:\\protokoly\\"), kLive, backup}) {
@@ -160,6 +293,7 @@ TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
     SetUpWindowsXP(machine);
     const std::string original = machine.FileBytes(kLive);
     machine.Fail("CreateFileA", kLog, os::kErrorAccessDenied);
+    machine.Fail("CreateFileA", kLocalLog, os::kErrorAccessDenied);
     machine.SetCommandLine("sanivo.exe -tise -zaloha:C:\\zal\\ -protokol:" + path);
     EXPECT_EQ(RunProgram(), 0);
     ExpectStatus(machine, "Úspěšně dokončeno", 0x1A);
@@ -167,7 +301,7 @@ TEST(UnattendedRunTest, LogThatCannotBeWrittenIsShownAndChangesNothingElse) {
     EXPECT_EQ(machine.AttributeAt(10, 16), 0x1E);
     EXPECT_EQ(machine.Row(17, 10, static_cast<int>(path.size())), path);
     EXPECT_EQ(machine.AttributeAt(10, 17), 0x17);
-    EXPECT_EQ(machine.FileBytes(kLive), machine.FileBytes(kCachedCopy));
+    EXPECT_EQ(machine.FileBytes(kLive), machine.FileBytes(kNtvdm[1]));
     EXPECT_EQ(machine.FileBytes(backup), original);
     EXPECT_EQ(machine.HasDirectory("C:\\protokoly"), path == kLog);
 
@@ -221,6 +355,31 @@ TEST(UnattendedRunTest, RunsOnOneMachineTakeTurns) {
     ExpectStatus(machine, "Jiný běh programu neskončil do dvou minut", 0x1C);
     EXPECT_EQ(machine.FileBytes(kLive), before);
   }
+}
+
+// One reading of the command line gives the options and, as written, the arguments that none
+// of the switches takes.
+TEST(SwitchesTest, ArgumentsNoSwitchTakesAreUnusedAsWritten) {
+  const sim::Machine machine;  // the locale's case-insensitive comparison
+  using Arguments = std::vector<std::string>;
+  const std::pair<std::string, Arguments> cases[] = {
+      {"", {}},
+      {" -zaloha:C:\\zal\\ -TISE -Kontrola -protokol:Z:\\s.csv -zaloha:D:\\ /? -H", {}},
+      {" \"-zaloha:C:\\Program Files\\zal\\\"", {}},
+      {" /zaloha:C:\\zal\\ ?", {"/zaloha:C:\\zal\\", "?"}},
+      {" -zaloha=C:\\zal\\ --zaloha:C:\\zal\\", {"-zaloha=C:\\zal\\", "--zaloha:C:\\zal\\"}},
+      {" -tise -zalha:C:\\zal\\ zaloha", {"-zalha:C:\\zal\\", "zaloha"}},
+      {" \"with blank\" - -:x", {"with blank", "-", "-:x"}},
+  };
+  for (const auto& [tail, unused] : cases) {
+    EXPECT_EQ(ReadRunOptions(TParamParser("sanivo.exe" + tail)).UnusedArguments, unused) << tail;
+  }
+  const TRunOptions options =
+      ReadRunOptions(TParamParser("sanivo.exe -ZALOHA:C:\\a\\ -zaloha:D:\\ -protokol: --help"));
+  EXPECT_EQ(options.BackupParam, "C:\\a\\");
+  EXPECT_EQ(options.LogPath, "");
+  EXPECT_TRUE(options.Help);
+  EXPECT_FALSE(options.Quiet || options.CheckOnly);
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST_F(NtvdmTakeBackTest, GivesTheOriginalBackByteForByteOnceAndOnlyThen) {
   Run("-vratit -tise -protokol:" + kLog);
   ExpectStatus(machine, kNothingToTakeBack, 0x1A);
   EXPECT_THAT(machine.FileBytes(kLog),
-              ::testing::HasSubstr(";afinita;nic-k-vraceni;Není co vracet;\r\n"));
+              ::testing::HasSubstr(";afinita;nic-k-vraceni;Není co vracet;;;0.0.0.0\r\n"));
 }
 
 // Only the pinned form of the live image is taken back: a cached copy of another version

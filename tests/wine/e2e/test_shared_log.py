@@ -19,7 +19,7 @@ WRITERS_PER_PREFIX = 10
 # Each writer appends this many records one after the other, so that the writers overlap for
 # a while rather than for one append each.
 RECORDS_PER_WRITER = 20
-HEADER = "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha"
+HEADER = "cas;pocitac;uzivatel;windows;oprava;vysledek;zprava;zaloha;pricina;verze"
 # What a run stopped while it wrote its record left at the end of the log, without a line end.
 HALF_RECORD = "2026-12-08 09:30:00;STRESS-9;user;5.1"
 
@@ -78,7 +78,7 @@ class SharedLogUnderLoad(unittest.TestCase):
         self.assertEqual(lines[1], HALF_RECORD, "the next record starts on a line of its own")
         records = [line.split(";") for line in lines[2:-1]]
         for record in records:
-            self.assertEqual(len(record), 8, record)
+            self.assertEqual(len(record), 10, record)
             self.assertRegex(record[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
             self.assertEqual(record[4:6], ["zadna", "neni-potreba"], record)
             self.assertEqual(record[1], "STRESS-" + record[6].split("-")[1], record)
