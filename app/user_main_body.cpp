@@ -8,6 +8,7 @@
 #include "app/screen.h"
 #include "app/texts.h"
 #include "app/unattended.h"
+#include "app/undo.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
 #include "sysenv/system_dirs.h"
@@ -24,6 +25,9 @@ TRepairOutcome RunForThisUser(const TRunOptions& options) {
   if (WindowsKind != wkWindows7) {
     return OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded);
   }
+  if (options.TakeBack) {
+    return options.CheckOnly ? CheckTakeBackUserConsoleFont() : TakeBackUserConsoleFont();
+  }
   return options.CheckOnly ? CheckUserConsoleFont() : RepairUserConsoleFont(WindowsDir);
 }
 
@@ -35,7 +39,8 @@ int RunUserMainBody() {
   PaintMainScreen();
   const TRunOptions options = ReadRunOptions();
   ShowUnusedArguments(options.UnusedArguments);
-  WriteTextAt(texts::kUserFontHeading, kHeadingX, kHeadingY);
+  WriteTextAt(options.TakeBack ? texts::kUndoUserFontHeading : texts::kUserFontHeading, kHeadingX,
+              kHeadingY);
   const TRepairOutcome outcome = RunForThisUser(options);
   ShowOutcome(outcome);
   LogRun(options, outcome.Result, outcome.StatusText, {}, UserRepairName());
