@@ -5,7 +5,7 @@
 #include <random>
 
 #include "base/number_text.h"
-#include "charset/charset.h"
+#include "console/windows1250_text.h"
 #include "platform/os.h"
 
 namespace sanivo {
@@ -117,7 +117,7 @@ std::string FormatRunRecord(const TRunRecord& record) {
   std::string line;
   for (const std::string* field : fields) {
     if (field != fields[0]) line += ';';
-    line += CsvField(ConvertCharset(*field, ciWindows1250, ciUTF8));
+    line += CsvField(Windows1250ToUtf8(*field));
   }
   return line + std::string(kLineEnd);
 }
