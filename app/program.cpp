@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <optional>
+#include <span>
 
 #include "app/main_body.h"
 #include "app/unattended.h"
@@ -11,6 +12,7 @@
 #include "charset/iconv_binding.h"
 #include "cmdline/param_parser.h"
 #include "console/console_app.h"
+#include "console/windows1250_text.h"
 #include "platform/module_file_name.h"
 #include "platform/os.h"
 #include "platform/standard_handle.h"
@@ -37,32 +39,52 @@ constexpr TModule kModules[] = {
     {InitializeConsoleApp, FinalizeConsoleApp},
 };
 
+// The per-user program converts only its own Windows-1250 texts, for the console and the log,
+// and keeps no file types: it starts no general conversion (no optional library, no alias
+// table) and no file-type manager, and so does not carry them.
+constexpr TModule kUserModules[] = {
+    {InitializeParamParser, FinalizeParamParser},
+    {InitializeWindowsVersion, FinalizeWindowsVersion},
+    {InitializeWindows1250ConsoleApp, FinalizeConsoleApp},
+};
+
+// What differs between the two programs around their main bodies.
+struct TProgram {
+  std::span<const TModule> modules;
+  int (*mainBody)(const TRunOptions& options);
+  // What the program does on this Windows, for the log.
+  TRepairKind (*repairKind)();
+  // The error report, in the ANSI code page, into the console's.
+  std::string (*toConsole)(const std::string& text, TCharsetId from);
+};
+
 // Starts the modules in order and, when it goes out of scope, finalizes those that started.
 class TStartedModules {
  public:
-  TStartedModules() = default;
+  explicit TStartedModules(std::span<const TModule> modules) : modules_(modules) {}
   void Start() {
-    for (const TModule& module : kModules) {
+    for (const TModule& module : modules_) {
       module.initialize();
       ++started_;
     }
   }
   ~TStartedModules() {
-    while (started_ > 0) kModules[--started_].finalize();
+    while (started_ > 0) modules_[--started_].finalize();
   }
   TStartedModules(const TStartedModules&) = delete;
   TStartedModules& operator=(const TStartedModules&) = delete;
 
  private:
+  std::span<const TModule> modules_;
   std::size_t started_ = 0;
 };
 
 // Writes the report to standard error and returns it, in the ANSI code page.
-std::string WriteErrorReport(const std::string& className, std::uintptr_t address,
-                             const std::string& message) {
+std::string WriteErrorReport(const TProgram& program, const std::string& className,
+                             std::uintptr_t address, const std::string& message) {
   const std::string report =
       FormatErrorReport(className, ExtractFileName(ModuleFileName()), address, message);
-  const std::string converted = ConvertCharset(report, ciWindows1250, ciCP852) + "\r\n";
+  const std::string converted = program.toConsole(report, ciWindows1250) + "\r\n";
   WriteStandardHandle(os::kStdErrorHandle, converted);
   return report;
 }
@@ -100,29 +122,25 @@ std::string FormatErrorReport(const std::string& className, const std::string& m
 namespace {
 
 // The error report comes first, then module shut-down, which runs on every way out.
-// `repairKind` gives what the program does on this Windows, for the log.
-int RunProgramAround(int (*mainBody)(const TRunOptions&), TRepairKind (*repairKind)()) {
-  // sanivo.exe runs elevated; neither program's own conversions need more than the built-in
-  // tables.
-  NeverLoadIconvLibrary();
-  TStartedModules modules;
+int RunProgramAround(const TProgram& program) {
+  TStartedModules modules(program.modules);
   int exitCode = 0;
   std::optional<std::string> report;
   std::optional<TRunOptions> options;
   try {
     modules.Start();
     options = ReadRunOptions(*ParamParser);
-    exitCode = mainBody(*options);
+    exitCode = program.mainBody(*options);
   } catch (const Exception& error) {
-    report = WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()),
+    report = WriteErrorReport(program, error.ClassName(), RelativeToModule(error.RaiseAddress()),
                               error.Message());
   } catch (const std::exception& error) {
     // Not ours but reachable: a 32-bit process can run out of memory (std::bad_alloc).
-    report = WriteErrorReport("Exception", 0, error.what());
+    report = WriteErrorReport(program, "Exception", 0, error.what());
   }
   if (report) {
     exitCode = 1;
-    FinishFailedRun(*report, options, repairKind());
+    FinishFailedRun(*report, options, program.repairKind());
   }
   ReleaseMainBodyGlobals();
   return exitCode;
@@ -130,8 +148,17 @@ int RunProgramAround(int (*mainBody)(const TRunOptions&), TRepairKind (*repairKi
 
 }  // namespace
 
-int RunProgram() { return RunProgramAround(RunMainBody, RepairKindForThisWindows); }
+int RunProgram() {
+  // sanivo.exe runs elevated; its own conversions need no more than the built-in tables.
+  NeverLoadIconvLibrary();
+  return RunProgramAround({kModules, RunMainBody, RepairKindForThisWindows,
+                           [](const std::string& text, TCharsetId from) {
+                             return ConvertCharset(text, from, ciCP852);
+                           }});
+}
 
-int RunUserProgram() { return RunProgramAround(RunUserMainBody, UserRepairKind); }
+int RunUserProgram() {
+  return RunProgramAround({kUserModules, RunUserMainBody, UserRepairKind, Windows1250ToCP852});
+}
 
 }  // namespace sanivo

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/number_text.h"
-#include "charset/charset.h"
+#include "console/windows1250_text.h"
 #include "platform/os.h"
 #include "sysenv/file_access.h"
 #include "sysenv/files.h"
@@ -173,7 +173,7 @@ std::string FormatRunRecord(const TRunRecord& record) {
   std::string line;
   for (const std::string* field : fields) {
     if (field != fields[0]) line += ';';
-    line += CsvField(ConvertCharset(*field, ciWindows1250, ciUTF8));
+    line += CsvField(Windows1250ToUtf8(*field));
   }
   return line + std::string(kLineEnd);
 }

@@ -63,6 +63,8 @@ const std::string_view kUndoFontHeading =
     "- vrácení opravy problému s češtinou ve Windows 7 . . ."_cp1250;
 const std::string_view kUndoNtvdmHeading =
     "- vrácení opravy problému s vícejádrovými procesory . . ."_cp1250;
+const std::string_view kUndoUserFontHeading =
+    "- vrácení opravy češtiny ve Windows 7 pro tohoto uživatele . . ."_cp1250;
 const std::string_view kTakenBack = "Oprava byla vrácena"_cp1250;
 const std::string_view kTakenBackAtRestart = "Oprava byla vrácena, font zmizí po restartu"_cp1250;
 const std::string_view kNothingToTakeBack = "Není co vracet"_cp1250;

@@ -65,6 +65,7 @@ extern const std::string_view kMachineFontMissing;
 // Taking a repair back (-vratit)
 extern const std::string_view kUndoFontHeading;
 extern const std::string_view kUndoNtvdmHeading;
+extern const std::string_view kUndoUserFontHeading;
 extern const std::string_view kTakenBack;
 extern const std::string_view kTakenBackAtRestart;
 extern const std::string_view kNothingToTakeBack;

@@ -16,4 +16,9 @@ TRepairOutcome CheckTakeBackNtvdmAffinity(const TRepairContext& context);
 TRepairOutcome TakeBackConsoleFont(const TRepairContext& context);
 TRepairOutcome CheckTakeBackConsoleFont(const TRepairContext& context);
 
+// Windows 7, for the per-user program: only the console settings of ntvdm.exe of the user who
+// runs it, as TakeBackConsoleFont removes them. Shows its progress, not its heading.
+TRepairOutcome TakeBackUserConsoleFont();
+TRepairOutcome CheckTakeBackUserConsoleFont();
+
 }  // namespace sanivo

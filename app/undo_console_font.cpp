@@ -86,10 +86,17 @@ bool IsOurFontFile(const std::string& path) {
   return FileExists(path) && IsOurConsoleFont(ReadWholeFile(path)) && !IsDeletionPending(path);
 }
 
-TFontTakeBack PlanTakeBack(const std::string& fontFile) {
+// What of the per-user part is there: all that a user without administrator rights may change.
+TFontTakeBack PlanUserTakeBack() {
   TFontTakeBack plan;
   TRegistry registry(os::kHkeyCurrentUser);
   plan.ConsoleValues = OurConsoleValues(registry);
+  return plan;
+}
+
+TFontTakeBack PlanTakeBack(const std::string& fontFile) {
+  TFontTakeBack plan = PlanUserTakeBack();
+  TRegistry registry(os::kHkeyLocalMachine);
   plan.Slots = OurSlots(registry);
   plan.FontsEntry = Opened(registry, os::kHkeyLocalMachine, kFontsKey) &&
                     HoldsText(registry, std::string(texts::kFontValueName), kFileName);
@@ -100,8 +107,6 @@ TFontTakeBack PlanTakeBack(const std::string& fontFile) {
 // Every change made so far, so that a failure later on can put each back.
 class TChanges {
  public:
-  explicit TChanges(std::string fontFile) : fontFile_(std::move(fontFile)) {}
-
   // Deletes the values of the open key, remembering each as it was.
   void DeleteValues(TRegistry& registry, os::HKey root, const std::string& key,
                     const std::vector<std::string>& names) {
@@ -113,11 +118,11 @@ class TChanges {
     }
   }
 
-  void FontRemoved() { fontRemoved_ = true; }
+  void FontRemoved(const std::string& fontFile) { removedFont_ = fontFile; }
 
   // Best effort: what cannot be put back is found by the next run of the repair.
   void PutBack() {
-    if (fontRemoved_) os::AddFontResourceA(fontFile_);
+    if (!removedFont_.empty()) os::AddFontResourceA(removedFont_);
     TRegistry registry;
     for (auto value = deleted_.rbegin(); value != deleted_.rend(); ++value) {
       registry.SetRootKey(value->root);
@@ -136,9 +141,8 @@ class TChanges {
     std::string name;
     TRegistry::TRawValue value;
   };
-  std::string fontFile_;
   std::vector<TDeletedValue> deleted_;
-  bool fontRemoved_ = false;
+  std::string removedFont_;
 };
 
 // A console key left empty goes too: a later repair would take it for the user's own settings
@@ -172,40 +176,64 @@ bool RemoveFont(const TFontTakeBack& plan, const std::string& fontFile, TRegistr
   if (!plan.FontFile) return false;
   WriteText(texts::kStepRemovingFont);
   // Loaded under another name (the repair adds its resource file), it stays till logoff.
-  if (os::RemoveFontResourceA(fontFile)) changes.FontRemoved();
+  if (os::RemoveFontResourceA(fontFile)) changes.FontRemoved(fontFile);
   WriteText(texts::kStepDeletingFont);
   if (os::DeleteFileA(fontFile)) return false;
   if (!ScheduleDeletion(fontFile)) FailStep("MoveFileExA");
   return true;
 }
 
-TRepairOutcome TakeBack(const std::string& fontFile) {
-  TFontTakeBack plan;
-  RunStage(texts::kTakeBackUndecided, [&] { plan = PlanTakeBack(fontFile); });
-  if (plan.Empty()) return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
+// Runs the stages with one registry accessor and one record of what they changed; a stage that
+// fails puts back what the stages before it changed.
+template <typename Stages>
+void AllOrNothing(Stages stages) {
   TRegistry registry;
-  TChanges changes(fontFile);
-  bool atRestart = false;
+  TChanges changes;
   try {
-    if (!plan.ConsoleValues.empty()) {
-      RunStage(texts::kFontDefaultFailed, [&] { RemoveConsoleSettings(plan, registry, changes); });
-    }
-    if (!plan.Slots.empty()) {
-      RunStage(texts::kFontRegisterFailed, [&] { RemoveConsoleEntries(plan, registry, changes); });
-    }
-    RunStage(texts::kFontInstallFailed,
-             [&] { atRestart = RemoveFont(plan, fontFile, registry, changes); });
+    stages(registry, changes);
   } catch (const EStageFailed&) {
     registry.CloseKey();
     changes.PutBack();
     throw;
   }
+}
+
+void RunConsoleSettingsStage(const TFontTakeBack& plan, TRegistry& registry, TChanges& changes) {
+  if (plan.ConsoleValues.empty()) return;
+  RunStage(texts::kFontDefaultFailed, [&] { RemoveConsoleSettings(plan, registry, changes); });
+}
+
+TRepairOutcome TakeBack(const std::string& fontFile) {
+  TFontTakeBack plan;
+  RunStage(texts::kTakeBackUndecided, [&] { plan = PlanTakeBack(fontFile); });
+  if (plan.Empty()) return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
+  bool atRestart = false;
+  AllOrNothing([&](TRegistry& registry, TChanges& changes) {
+    RunConsoleSettingsStage(plan, registry, changes);
+    if (!plan.Slots.empty()) {
+      RunStage(texts::kFontRegisterFailed, [&] { RemoveConsoleEntries(plan, registry, changes); });
+    }
+    RunStage(texts::kFontInstallFailed,
+             [&] { atRestart = RemoveFont(plan, fontFile, registry, changes); });
+  });
   return atRestart ? OutcomeOf(TRepairResult::TakenBackAtRestart, texts::kTakenBackAtRestart)
                    : OutcomeOf(TRepairResult::TakenBack, texts::kTakenBack);
 }
 
 std::string InstalledFont(const TRepairContext& context) {
   return context.WindowsDir + "\\Fonts\\" + kFileName;
+}
+
+// What a check finds: whether the plan holds anything; a plan that cannot be made decides
+// nothing.
+template <typename Plan>
+TRepairOutcome OutcomeOfPlan(Plan plan) {
+  try {
+    return plan().Empty() ? OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack)
+                          : OutcomeOf(TRepairResult::CanTakeBack, texts::kCanTakeBack);
+  } catch (const Exception&) {
+    return OutcomeOf(TRepairResult::Undecided, texts::kTakeBackUndecided);
+  }
 }
 
 }  // namespace
@@ -222,13 +250,26 @@ TRepairOutcome TakeBackConsoleFont(const TRepairContext& context) {
 }
 
 TRepairOutcome CheckTakeBackConsoleFont(const TRepairContext& context) {
-  try {
-    return PlanTakeBack(InstalledFont(context)).Empty()
-               ? OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack)
-               : OutcomeOf(TRepairResult::CanTakeBack, texts::kCanTakeBack);
-  } catch (const Exception&) {
-    return OutcomeOf(TRepairResult::Undecided, texts::kTakeBackUndecided);
-  }
+  return OutcomeOfPlan([&] { return PlanTakeBack(InstalledFont(context)); });
 }
+
+// The per-user part alone, as the whole way back takes it: the user's console settings only,
+// so the font stays registered and the font table unchanged.
+TRepairOutcome TakeBackUserConsoleFont() {
+  StartProgressLine();
+  return RunStages([&] {
+    TFontTakeBack plan;
+    RunStage(texts::kTakeBackUndecided, [&] { plan = PlanUserTakeBack(); });
+    if (plan.Empty()) {
+      return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
+    }
+    AllOrNothing([&](TRegistry& registry, TChanges& changes) {
+      RunConsoleSettingsStage(plan, registry, changes);
+    });
+    return OutcomeOf(TRepairResult::TakenBack, texts::kTakenBack);
+  });
+}
+
+TRepairOutcome CheckTakeBackUserConsoleFont() { return OutcomeOfPlan(PlanUserTakeBack); }
 
 }  // namespace sanivo

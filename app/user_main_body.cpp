@@ -8,6 +8,7 @@
 #include "app/screen.h"
 #include "app/texts.h"
 #include "app/unattended.h"
+#include "app/undo.h"
 #include "platform/os.h"
 #include "sysenv/files.h"
 #include "sysenv/system_dirs.h"
@@ -26,6 +27,9 @@ TRepairOutcome RunForThisUser(const TRunOptions& options) {
   if (WindowsKind != wkWindows7) {
     return OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded);
   }
+  if (options.TakeBack) {
+    return options.CheckOnly ? CheckTakeBackUserConsoleFont() : TakeBackUserConsoleFont();
+  }
   return options.CheckOnly ? CheckUserConsoleFont() : RepairUserConsoleFont(WindowsDir);
 }
 
@@ -37,7 +41,8 @@ int RunUserMainBody(const TRunOptions& options) {
   if (const std::optional<int> exitCode = RunEndedBeforeWork(options, UserRepairKind())) {
     return *exitCode;
   }
-  WriteTextAt(texts::kUserFontHeading, kHeadingX, kHeadingY);
+  WriteTextAt(options.TakeBack ? texts::kUndoUserFontHeading : texts::kUserFontHeading, kHeadingX,
+              kHeadingY);
   TRepairOutcome outcome = RunForThisUser(options);
   outcome.Kind = UserRepairKind();
   ShowOutcome(outcome);

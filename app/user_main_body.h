@@ -1,6 +1,7 @@
 // The main body of sanivo-uzivatel.exe: the per-user part of the Windows 7 repair, for a logon
 // script that runs as a user without administrator rights. It writes the user's own console
-// settings only; the machine-wide part is sanivo.exe's, run once with administrator rights.
+// settings only, or with -vratit takes them back; the machine-wide part is sanivo.exe's, run
+// once with administrator rights.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "console/windows1250_text.h"
 #include "sysenv/errors.h"
 
 namespace sanivo {
@@ -93,13 +94,19 @@ void TConsoleCursor::MoveTo(COORD position) { SetPosition(position); }
 // No console call besides the size query: the console keeps its attribute until the first
 // real change of a colour or the first clear.
 TConsoleApplication::TConsoleApplication()
+    : TConsoleApplication([](const std::string& text, TCharsetId from) {
+        return ConvertCharset(text, from, ciCP852);
+      }) {}
+
+TConsoleApplication::TConsoleApplication(TToConsoleCharset toConsole)
     : RepaintPending(true),
       OutputHandle(os::GetStdHandle(os::kStdOutputHandle)),
       InputHandle(os::GetStdHandle(os::kStdInputHandle)),
       Cursor(std::make_unique<TConsoleCursor>(OutputHandle)),
       Controls(std::make_unique<TConsoleControls>()),
       BackgroundColor(clBlack),
-      TextColor(clWhite) {
+      TextColor(clWhite),
+      toConsole_(toConsole) {
   UpdateSize();
 }
 
@@ -148,11 +155,11 @@ void TConsoleApplication::ClearScreen() {
 
 void TConsoleApplication::SetTitle(const std::string& text) {
   Title = text;
-  os::SetConsoleTitleA(ConvertCharset(text, ciWindows1250, ciCP852));
+  os::SetConsoleTitleA(toConsole_(text, ciWindows1250));
 }
 
 void TConsoleApplication::Write(const std::string& text, TCharsetId charset) {
-  const std::string converted = ConvertCharset(text, charset, ciCP852);
+  const std::string converted = toConsole_(text, charset);
   // Like a buffered stream, nothing to write means no system call and so no error.
   if (converted.empty()) return;
   std::uint32_t written = 0;
@@ -212,6 +219,10 @@ void TConsoleApplication::DrawFrame(const TRect& rect, TFrameStyle style) {
 }
 
 void InitializeConsoleApp() { ConsoleApplication = std::make_unique<TConsoleApplication>(); }
+
+void InitializeWindows1250ConsoleApp() {
+  ConsoleApplication = std::make_unique<TConsoleApplication>(Windows1250ToCP852);
+}
 
 void FinalizeConsoleApp() { ConsoleApplication.reset(); }
 

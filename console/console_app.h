@@ -88,9 +88,14 @@ class TConsoleCursor {
   os::Handle output_;
 };
 
+// How the screen turns a text of a charset into code page 852.
+using TToConsoleCharset = std::string (*)(const std::string& text, TCharsetId from);
+
 class TConsoleApplication {
  public:
+  // Converts with ConvertCharset.
   TConsoleApplication();
+  explicit TConsoleApplication(TToConsoleCharset toConsole);
 
   void UpdateSize();
   // Makes the attribute of these colours the console's current one and returns it, for a
@@ -125,11 +130,16 @@ class TConsoleApplication {
  private:
   void WriteFrameChar(std::uint8_t ch);
   void WriteFrameEdge(std::uint8_t ch, std::int32_t count);
+
+  TToConsoleCharset toConsole_;
 };
 
 // The one screen object, alive between InitializeConsoleApp and FinalizeConsoleApp.
 extern std::unique_ptr<TConsoleApplication> ConsoleApplication;
 void InitializeConsoleApp();
+// The same for a program whose texts are all Windows-1250: its screen converts them with
+// Windows1250ToCP852, and the program carries no general conversion for it.
+void InitializeWindows1250ConsoleApp();
 void FinalizeConsoleApp();
 
 }  // namespace sanivo

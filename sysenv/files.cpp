@@ -25,13 +25,6 @@ bool IsDeviceName(const std::string& stem) {
 
 }  // namespace
 
-std::string QueryPath(const PathQuery& query) {
-  std::string path;
-  const std::uint32_t needed = query(os::kMaxPath, path);
-  if (needed > os::kMaxPath && query(needed, path) >= needed) path.clear();
-  return path;
-}
-
 bool FileExists(const std::string& path) {
   const std::uint32_t attributes = os::GetFileAttributesA(path);
   return attributes != os::kInvalidFileAttributes &&

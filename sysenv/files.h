@@ -2,10 +2,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "base/file_names.h"
+#include "platform/os.h"
 
 namespace sanivo {
 
@@ -24,9 +24,16 @@ std::string GetCurrentDir();
 std::string LongFullPath(const std::string& name);
 
 // Runs one of the system's path queries (GetTempPathA and its kind) with a buffer of MAX_PATH,
-// once more with the size it asks for when the path is longer; empty when it fails.
-using PathQuery = std::function<std::uint32_t(std::uint32_t bufferSize, std::string& path)>;
-std::string QueryPath(const PathQuery& query);
+// once more with the size it asks for when the path is longer; empty when it fails. `query` is
+// called as query(bufferSize, path) and returns what the system call returns. A template rather
+// than a std::function: the programs then carry no type information of each caller's lambda.
+template <typename PathQuery>
+std::string QueryPath(const PathQuery& query) {
+  std::string path;
+  const std::uint32_t needed = query(os::kMaxPath, path);
+  if (needed > os::kMaxPath && query(needed, path) >= needed) path.clear();
+  return path;
+}
 
 // Whether `path` cannot be opened for exclusive reading and writing. Every reason counts:
 // another process holds it, it is missing, read-only or a directory.

@@ -39,6 +39,21 @@ void UserSettingsOnly(sim::Machine& machine) {
   machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", 55);
 }
 
+// The console settings the repair wrote for this user, as sanivo.exe left them for its own.
+void RepairedForThisUser(sim::Machine& machine) {
+  FreshWindows7(machine);
+  ASSERT_EQ(RunProgram(), 0);
+}
+
+// Taking back fails at the second value: the first goes back in place.
+void RepairedWithAValueHeld(sim::Machine& machine) {
+  RepairedForThisUser(machine);
+  machine.Fail("RegDeleteValueA", "FontFamily", os::kErrorAccessDenied, 1);
+}
+
+// What a run leaves of the user's console settings.
+enum class TSettings { Kept, Written, Removed };
+
 // A user without administrator rights may write HKEY_CURRENT_USER only.
 TEST(UserProgramTest, StandardUserGetsTheFontOnceTheMachineWidePartIsThere) {
   const struct {
@@ -47,14 +62,25 @@ TEST(UserProgramTest, StandardUserGetsTheFontOnceTheMachineWidePartIsThere) {
     const char* arguments;
     const char* status;
     int exitCode;
+    TSettings after = TSettings::Kept;
   } runs[] = {
-      {RepairedForAnotherUser, RunUserProgram, " -tise", "Úspěšně dokončeno", 0},
+      {RepairedForAnotherUser, RunUserProgram, " -tise", "Úspěšně dokončeno", 0,
+       TSettings::Written},
       {FreshWindows7, RunUserProgram, " -tise", "Font není nainstalován pro celý počítač", 2},
       {RepairedForAnotherUser, RunUserProgram, " -kontrola", "Oprava je potřeba", 4},
       {UserSettingsOnly, RunUserProgram, " -kontrola", "Oprava není potřeba", 0},
       {+[](sim::Machine& m) { m.SetVersion(2, 5, 1); }, RunUserProgram, " -tise",
        "Oprava není potřeba", 0},
       {FreshWindows7, RunProgram, " -tise", "Font nelze nainstalovat", 2},
+      // The way back takes the user's settings only; the font stays for the other users.
+      {RepairedForThisUser, RunUserProgram, " -vratit -tise", "Oprava byla vrácena", 0,
+       TSettings::Removed},
+      {RepairedForThisUser, RunUserProgram, " -kontrola -vratit", "Opravu lze vrátit", 4},
+      {RepairedForAnotherUser, RunUserProgram, " -vratit -tise", "Není co vracet", 0},
+      {RepairedWithAValueHeld, RunUserProgram, " -vratit -tise", "Nelze nastavit font jako výchozí",
+       2},
+      {+[](sim::Machine& m) { m.SetVersion(2, 5, 1); }, RunUserProgram, " -vratit -tise",
+       "Oprava není potřeba", 0},
   };
   const std::vector<std::string> written = {
       kSettings, kSettings + " [FaceName] type 1 = \"Lucida Console CS\"",
@@ -71,10 +97,14 @@ TEST(UserProgramTest, StandardUserGetsTheFontOnceTheMachineWidePartIsThere) {
     const auto settings = RegistryLines(machine, true);
     EXPECT_EQ(run.program(), run.exitCode);
     EXPECT_EQ(machine.Row(7, 15, Utf8Length(run.status)), run.status);
-    const bool repaired = run.exitCode == 0 && run.setUp == RepairedForAnotherUser;
-    EXPECT_EQ(RegistryLines(machine, true), repaired ? written : settings);
+    const std::vector<std::string> after[] = {settings, written, {}};
+    EXPECT_EQ(RegistryLines(machine, true), after[static_cast<int>(run.after)]);
     if (run.program == RunUserProgram) {
-      EXPECT_EQ(machine.Row(6, 10, 56), "- oprava češtiny ve Windows 7 pro tohoto uživatele . . .");
+      const bool takeBack = std::string_view(run.arguments).find("-vratit") != std::string::npos;
+      const std::string heading =
+          takeBack ? "- vrácení opravy češtiny ve Windows 7 pro tohoto uživatele . . ."
+                   : "- oprava češtiny ve Windows 7 pro tohoto uživatele . . .";
+      EXPECT_EQ(machine.Row(6, 10, Utf8Length(heading)), heading);
       EXPECT_EQ(machine.Listing(), files);
       EXPECT_EQ(RegistryLines(machine, false), others);
     }

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "console/windows1250_text.h"
 #include "sysenv/errors.h"
 #include "tests/sim/machine.h"
 
@@ -192,6 +193,18 @@ TEST_F(ConsoleAppTest, ClearScreenPaintsControlsLastAddedFirst) {
   console().ClearScreen();
   EXPECT_THAT(painted, ElementsAre(2, 1));
   EXPECT_THROW(console().Controls->Items(2), Exception);
+}
+
+// A program whose texts are all Windows-1250 converts them without the general engine, to the
+// same bytes as the engine's built-in tables give.
+TEST(Windows1250Text, GivesWhatTheGeneralConversionGives) {
+  std::string everyByte(256, '\0');
+  for (std::size_t i = 0; i < everyByte.size(); ++i) everyByte[i] = static_cast<char>(i);
+  EXPECT_EQ(Windows1250ToCP852(everyByte, ciWindows1250),
+            ConvertCharset(everyByte, ciWindows1250, ciCP852));
+  EXPECT_EQ(Windows1250ToUtf8(everyByte), ConvertCharset(everyByte, ciWindows1250, ciUTF8));
+  EXPECT_EQ(Windows1250ToCP852(everyByte, ciCP852), everyByte);
+  EXPECT_THROW(Windows1250ToCP852("x", ciUTF8), Exception);
 }
 
 }  // namespace

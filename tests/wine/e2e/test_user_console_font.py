@@ -28,14 +28,16 @@ def snapshot(scenario: winerun.Scenario) -> tuple[dict[str, list[str]], dict[str
 
 
 class UserConsoleFont(PageChecks):
-    def run_user_program(self, scenario: winerun.Scenario, exit_code: int, *status: str) -> None:
+    def run_user_program(self, scenario: winerun.Scenario, exit_code: int, *status: str,
+                         switches: tuple[str, ...] = ()) -> None:
         result = scenario.run_console(APP_DIR + r"\sanivo-uzivatel.exe",
-                                      ["-tise", r"-protokol:C:\sanivo.csv"], timeout=120)
+                                      ["-tise", r"-protokol:C:\sanivo.csv", *switches],
+                                      timeout=120)
         self.assertEqual(result.exit_code, exit_code, str(result.screen))
         self.assertPainted(result.screen)
         self.assertStatus(result.screen, *status)
 
-    def test_writes_back_the_users_settings_and_nothing_else(self):
+    def test_writes_back_the_users_settings_and_takes_them_back_alone(self):
         with winerun.Scenario(version="win7") as scenario:
             seed_windows7(scenario)
             exe = install_release(scenario, "mrk_lccs.ttf", "sanivo-uzivatel.exe")
@@ -46,8 +48,12 @@ class UserConsoleFont(PageChecks):
             registry, fonts = snapshot(scenario)
             self.run_user_program(scenario, 0, SUCCESS, "lime")
             self.assertEqual(snapshot(scenario), ({**registry, SETTINGS: written}, fonts))
+            # The way back takes this user's settings again, and nothing of the machine's.
+            self.run_user_program(scenario, 0, "Oprava byla vrácena", "lime", switches=("-vratit",))
+            self.assertEqual(snapshot(scenario), (registry, fonts))
             log = scenario.host_path(r"C:\sanivo.csv").read_text(encoding="utf-8-sig")
             self.assertIn(f";font-uzivatel;opraveno;{SUCCESS};\n", log)
+            self.assertIn(";font-uzivatel;vraceno;Oprava byla vrácena;\n", log)
 
     def test_without_the_machine_wide_part_it_is_red_and_changes_nothing(self):
         with winerun.Scenario(version="win7") as scenario:
