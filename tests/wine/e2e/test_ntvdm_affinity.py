@@ -164,13 +164,14 @@ class NtvdmAffinityRepair(PageChecks):
                 for path in (LIVE, *CACHED):
                     self.assertPatched(path)
                     self.put(path, self.original)
-        # A log that names the backup, or the live file, is no log: both stay byte for byte.
+        # A log that names the backup, or the live file, is no log: both stay byte for byte, and
+        # the record waits in the machine's own log.
         backup = r"C:\zal\x.bak"
         for log in (backup, LIVE):
             with self.subTest(log=log):
                 result = self.repair(f" -zaloha:{backup} -protokol:{log}")
                 self.assertStatus(result.screen, SUCCESS, "lime")
-                self.assertEqual(result.screen.text(10, 16, 21), "Nelze zapsat protokol")
+                self.assertEqual(result.screen.text(10, 16, 21), "Protokol nelze zapsat")
                 self.assertColours(result.screen, 10, 16, "yellow", None)
                 self.assertEqual(self.content(backup), self.original)
                 self.assertEqual(self.content(LIVE), self.content(CACHED[0]))

@@ -52,8 +52,8 @@ class UserConsoleFont(PageChecks):
             self.run_user_program(scenario, 0, "Oprava byla vrácena", "lime", switches=("-vratit",))
             self.assertEqual(snapshot(scenario), (registry, fonts))
             log = scenario.host_path(r"C:\sanivo.csv").read_text(encoding="utf-8-sig")
-            self.assertIn(f";font-uzivatel;opraveno;{SUCCESS};\n", log)
-            self.assertIn(";font-uzivatel;vraceno;Oprava byla vrácena;\n", log)
+            self.assertIn(f";font-uzivatel;opraveno;{SUCCESS};;;1.0.0.0\n", log)
+            self.assertIn(";font-uzivatel;vraceno;Oprava byla vrácena;;;1.0.0.0\n", log)
 
     def test_without_the_machine_wide_part_it_is_red_and_changes_nothing(self):
         with winerun.Scenario(version="win7") as scenario:
