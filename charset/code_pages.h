@@ -13,6 +13,8 @@ namespace sanivo {
 using TCharsetTable = std::array<std::uint16_t, 128>;
 
 inline constexpr unsigned kFirstTableByte = 0x80;
+// The table entry of a byte that the code page leaves undefined.
+inline constexpr std::uint16_t kUndefinedByte = 0xFFFD;
 
 // Ids 0 to 24 have a table of their own; the built-in engine reads every other id as ISO-8859-1.
 inline constexpr int kCodePageCount = 25;
@@ -22,7 +24,11 @@ const TCharsetTable& GetCharsetTable(TCharsetId id);
 std::uint16_t DecodeCodePageByte(TCharsetId id, unsigned char byte);
 
 // The byte that stands for value in the code page of id; the lowest one when several do, none
-// when the code page lacks the character.
+// when the code page lacks the character (U+FFFD included: it only marks undefined bytes).
 std::optional<unsigned char> EncodeCodePageChar(TCharsetId id, std::uint16_t value);
+
+// What each byte of a one-byte charset becomes in another: the target's lowest byte for the same
+// character, or "_".
+std::array<char, 256> SingleBytePairTable(TCharsetId from, TCharsetId to);
 
 }  // namespace sanivo
