@@ -31,6 +31,19 @@ std::optional<unsigned char> EncodeCodePageChar(TCharsetId id, std::uint16_t val
   return static_cast<unsigned char>(kFirstTableByte + (found - table.begin()));
 }
 
+TReverseCodePage::TReverseCodePage(TCharsetId id) {
+  for (const std::uint16_t value : GetCharsetTable(id)) {
+    if (const std::optional<unsigned char> byte = EncodeCodePageChar(id, value)) {
+      std::uint8_t& page = pageOf_[value >> 8];
+      if (page == 0) {
+        pages_.emplace_back();
+        page = static_cast<std::uint8_t>(pages_.size());
+      }
+      pages_[page - 1][value & 0xFF] = *byte;
+    }
+  }
+}
+
 std::array<char, 256> SingleBytePairTable(TCharsetId from, TCharsetId to) {
   std::array<char, 256> table{};
   for (unsigned byte = 0; byte < table.size(); ++byte) {

@@ -1,7 +1,9 @@
 #include "charset/decoders.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
+#include <utility>
 
 #include "charset/charset.h"
 #include "charset/library_sides.h"
@@ -43,13 +45,77 @@ char* PutScalar(std::uint32_t value, char* out) {
   return PutUnit(0xDC00 | (value & 0x3FF), out);
 }
 
+// Where a decoder writes what it read: the intermediate, or for the directions people use most
+// the target code page straight away, as the encoder would write it.
+// Each has Put for any character and PutBelow800 for one below U+0800 (one or two bytes of
+// UTF-8), which the decoder's loop writes without a branch of its own.
+class TIntermediateSink {
+ public:
+  char* Put(std::uint32_t character, char* out) const { return PutScalar(character, out); }
+  char* PutBelow800(std::uint32_t character, char* out) const { return PutUnit(character, out); }
+  // Writes, and keeps only when `keep` (0 or 1).
+  char* PutBelow800If(std::uint32_t character, unsigned keep, char* out) const {
+    PutUnit(character, out);
+    return out + 2 * keep;
+  }
+  char* PutAscii8(const unsigned char* bytes, char* out) const {
+    for (int k = 0; k < 8; ++k) out = PutUnit(bytes[k], out);
+    return out;
+  }
+};
+
+class TCodePageSink {
+ public:
+  TCodePageSink(TCharsetId to, bool transliterate) : reverse_(to), transliterate_(transliterate) {
+    for (std::uint32_t character = 0; character < below800_.size(); ++character) {
+      const unsigned char byte = reverse_.ByteOf(character);
+      const bool written = byte != 0 || character == 0 || transliterate;
+      below800_[character] = {byte != 0 || character == 0 ? static_cast<char>(byte) : '_', written};
+    }
+  }
+  char* Put(std::uint32_t character, char* out) const {
+    if (const unsigned char byte = reverse_.ByteOf(character); byte != 0 || character == 0) {
+      *out++ = static_cast<char>(byte);
+    } else if (transliterate_) {
+      *out++ = '_';
+    }
+    return out;
+  }
+  char* PutBelow800(std::uint32_t character, char* out) const {
+    return PutBelow800If(character, 1, out);
+  }
+  char* PutBelow800If(std::uint32_t character, unsigned keep, char* out) const {
+    const TByte byte = below800_[character];
+    *out = byte.value;
+    return out + (byte.count & keep);
+  }
+  char* PutAscii8(const unsigned char* bytes, char* out) const {
+    std::memcpy(out, bytes, 8);
+    return out + 8;
+  }
+
+ private:
+  // The byte of each character below U+0800, "_" (or none, written = false) when the charset
+  // lacks it.
+  struct TByte {
+    char value;
+    unsigned char count;  // 1, or 0 when nothing is written
+  };
+  TReverseCodePage reverse_;
+  std::array<TByte, 0x800> below800_;
+  bool transliterate_;
+};
+
 // What every built-in decoder shares: the count of replacements and the pairing of the 16-bit
 // units of a source whose surrogates come one by one.
 class TBuiltInDecoder : public TDecoder {
  protected:
   char* PutReplacement(std::uint64_t offset, char* out) {
-    if (replacements_.count++ == 0) replacements_.firstOffset = offset;
+    Count(offset);
     return PutUnit(kReplacementCharacter, out);
+  }
+  void Count(std::uint64_t offset) {
+    if (replacements_.count++ == 0) replacements_.firstOffset = offset;
   }
 
   // A pair goes on whole; a surrogate without its other half becomes U+FFFD. At most 4 bytes.
@@ -84,27 +150,52 @@ class TBuiltInDecoder : public TDecoder {
   std::uint64_t pendingOffset_ = 0;
 };
 
-// One byte, one unit, through the code page's table.
+// One byte, one character, through the code page's table: each byte's output is made once,
+// as a unit of the intermediate or, straight away, as UTF-8.
 class TSingleByteDecoder : public TBuiltInDecoder {
  public:
-  explicit TSingleByteDecoder(TCharsetId from) {
-    for (unsigned byte = 0; byte < units_.size(); ++byte) {
-      PutUnit(DecodeCodePageByte(from, static_cast<unsigned char>(byte)), units_[byte].data());
+  TSingleByteDecoder(TCharsetId from, bool toUtf8) : asciiAsIs_(toUtf8) {
+    for (unsigned byte = 0; byte < outputs_.size(); ++byte) {
+      const std::uint16_t character = DecodeCodePageByte(from, static_cast<unsigned char>(byte));
+      char* bytes = outputs_[byte].bytes;
+      outputs_[byte].length = static_cast<unsigned char>(
+          (toUtf8 ? PutUtf8(character, bytes) : PutUnit(character, bytes)) - bytes);
     }
   }
 
-  void Decode(std::string_view piece, std::string& ucs2) override {
-    char* out = Extend(ucs2, 2 * piece.size());
-    for (const char byte : piece) {
-      std::memcpy(out, units_[static_cast<unsigned char>(byte)].data(), 2);
-      out += 2;
+  void Decode(std::string_view piece, std::string& out) override {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(piece.data());
+    const std::size_t size = piece.size();
+    // Three bytes at most for each, and room to write four.
+    char* target = Extend(out, 3 * size + 1);
+    std::size_t i = 0;
+    // Eight bytes a round without a branch between them, ASCII at once where it is as it is.
+    for (; size - i >= 8; i += 8) {
+      if (asciiAsIs_ && IsAsciiWord(bytes + i)) {
+        std::memcpy(target, bytes + i, 8);
+        target += 8;
+        continue;
+      }
+      for (std::size_t k = 0; k < 8; ++k) target = Put(bytes[i + k], target);
     }
-    Trim(ucs2, out);
+    for (; i < size; ++i) target = Put(bytes[i], target);
+    Trim(out, target);
   }
   void Finish(std::string&) override {}
 
  private:
-  std::array<std::array<char, 2>, 256> units_;
+  char* Put(unsigned char byte, char* target) const {
+    const TOutput& output = outputs_[byte];
+    std::memcpy(target, output.bytes, sizeof output.bytes);
+    return target + output.length;
+  }
+
+  struct alignas(8) TOutput {
+    char bytes[4];
+    std::uint32_t length;
+  };
+  std::array<TOutput, 256> outputs_{};
+  bool asciiAsIs_;
 };
 
 // Units of two or four bytes: a byte-order mark is dropped and a swapped one turns the byte
@@ -169,14 +260,19 @@ class TUnitDecoder : public TBuiltInDecoder {
 };
 
 // UTF-8, well-formed sequences only; a byte-order mark is dropped (UTF-8 has no byte order).
+template <typename TSink>
 class TUtf8Decoder : public TBuiltInDecoder {
  public:
-  void Decode(std::string_view piece, std::string& ucs2) override {
+  template <typename... TSinkArguments>
+  explicit TUtf8Decoder(TSinkArguments&&... arguments)
+      : sink_(std::forward<TSinkArguments>(arguments)...) {}
+
+  void Decode(std::string_view piece, std::string& out) override {
     const auto* bytes = reinterpret_cast<const unsigned char*>(piece.data());
     const std::size_t size = piece.size();
     // A byte gives at most one unit, a four-byte sequence two; one begun in the last piece
     // gives up to two units for its last byte.
-    char* out = Extend(ucs2, 2 * size + 8);
+    char* target = Extend(out, 2 * size + 8);
     std::size_t i = 0;
     while (held_ > 0 && i < size) {
       // The held bytes are a well-formed beginning, so the step takes all of them, and the
@@ -190,15 +286,33 @@ class TUtf8Decoder : public TBuiltInDecoder {
       }
       i += step.length - held_;
       held_ = 0;
-      out = Put(step.value, heldOffset_, out);
+      target = Put(step.value, heldOffset_, target);
     }
     while (i < size) {
       if (size - i >= 8 && IsAsciiWord(bytes + i)) {
-        for (int k = 0; k < 8; ++k) out = PutUnit(bytes[i++], out);
+        target = sink_.PutAscii8(bytes + i, target);
+        i += 8;
         continue;
       }
-      if (bytes[i] < 0x80) {
-        out = PutUnit(bytes[i++], out);
+      if (size - i >= 9) {
+        if (const unsigned taken = PutShortSequences(bytes + i, target)) {
+          i += taken;
+          continue;
+        }
+      }
+      // ASCII and two-byte sequences, all of Czech text, without a branch that depends on
+      // which of the two comes: the next byte is read either way.
+      if (size - i >= 2) {
+        const unsigned lead = bytes[i], next = bytes[i + 1];
+        const bool twoBytes = lead - 0xC2u < 0x1Eu && (next & 0xC0u) == 0x80u;
+        if (lead < 0x80 || twoBytes) {
+          const unsigned character = twoBytes ? (lead & 0x1Fu) << 6 | (next & 0x3Fu) : lead;
+          target = sink_.PutBelow800(character, target);
+          i += 1 + static_cast<unsigned>(twoBytes);
+          continue;
+        }
+      } else if (bytes[i] < 0x80) {
+        target = sink_.PutBelow800(bytes[i++], target);
         continue;
       }
       const TUtf8Step step = ReadUtf8Step(bytes + i, size - i, false);
@@ -207,28 +321,63 @@ class TUtf8Decoder : public TBuiltInDecoder {
         while (i < size) heldBytes_[held_++] = bytes[i++];
         break;
       }
-      out = Put(step.value, consumed_ + i, out);
+      target = Put(step.value, consumed_ + i, target);
       i += step.length;
     }
     consumed_ += size;
-    Trim(ucs2, out);
+    Trim(out, target);
   }
 
   // A sequence that the end cuts short is one ill-formed subpart.
-  void Finish(std::string& ucs2) override {
+  void Finish(std::string& out) override {
     if (held_ == 0) return;
     held_ = 0;
-    char* out = Extend(ucs2, 2);
-    Trim(ucs2, PutReplacement(heldOffset_, out));
+    char* target = Extend(out, 4);
+    Trim(out, Put(kIllFormed, heldOffset_, target));
   }
 
  private:
-  char* Put(std::uint32_t value, std::uint64_t offset, char* out) {
-    if (value == kIllFormed) return PutReplacement(offset, out);
-    if (value == kByteOrderMark) return out;
-    return PutScalar(value, out);
+  // Eight bytes (reading a ninth) that are ASCII and well-formed two-byte sequences only, whose
+  // last sequence may end in the ninth byte: written without a branch between them, eight or
+  // nine taken. 0 when the eight bytes are anything else, for the general step to read.
+  unsigned PutShortSequences(const unsigned char* bytes, char*& target) const {
+    constexpr std::uint64_t kHigh = 0x8080808080808080u, kOnes = 0x0101010101010101u;
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    if constexpr (std::endian::native != std::endian::little) return 0;
+    const std::uint64_t high = word & kHigh, bit6 = word << 1 & kHigh, bit5 = word << 2 & kHigh;
+    const std::uint64_t leads = high & bit6, continuations = high & ~bit6;
+    // Leads of three bytes and more, and the overlong C0 and C1.
+    const std::uint64_t c0OrC1 = (word & ~kOnes) ^ 0xC0C0C0C0C0C0C0C0u;
+    const bool overlong = ((c0OrC1 - kOnes) & ~c0OrC1 & kHigh) != 0;
+    const bool lastLeads = leads >> 63 != 0;
+    const bool ninthContinues = (bytes[8] & 0xC0) == 0x80;
+    if ((leads & bit5) != 0 || overlong || continuations != leads << 8 ||
+        lastLeads != ninthContinues) {
+      return 0;
+    }
+    for (unsigned k = 0; k < 8; ++k) {
+      // Arithmetic rather than conditions, which the compiler would turn into branches.
+      const unsigned byte = bytes[k], next = bytes[k + 1];
+      const unsigned leadMask = 0u - (byte >> 7 & byte >> 6 & 1);
+      const unsigned continuation = byte >> 7 & ~(byte >> 6) & 1;
+      const unsigned character =
+          (((byte & 0x1Fu) << 6 | (next & 0x3Fu)) & leadMask) | (byte & ~leadMask);
+      target = sink_.PutBelow800If(character, continuation ^ 1, target);
+    }
+    return 8 + static_cast<unsigned>(lastLeads);
   }
 
+  char* Put(std::uint32_t value, std::uint64_t offset, char* out) {
+    if (value == kIllFormed) {
+      Count(offset);
+      return sink_.Put(kReplacementCharacter, out);
+    }
+    if (value == kByteOrderMark) return out;
+    return sink_.Put(value, out);
+  }
+
+  TSink sink_;
   unsigned char heldBytes_[4] = {};
   unsigned held_ = 0;
   std::uint64_t heldOffset_ = 0;
@@ -310,15 +459,25 @@ class TLibraryDecoder : public TDecoder {
 std::unique_ptr<TDecoder> MakeBuiltInDecoder(TCharsetId from) {
   switch (from) {
     case ciUTF8:
-      return std::make_unique<TUtf8Decoder>();
+      return std::make_unique<TUtf8Decoder<TIntermediateSink>>();
     case ciUTF7:
       return std::make_unique<TUtf7Decoder>(false);
     case ciModifiedUTF7:
       return std::make_unique<TUtf7Decoder>(true);
     default:
-      if (CodeUnitSize(from) == 1) return std::make_unique<TSingleByteDecoder>(from);
+      if (CodeUnitSize(from) == 1) return std::make_unique<TSingleByteDecoder>(from, false);
       return std::make_unique<TUnitDecoder>(CodeUnitSize(from), HasLittleEndianUnits(from));
   }
+}
+
+std::unique_ptr<TDecoder> MakeDirectDecoder(TCharsetId from, TCharsetId to, bool transliterate) {
+  if (CodeUnitSize(from) == 1 && to == ciUTF8) {
+    return std::make_unique<TSingleByteDecoder>(from, true);
+  }
+  if (from == ciUTF8 && CodeUnitSize(to) == 1) {
+    return std::make_unique<TUtf8Decoder<TCodePageSink>>(to, transliterate);
+  }
+  return nullptr;
 }
 
 std::unique_ptr<TDecoder> MakeLibraryDecoder(TIconvDescriptor descriptor) {

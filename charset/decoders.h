@@ -37,6 +37,10 @@ class TDecoder {
 
 // The built-in decoding of id (ids without a table of their own read as ISO-8859-1).
 std::unique_ptr<TDecoder> MakeBuiltInDecoder(TCharsetId from);
+// For the directions people use most, a decoder that writes the target straight away, the same
+// text that the built-in decoder and encoder give (a code page to UTF-8, UTF-8 to a code page,
+// without a map); none for other pairs.
+std::unique_ptr<TDecoder> MakeDirectDecoder(TCharsetId from, TCharsetId to, bool transliterate);
 // The library's decoding through its descriptor, which the decoder closes.
 std::unique_ptr<TDecoder> MakeLibraryDecoder(TIconvDescriptor descriptor);
 

@@ -43,6 +43,7 @@ class TBuiltInEncoder : public TEncoder {
         map_(map.begin(), map.end()),
         mapActive_(IsMapActive(map)),
         transliterate_(transliterate),
+        reverse_(to),
         utf7_(to == ciModifiedUTF7) {
     if (to_ == ciUTF7 || to_ == ciModifiedUTF7) {
       kind_ = TKind::utf7;
@@ -54,7 +55,6 @@ class TBuiltInEncoder : public TEncoder {
       kind_ = TKind::fourByte;
     } else {
       kind_ = TKind::singleByte;
-      BuildReverseTable();
     }
   }
 
@@ -132,7 +132,7 @@ class TBuiltInEncoder : public TEncoder {
   char* PutSingleByte(std::uint32_t character, char* out) const {
     if (character < 0x80) {
       *out++ = static_cast<char>(character);
-    } else if (const unsigned char byte = TargetByte(character)) {
+    } else if (const unsigned char byte = reverse_.ByteOf(character)) {
       *out++ = static_cast<char>(byte);
     } else if (transliterate_) {
       *out++ = '_';
@@ -155,27 +155,6 @@ class TBuiltInEncoder : public TEncoder {
     return out;
   }
 
-  // The target byte of each character by its high byte's page, 0 for none: a one-byte charset
-  // reaches only a few pages.
-  void BuildReverseTable() {
-    for (const std::uint16_t value : GetCharsetTable(to_)) {
-      if (const std::optional<unsigned char> byte = EncodeCodePageChar(to_, value)) {
-        std::uint8_t& page = pageOf_[value >> 8];
-        if (page == 0) {
-          pages_.emplace_back();
-          page = static_cast<std::uint8_t>(pages_.size());
-        }
-        pages_[page - 1][value & 0xFF] = *byte;
-      }
-    }
-  }
-
-  unsigned char TargetByte(std::uint32_t character) const {
-    if (character > 0xFFFF) return 0;
-    const std::uint8_t page = pageOf_[character >> 8];
-    return page == 0 ? 0 : pages_[page - 1][character & 0xFF];
-  }
-
   TCharsetId to_;
   unsigned size_;
   bool littleEndian_;
@@ -184,8 +163,7 @@ class TBuiltInEncoder : public TEncoder {
   bool transliterate_;
   TKind kind_ = TKind::singleByte;
   std::uint32_t pendingHigh_ = 0;  // the first half of a pair, waiting for the second
-  std::array<std::uint8_t, 256> pageOf_{};
-  std::vector<std::array<unsigned char, 256>> pages_;
+  TReverseCodePage reverse_;       // for a one-byte target
   TUtf7Writer utf7_;
 };
 

@@ -46,6 +46,13 @@ TStreamConverter::TStreamConverter(TCharsetId from, const std::string& fromName,
       return;
     }
   }
+  if (!decodesThroughLibrary_ && !encodesThroughLibrary_ && !IsMapActive(map)) {
+    decoder_ = MakeDirectDecoder(from, to, transliterate);
+    if (decoder_) {
+      mode_ = TMode::decodeOnly;
+      return;
+    }
+  }
   decoder_ = decodesThroughLibrary_ ? MakeLibraryDecoder(decoding) : MakeBuiltInDecoder(from);
   // The built-in decoders write whole units of the intermediate, which is the target here.
   if (!decodesThroughLibrary_ && !encodesThroughLibrary_ && to == ciUCS2 && !IsMapActive(map)) {
