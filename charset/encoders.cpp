@@ -65,8 +65,10 @@ class TBuiltInEncoder : public TEncoder {
       for (std::size_t i = 0; i < size; i += 2) utf7_.Put(Mapped(UnitAt(in + i)), out);
       return;
     }
-    // A unit gives at most four bytes, and a surrogate held from the last piece four more.
-    char* target = Extend(out, 2 * size + 8);
+    // A unit gives at most one byte of a code page, three of UTF-8 (a pair four), its two
+    // bytes or four; a surrogate held from the last piece four more.
+    static constexpr std::size_t kMostBytesPerUnit[] = {1, 3, 2, 4};
+    char* target = Extend(out, kMostBytesPerUnit[static_cast<int>(kind_)] * size / 2 + 8);
     if (kind_ == TKind::twoByte) {
       for (std::size_t i = 0; i < size; i += 2) target = PutTwoByte(Mapped(UnitAt(in + i)), target);
     } else {
