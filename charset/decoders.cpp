@@ -153,7 +153,7 @@ std::unique_ptr<TDecoder> MakeBuiltInDecoder(TCharsetId from) {
     case ciModifiedUTF7:
       return std::make_unique<TUtf7Decoder>(true);
     default:
-      if (CodeUnitSize(from) == 1) return std::make_unique<TSingleByteDecoder>(from, false);
+      if (CodeUnitSize(from) == 1) return std::make_unique<TSingleByteDecoder<false>>(from);
       return std::make_unique<TUnitDecoder>(CodeUnitSize(from), HasLittleEndianUnits(from));
   }
 }

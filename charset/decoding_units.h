@@ -182,15 +182,17 @@ class TBuiltInDecoder : public TDecoder {
 };
 
 // One byte, one character, through the code page's table: each byte's output is made once,
-// as a unit of the intermediate or, straight away, as UTF-8.
+// as a unit of the intermediate or, straight away, as UTF-8 (two types, each compiled where it
+// is made).
+template <bool kToUtf8>
 class TSingleByteDecoder : public TBuiltInDecoder {
  public:
-  TSingleByteDecoder(TCharsetId from, bool toUtf8) : asciiAsIs_(toUtf8) {
+  explicit TSingleByteDecoder(TCharsetId from) {
     for (unsigned byte = 0; byte < outputs_.size(); ++byte) {
       const std::uint16_t character = DecodeCodePageByte(from, static_cast<unsigned char>(byte));
       char* bytes = outputs_[byte].bytes;
       outputs_[byte].length = static_cast<std::uint32_t>(
-          (toUtf8 ? PutUtf8(character, bytes) : PutUnit(character, bytes)) - bytes);
+          (kToUtf8 ? PutUtf8(character, bytes) : PutUnit(character, bytes)) - bytes);
     }
   }
 
@@ -206,7 +208,7 @@ class TSingleByteDecoder : public TBuiltInDecoder {
       std::size_t i = 0;
       // Eight bytes a round without a branch between them, ASCII at once where it is as it is.
       for (; size - i >= 8; i += 8) {
-        if (asciiAsIs_ && IsAsciiWord(bytes + i)) {
+        if (kToUtf8 && IsAsciiWord(bytes + i)) {
           std::memcpy(target, bytes + i, 8);
           target += 8;
           continue;
@@ -231,7 +233,6 @@ class TSingleByteDecoder : public TBuiltInDecoder {
     std::uint32_t length;
   };
   std::array<TOutput, 256> outputs_{};
-  bool asciiAsIs_;
 };
 
 // UTF-8, well-formed sequences only; a byte-order mark is dropped (UTF-8 has no byte order).

@@ -12,7 +12,7 @@ using namespace decoding;
 
 std::unique_ptr<TDecoder> MakeDirectDecoder(TCharsetId from, TCharsetId to, bool transliterate) {
   if (CodeUnitSize(from) == 1 && to == ciUTF8) {
-    return std::make_unique<TSingleByteDecoder>(from, true);
+    return std::make_unique<TSingleByteDecoder<true>>(from);
   }
   if (from == ciUTF8 && CodeUnitSize(to) == 1) {
     return std::make_unique<TUtf8Decoder<TCodePageSink>>(to, transliterate);
