@@ -126,6 +126,12 @@ bool IconvLoad() {
   return Binding.loaded || LoadLibraryAndEntries();
 }
 
+bool IconvIsLoaded() {
+  if (!IconvLock) return false;
+  TLockHeld held(*IconvLock);
+  return Binding.loaded;
+}
+
 bool IconvUnload() {
   if (!IconvLock) return true;
   TLockHeld held(*IconvLock);

@@ -29,6 +29,8 @@ void NeverLoadIconvLibrary();
 bool IconvLoad();
 // Always true.
 bool IconvUnload();
+// True when the library is loaded; never tries to load it.
+bool IconvIsLoaded();
 
 TIconvDescriptor IconvOpen(const std::string& toName, const std::string& fromName);
 TIconvDescriptor IconvOpenIgnore(const std::string& toName, const std::string& fromName);

@@ -1,17 +1,17 @@
 // The conversion of a text that arrives in pieces: what a piece ends in the middle of (a UTF-8,
-// UTF-7 or multi-byte sequence, a code unit, a byte-order mark) is held until the next piece,
+// UTF-7 or multi-byte sequence, a code unit, a surrogate pair) is held until the next piece,
 // and the byte order that a swapped mark turned stays turned. All pieces put together give
 // exactly what ConvertCharsetEx gives for the whole text, in memory bounded by the piece size.
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "charset/charset.h"
+#include "charset/decoders.h"
+#include "charset/encoders.h"
 
 namespace sanivo {
 
@@ -20,6 +20,10 @@ class TStreamConverter {
   // Opens the library's descriptors for the whole stream, as ConvertCharsetEx would for one
   // text: a side whose name the library refuses, or every side without it, is built in.
   TStreamConverter(TCharsetId from, TCharsetId to, TReplacementMap map, bool transliterate);
+  // The same with the names the library is asked for; a side whose name is not the id's own
+  // is one that only the library converts.
+  TStreamConverter(TCharsetId from, const std::string& fromName, TCharsetId to,
+                   const std::string& toName, TReplacementMap map, bool transliterate);
   ~TStreamConverter();
   TStreamConverter(const TStreamConverter&) = delete;
   TStreamConverter& operator=(const TStreamConverter&) = delete;
@@ -32,9 +36,8 @@ class TStreamConverter {
   // Whether the library takes that side (false for a pass-through, which has no sides).
   bool DecodesThroughLibrary() const { return decodesThroughLibrary_; }
   bool EncodesThroughLibrary() const { return encodesThroughLibrary_; }
-
-  class TDecoder;
-  class TEncoder;
+  // What the built-in decoding replaced so far; nothing when the library decodes.
+  TReplacements Replacements() const;
 
  private:
   void EncodeIntermediate(std::string& out);

@@ -1,6 +1,5 @@
 #include "charset/unicode_codecs.h"
 
-#include <bit>
 #include <cstdint>
 
 #include "base/big_endian.h"
@@ -23,16 +22,9 @@ constexpr TBase64DecodingTable MakeDecodingTable(std::string_view alphabet) {
   return table;
 }
 
-// The unit at `position`, most significant byte first; a unit cut short by the end reads as 0.
-std::uint32_t ReadBigEndianUnit(std::string_view text, std::size_t position, std::size_t width) {
-  return text.size() - position < width ? 0 : ReadBigEndian(text, position, width);
-}
-
 void AppendBigEndianUnit(std::string& out, std::uint32_t value, std::size_t width) {
   for (std::size_t i = width; i-- > 0;) out += static_cast<char>(value >> (8 * i) & 0xFF);
 }
-
-bool IsContinuationByte(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
 
 void AppendBytesAsUnits(std::string& out, std::string_view bytes) {
   for (char byte : bytes) AppendBigEndianUnit(out, static_cast<unsigned char>(byte), 2);
@@ -46,12 +38,6 @@ void AppendSextet(std::string& out, unsigned sextet, std::string_view alphabet) 
 
 const TBase64DecodingTable kBase64StandardDecodingTable =
     MakeDecodingTable(kBase64StandardAlphabet);
-
-std::uint32_t Utf8LeadByteBits(unsigned char byte) {
-  const int leadingOnes = std::countl_one(byte);
-  if (leadingOnes < 2 || leadingOnes > 6) return 0;
-  return byte & (0x7Fu >> leadingOnes);
-}
 
 char Utf7ShiftCharacter(bool modified) { return modified ? '&' : '+'; }
 
@@ -79,60 +65,71 @@ void AppendUtf7Run(std::string& ucs2, std::string_view run, bool modified) {
   }
 }
 
-std::uint32_t ReadUtf8Sequence(std::string_view text, std::size_t& position) {
-  const auto byte = static_cast<unsigned char>(text[position++]);
-  if (byte < 0x80) return byte;
-  std::uint32_t value = Utf8LeadByteBits(byte);
-  while (position < text.size() && IsContinuationByte(static_cast<unsigned char>(text[position]))) {
-    value = value << 6 | (static_cast<unsigned char>(text[position++]) & 0x3F);
-  }
-  return value;
-}
-
 std::string Utf8ToUcs4(std::string_view text) {
   std::string out;
   out.reserve(4 * text.size());
-  for (std::size_t i = 0; i < text.size();) AppendBigEndianUnit(out, ReadUtf8Sequence(text, i), 4);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (std::size_t i = 0; i < text.size();) {
+    const TUtf8Step step = ReadUtf8Step(bytes + i, text.size() - i, true);
+    AppendBigEndianUnit(out, step.value == kIllFormed ? kReplacementCharacter : step.value, 4);
+    i += step.length;
+  }
   return out;
 }
 
 std::string Ucs4ToUtf8(std::string_view text) {
-  static constexpr unsigned char kLeadMarks[] = {0, 0xC0, 0xE0, 0xF0, 0xF8, 0xFC};
   std::string out;
   for (std::size_t i = 0; i < text.size(); i += 4) {
-    const std::uint32_t value = ReadBigEndianUnit(text, i, 4);
-    if (value < 0x80) {
-      out += static_cast<char>(value);
-      continue;
-    }
-    const int trailing = std::bit_width(value) / 6;
-    out += static_cast<char>(kLeadMarks[trailing] | value >> (6 * trailing));
-    for (int k = trailing - 1; k >= 0; --k)
-      out += static_cast<char>(0x80 | (value >> (6 * k) & 0x3F));
+    const bool whole = text.size() - i >= 4;
+    std::uint32_t value = whole ? ReadBigEndian(text, i, 4) : kReplacementCharacter;
+    if (!IsScalarValue(value)) value = kReplacementCharacter;
+    char bytes[4];
+    out.append(bytes, PutUtf8(value, bytes));
   }
   return out;
 }
 
-std::string Ucs2ToUtf7(std::string_view text, bool modified) {
-  const char shift = Utf7ShiftCharacter(modified);
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const std::uint32_t unit = ReadBigEndianUnit(text, i, 2);
-    if (unit < 0x80) {
-      out += static_cast<char>(unit);
-      if (unit == static_cast<unsigned char>(shift)) out += kRunEnd;
-      i += 2;
-      continue;
-    }
-    std::string run;
-    for (; i < text.size() && ReadBigEndianUnit(text, i, 2) >= 0x80; i += 2) {
-      AppendBigEndianUnit(run, ReadBigEndianUnit(text, i, 2), 2);
-    }
-    const std::string encoded = EncodeBase64With(run, Utf7Alphabet(modified));
-    out += shift;
-    out += encoded.substr(0, encoded.find(kPad));
-    out += kRunEnd;
+TUtf7Writer::TUtf7Writer(bool modified)
+    : shift_(Utf7ShiftCharacter(modified)), alphabet_(Utf7Alphabet(modified)) {}
+
+void TUtf7Writer::Put(std::uint16_t unit, std::string& out) {
+  if (unit < 0x80) {
+    if (inRun_) Finish(out);
+    out += static_cast<char>(unit);
+    if (unit == static_cast<unsigned char>(shift_)) out += kRunEnd;
+    return;
   }
+  if (!inRun_) {
+    out += shift_;
+    inRun_ = true;
+  }
+  for (const char byte : {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)}) {
+    runBytes_[held_++] = byte;
+    if (held_ == 3) {
+      out += EncodeBase64With(std::string_view(runBytes_, 3), alphabet_);
+      held_ = 0;
+    }
+  }
+}
+
+void TUtf7Writer::Finish(std::string& out) {
+  if (!inRun_) return;
+  const std::string encoded = EncodeBase64With(std::string_view(runBytes_, held_), alphabet_);
+  out += encoded.substr(0, encoded.find(kPad));
+  out += kRunEnd;
+  held_ = 0;
+  inRun_ = false;
+}
+
+std::string Ucs2ToUtf7(std::string_view text, bool modified) {
+  TUtf7Writer writer(modified);
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    const bool whole = text.size() - i >= 2;
+    writer.Put(
+        static_cast<std::uint16_t>(whole ? ReadBigEndian(text, i, 2) : kReplacementCharacter), out);
+  }
+  writer.Finish(out);
   return out;
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """cpconv.exe, without and with GNU libiconv's iconv.dll beside it, against a plain 64 KiB-piece
-filter over the same GNU libiconv, under Wine: Czech Windows-1250 text to code page 852 through
-pipes and through files. A benchmark, not a test: it prints a table of what it measured.
+filter over the same GNU libiconv, under Wine: Czech text from Windows-1250 to code page 852,
+from UTF-8 to code page 852 and from Windows-1250 to UTF-8, through pipes and through files.
+A benchmark, not a test: it prints a table of what it measured.
 
     cpconv_wine_bench.py BUILD_DIR SIZE_MIB...     (scripts/bench-cpconv builds what it needs)
 
@@ -22,17 +23,20 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
 import winerun  # noqa: E402
 
-# "Příliš žluťoučký kůň úpěl ďábelské ódy." and its like, in Windows-1250: letters that code
-# page 852 has, so that every program writes the same bytes.
+# "Příliš žluťoučký kůň úpěl ďábelské ódy." and its like: letters that code page 852 has, so
+# that every program writes the same bytes.
 PARAGRAPH = ("Příliš žluťoučký kůň úpěl ďábelské ódy. Vážený pane řediteli, dovolte mi, abych "
-             "Vám poděkoval za dopis ze dne 12. 3. 1994. Účetní závěrka: 1 234,50 Kč.\r\n"
-             ).encode("cp1250")
+             "Vám poděkoval za dopis ze dne 12. 3. 1994. Účetní závěrka: 1 234,50 Kč.\r\n")
+# (cpconv's ids, the filter's names, the input's encoding)
+DIRECTIONS = [("13 24", "WINDOWS-1250 852", "cp1250"), ("27 24", "UTF-8 852", "utf-8"),
+              ("13 27", "WINDOWS-1250 UTF-8", "cp1250")]
 MIB = 1 << 20
 REPEATS = 3
 
 
-def make_input(path: Path, size: int) -> None:
-    block = PARAGRAPH * (MIB // len(PARAGRAPH) + 1)
+def make_input(path: Path, size: int, encoding: str) -> None:
+    paragraph = PARAGRAPH.encode(encoding)
+    block = paragraph * (MIB // len(paragraph) + 1)
     with path.open("wb") as out:
         left = size
         while left > 0:
@@ -95,42 +99,44 @@ def main(build: Path, sizes: list[int]) -> int:
     pristine = build / "wine" / "pristine"
     winerun.make_pristine(pristine, log=sys.stderr)
     print(f"load before: {os.getloadavg()}, {os.cpu_count()} cores, Wine {winerun.wine_version()}")
-    print("| input | program | through | seconds | MiB/s | peak working set MiB "
+    print("| input | direction | program | through | seconds | MiB/s | peak working set MiB "
           "| peak private MiB |")
-    print("|---|---|---|---|---|---|---|")
+    print("|---|---|---|---|---|---|---|---|")
     with winerun.Scenario(pristine=pristine) as scenario:
         scenario.start_session(seconds=3600)
         bench = Bench(build, scenario)
         for size in sizes:
-            make_input(bench.input, size * MIB)
-            digests = set()
-            programs = [
-                ("cpconv.exe", bench.plain),
-                ("cpconv.exe + iconv.dll", bench.with_library),
-            ]
-            for through_pipes in (True, False):
-                for name, exe in programs:
-                    command = f"{exe} 13 24"
-                    if not through_pipes:
-                        command += r" C:\bench\in.txt -o C:\bench\out.txt"
-                    figures, digest = bench.best_of(command, through_pipes)
+            for ids, names, encoding in DIRECTIONS:
+                make_input(bench.input, size * MIB, encoding)
+                digests = set()
+                programs = [
+                    ("cpconv.exe", bench.plain),
+                    ("cpconv.exe + iconv.dll", bench.with_library),
+                ]
+                for through_pipes in (True, False):
+                    for name, exe in programs:
+                        command = f"{exe} {ids}"
+                        if not through_pipes:
+                            command += r" C:\bench\in.txt -o C:\bench\out.txt"
+                        figures, digest = bench.best_of(command, through_pipes)
+                        digests |= digest
+                        row(size, names, name, through_pipes, figures)
+                    figures, digest = bench.best_of(f"{bench.filter} {names}", through_pipes)
                     digests |= digest
-                    row(size, name, through_pipes, figures)
-                figures, digest = bench.best_of(f"{bench.filter} WINDOWS-1250 852", through_pipes)
-                digests |= digest
-                row(size, "GNU libiconv filter", through_pipes, figures)
-            if len(digests) != 1:
-                print(f"outputs differ at {size} MiB: {digests}", file=sys.stderr)
-                return 1
+                    row(size, names, "GNU libiconv filter", through_pipes, figures)
+                if len(digests) != 1:
+                    print(f"outputs differ at {size} MiB, {names}: {digests}", file=sys.stderr)
+                    return 1
         bench.input.unlink()
         bench.output.unlink(missing_ok=True)
     print(f"load after: {os.getloadavg()}")
     return 0
 
 
-def row(size: int, name: str, through_pipes: bool, figures: list[float]) -> None:
+def row(size: int, direction: str, name: str, through_pipes: bool, figures: list[float]) -> None:
     seconds, working_set, private = figures
-    print(f"| {size} MiB | {name} | {'pipes' if through_pipes else 'files'} | {seconds:.2f} "
+    print(f"| {size} MiB | {direction.replace(' ', ' → ')} | {name} "
+          f"| {'pipes' if through_pipes else 'files'} | {seconds:.2f} "
           f"| {size / seconds:.0f} | {working_set:.1f} | {private:.1f} |", flush=True)
 
 

@@ -11,11 +11,15 @@ namespace sanivo {
 namespace {
 
 // The input read as big-endian 16-bit units, written as four-byte units (an odd last byte left
-// out): values of the plane, which UTF-8 carries both ways.
-std::string AsUcs4(const std::string& ucs2) {
+// out): values of the plane, which UTF-8 carries both ways; a surrogate is no character and
+// comes back as U+FFFD.
+std::string AsUcs4(const std::string& ucs2, bool surrogatesReplaced) {
   std::string ucs4;
-  for (std::size_t i = 0; i + 1 < ucs2.size(); i += 2)
-    ucs4 += std::string(2, '\0') + ucs2.substr(i, 2);
+  for (std::size_t i = 0; i + 1 < ucs2.size(); i += 2) {
+    const bool surrogate = (static_cast<unsigned char>(ucs2[i]) & 0xF8) == 0xD8;
+    ucs4 += std::string(2, '\0') +
+            (surrogate && surrogatesReplaced ? std::string("\xFF\xFD") : ucs2.substr(i, 2));
+  }
   return ucs4;
 }
 
@@ -31,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 0: {  // UTF-8 from any bytes, and back for plane values
       const std::string ucs4 = Utf8ToUcs4(text);
       FUZZ_CHECK(ucs4.size() % 4 == 0 && ucs4.size() <= 4 * text.size());
-      const std::string plane = AsUcs4(text);
-      FUZZ_CHECK(Utf8ToUcs4(Ucs4ToUtf8(plane)) == plane);
+      FUZZ_CHECK(Utf8ToUcs4(Ucs4ToUtf8(AsUcs4(text, false))) == AsUcs4(text, true));
       break;
     }
     case 1:  // UTF-7, both variants: any text decodes, and encoded units come back

@@ -1,11 +1,13 @@
 #include "tools/cpconv/cpconv.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
 
 #include "base/file_names.h"
 #include "base/number_text.h"
 #include "charset/charset.h"
+#include "charset/iconv_binding.h"
 #include "charset/stream_converter.h"
 #include "charset/windows1250_literal.h"
 #include "platform/os.h"
@@ -26,13 +28,20 @@ constexpr std::string_view kUsage =
     "Převede text ze znakové sady Z do sady DO. Bez souboru, a za soubor \"-\", čte\n"
     "standardní vstup; výsledek píše na standardní výstup.\n"
     "  Z, DO       číslo sady (0-107) nebo kterýkoli její název (CP852, WINDOWS-1250,\n"
-    "              UTF-8, KOI8-R, ...), velikost písmen nerozhoduje\n"
+    "              1250, UTF-8, KEYBCS2, KOI8-R, ...), velikost písmen nerozhoduje; jiný\n"
+    "              název (CP850, IBM437, ...) předá knihovně iconv.dll vedle programu\n"
     "  -o VÝSTUP   zapíše výsledek do souboru VÝSTUP celý, nebo vůbec (i přes vstup)\n"
     "  -l          vypíše čísla sad a jejich názvy\n"
     "  --strict    znaky, které cílová sada nemá, vynechá místo přepisu\n"
     "  --map W,W   náhrady znaků: šestnáctková slova, dvojice původní,nový\n"
-    "Příklad: cpconv CP852 WINDOWS-1250 DOPIS.TXT -o DOPIS-WIN.TXT\n"_cp1250;
-constexpr std::string_view kListLegend = "* jen s knihovnou iconv.dll vedle programu\n"_cp1250;
+    "Příklad: cpconv CP852 WINDOWS-1250 DOPIS.TXT -o DOPIS-WIN.TXT\n"
+    "Návratový kód: 0 v pořádku, 1 chyba, 2 chybné parametry, 3 výsledek zapsán, ale vstup\n"
+    "nebyl čistý text své sady: každé chybné místo nahradil znak U+FFFD a zpráva uvede jejich\n"
+    "počet a bajt prvního. Čte-li vstup knihovna iconv.dll, chybná místa vynechá sama a nic\n"
+    "nehlásí. S knihovnou a bez ní se může lišit výsledek u znaků, které vestavěné tabulky\n"
+    "nemají (knihovna zná i novější vydání sad, třeba znak euro v ISO-8859-7).\n"_cp1250;
+constexpr std::string_view kListLegend =
+    "* jen s knihovnou iconv.dll vedle programu; ta zná i další názvy sad\n"_cp1250;
 constexpr std::string_view kBadArguments = "chybné parametry; nápověda: cpconv --help"_cp1250;
 constexpr std::string_view kUnknownCharset = "neznámá znaková sada: "_cp1250;
 constexpr std::string_view kCharsetWord = "znakovou sadu "_cp1250;
@@ -43,6 +52,17 @@ constexpr std::string_view kCannotWrite = "nelze zapsat "_cp1250;
 constexpr std::string_view kStandardInput = "standardní vstup"_cp1250;
 constexpr std::string_view kStandardOutput = "standardní výstup"_cp1250;
 constexpr std::string_view kOutOfMemory = "nedostatek paměti"_cp1250;
+constexpr std::string_view kNotCleanText = " není čistý text sady "_cp1250;
+constexpr std::string_view kReplacedPlaces = "; počet nahrazených míst: "_cp1250;
+constexpr std::string_view kFirstAtByte = ", první na bajtu "_cp1250;
+
+// Names Czech users type for charsets of ours that the alias table spells otherwise.
+constexpr std::pair<std::string_view, TCharsetId> kCzechNames[] = {
+    {"1250", ciWindows1250}, {"1251", ciWindows1251},  {"1252", ciWindows1252},
+    {"1253", ciWindows1253}, {"1254", ciWindows1254},  {"1255", ciWindows1255},
+    {"1256", ciWindows1256}, {"1257", ciWindows1257},  {"1258", ciWindows1258},
+    {"UTF8", ciUTF8},        {"KEYBCS2", ciKamenicky}, {"KAMENICKY", ciKamenicky},
+    {"895", ciKamenicky},    {"CP895", ciKamenicky}};
 
 constexpr std::string_view kStandardStream = "-";
 // A pipe whose writer has closed reports its end as this error.
@@ -72,15 +92,36 @@ std::optional<std::vector<std::uint16_t>> ParseMap(std::string_view text) {
 
 TCpconvArguments Refused(std::string message) { return {std::nullopt, std::move(message)}; }
 
-// The names of an id as the alias table holds them, blank-separated; the name the conversion
-// passes on for an id without a record.
+// Calls visit(name, id) for every name that names one of our ids, in the order of the alias
+// table, then the names that CharsetName gives of its own and the Czech ones. A record names
+// its id when it is the id's first; UCS-2's and UCS-4's later records name the same big-endian
+// forms, the later records of the other ids (US-ASCII under ISO-8859-1, UTF-32LE under UTF-32)
+// other charsets, which are the library's to know.
+template <typename TVisit>
+void ForEachName(TVisit visit) {
+  std::array<bool, 256> named{};
+  for (const TIconvChar& record : CharsetAliases) {
+    const bool namesIt = !named[record.Id] || record.Id == ciUCS2 || record.Id == ciUCS4;
+    named[record.Id] = true;
+    if (!namesIt) continue;
+    for (std::string_view names = record.Aliases; !names.empty();) {
+      const std::size_t blank = std::min(names.find(' '), names.size());
+      visit(names.substr(0, blank), record.Id);
+      names.remove_prefix(std::min(blank + 1, names.size()));
+    }
+  }
+  for (const TCharsetId id : {ciKamenicky, ciModifiedUTF7}) visit(CharsetName(id), id);
+  for (const auto& [name, id] : kCzechNames) visit(name, id);
+}
+
+// The names of an id, blank-separated; the name the conversion passes on for an id without any.
 std::string NamesOf(TCharsetId id) {
   std::string names;
-  for (const TIconvChar& record : CharsetAliases) {
-    if (record.Id != id) continue;
+  ForEachName([&](std::string_view name, TCharsetId named) {
+    if (named != id) return;
     if (!names.empty()) names += ' ';
-    names += record.Aliases;
-  }
+    names += name;
+  });
   return names.empty() ? CharsetName(id) : names;
 }
 
@@ -174,8 +215,34 @@ TReplacementMap MapOf(const TCpconvOptions& options) {
   return options.map.empty() ? TReplacementMap(NoReplacement) : TReplacementMap(options.map);
 }
 
+std::string SideName(TCharsetId id, const std::string& libraryName) {
+  return libraryName.empty() ? CharsetName(id) : libraryName;
+}
+
+TStreamConverter MakeConverter(const TCpconvOptions& options) {
+  return TStreamConverter(options.from, SideName(options.from, options.fromLibraryName), options.to,
+                          SideName(options.to, options.toLibraryName), MapOf(options),
+                          !options.strict);
+}
+
+// What the built-in decoding replaced in the inputs: the count in all of them, and where the
+// first place is.
+struct TReplacedInput {
+  std::uint64_t count = 0;
+  std::string input;  // the first input with a replaced place
+  std::uint64_t firstOffset = 0;
+};
+
+std::string ReplacedMessage(const TCpconvOptions& options, const TReplacedInput& replaced) {
+  return replaced.input + std::string(kNotCleanText) +
+         SideName(options.from, options.fromLibraryName) + std::string(kReplacedPlaces) +
+         std::to_string(replaced.count) + std::string(kFirstAtByte) +
+         std::to_string(replaced.firstOffset);
+}
+
 // One input through its own converter, each text from its start.
-std::string ConvertInput(const TCpconvOptions& options, const std::string& input, TOutput& output) {
+std::string ConvertInput(const TCpconvOptions& options, const std::string& input, TOutput& output,
+                         TReplacedInput& replaced) {
   const bool standard = input == kStandardStream;
   const std::string name = standard ? std::string(kStandardInput) : Quoted(input);
   const os::Handle handle =
@@ -185,7 +252,7 @@ std::string ConvertInput(const TCpconvOptions& options, const std::string& input
   if (handle == os::kInvalidHandle) {
     return WithSystemError(std::string(kCannotRead) + name, os::GetLastError());
   }
-  TStreamConverter converter(options.from, options.to, MapOf(options), !options.strict);
+  TStreamConverter converter = MakeConverter(options);
   std::string error;
   std::string piece, converted;
   for (;;) {
@@ -206,18 +273,36 @@ std::string ConvertInput(const TCpconvOptions& options, const std::string& input
   converted.clear();
   converter.Finish(converted);
   output.Write(converted);
+  const TReplacements replacements = converter.Replacements();
+  if (replacements.count > 0 && replaced.count == 0) {
+    replaced.input = name;
+    replaced.firstOffset = replacements.firstOffset;
+  }
+  replaced.count += replacements.count;
   return output.Error();
 }
 
-// A side that only the library converts, while the library does not take it.
-std::optional<std::string> MissingLibrary(const TCpconvOptions& options) {
-  if (options.from == options.to && options.map.empty()) return std::nullopt;
-  const TStreamConverter probe(options.from, options.to, MapOf(options), !options.strict);
-  if (NeedsIconvLibrary(options.from) && !probe.DecodesThroughLibrary()) {
-    return CharsetName(options.from);
-  }
-  if (NeedsIconvLibrary(options.to) && !probe.EncodesThroughLibrary()) {
-    return CharsetName(options.to);
+// A side that only the library converts, while the library does not take it: its name, and
+// whether it is a name of ours.
+struct TSideWithoutLibrary {
+  std::string name;
+  bool ours;
+};
+std::optional<TSideWithoutLibrary> SideWithoutLibrary(const TCpconvOptions& options) {
+  const TStreamConverter probe = MakeConverter(options);
+  const struct {
+    TCharsetId id;
+    const std::string& libraryName;
+    bool throughLibrary;
+  } sides[] = {{options.from, options.fromLibraryName, probe.DecodesThroughLibrary()},
+               {options.to, options.toLibraryName, probe.EncodesThroughLibrary()}};
+  const bool passThrough = options.from == options.to &&
+                           options.fromLibraryName == options.toLibraryName && options.map.empty();
+  for (const auto& side : sides) {
+    const bool needsLibrary = NeedsIconvLibrary(side.id) || !side.libraryName.empty();
+    if (needsLibrary && !side.throughLibrary && !passThrough) {
+      return TSideWithoutLibrary{SideName(side.id, side.libraryName), side.libraryName.empty()};
+    }
   }
   return std::nullopt;
 }
@@ -228,42 +313,40 @@ int Convert(const TCpconvOptions& options) {
   if (!output.Error().empty()) return Fail(output.Error());
   std::vector<std::string> inputs = options.inputs;
   if (inputs.empty()) inputs.emplace_back(kStandardStream);
+  TReplacedInput replaced;
   for (const std::string& input : inputs) {
-    const std::string error = ConvertInput(options, input, output);
+    const std::string error = ConvertInput(options, input, output, replaced);
     if (!error.empty()) return Fail(error);
   }
   if (!output.Commit()) return Fail(output.Error());
+  if (replaced.count > 0) return Fail(ReplacedMessage(options, replaced), kCpconvReplacedExitCode);
   return 0;
 }
 
 }  // namespace
 
 std::optional<TCharsetId> FindCharset(std::string_view text) {
-  // A number is an id; the names "852", "866" and the like are larger numbers.
+  // A number is an id; the names "852", "1250" and the like are larger numbers.
   if (const std::optional<unsigned> id = ParseWholeNumber<unsigned>(text, 10)) {
     if (*id < kCharsetIdCount) return static_cast<TCharsetId>(*id);
   }
-  for (const TIconvChar& record : CharsetAliases) {
-    for (std::string_view names = record.Aliases; !names.empty();) {
-      const std::size_t blank = std::min(names.find(' '), names.size());
-      if (EqualIgnoringCase(names.substr(0, blank), text)) return record.Id;
-      names.remove_prefix(std::min(blank + 1, names.size()));
-    }
-  }
-  // Ids without a record of their own go by the name the conversion gives them.
-  for (const TCharsetId id : {ciKamenicky, ciModifiedUTF7}) {
-    if (EqualIgnoringCase(CharsetName(id), text)) return id;
-  }
-  return std::nullopt;
+  std::optional<TCharsetId> found;
+  ForEachName([&](std::string_view name, TCharsetId id) {
+    if (!found && EqualIgnoringCase(name, text)) found = id;
+  });
+  return found;
 }
 
 bool NeedsIconvLibrary(TCharsetId id) { return id >= ciUTF16 && id != ciUnassigned; }
 
 int CheckCpconvSides(const TCpconvOptions& options) {
-  if (const std::optional<std::string> charset = MissingLibrary(options)) {
-    return Fail(std::string(kCharsetWord) + *charset + std::string(kLibraryNeeded));
+  const std::optional<TSideWithoutLibrary> side = SideWithoutLibrary(options);
+  if (!side) return 0;
+  // A library that is there and does not know a name of its own: the name is unknown.
+  if (!side->ours && IconvIsLoaded()) {
+    return Fail(std::string(kUnknownCharset) + side->name, kCpconvUsageExitCode);
   }
-  return 0;
+  return Fail(std::string(kCharsetWord) + side->name + std::string(kLibraryNeeded));
 }
 
 TCpconvArguments ParseCpconvArguments(const std::vector<std::string>& arguments) {
@@ -312,10 +395,17 @@ TCpconvArguments ParseCpconvArguments(const std::vector<std::string>& arguments)
     to = positional[1];
     positional.erase(positional.begin(), positional.begin() + 2);
   }
-  for (const auto& [name, id] : {std::pair{*from, &options.from}, {*to, &options.to}}) {
-    const std::optional<TCharsetId> found = FindCharset(name);
-    if (!found) return Refused(std::string(kUnknownCharset) + std::string(name));
-    *id = *found;
+  // A name that none of our ids has is the library's to know.
+  const struct {
+    std::string_view name;
+    TCharsetId& id;
+    std::string& libraryName;
+  } sides[] = {{*from, options.from, options.fromLibraryName},
+               {*to, options.to, options.toLibraryName}};
+  for (const auto& side : sides) {
+    const std::optional<TCharsetId> found = FindCharset(side.name);
+    side.id = found.value_or(ciUnassigned);
+    if (!found) side.libraryName = side.name;
   }
   options.inputs.assign(positional.begin(), positional.end());
   return {options, {}};

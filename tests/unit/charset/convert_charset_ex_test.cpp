@@ -58,21 +58,48 @@ TEST(ConvertCharsetEx, ByteOrderMarksAreDroppedAndASwappedOneTurnsTheOrder) {
   EXPECT_EQ(DecodeToUcs2("\xFE\xFF\x01\x0D", ciUCS2), Ucs2({0x10D}));
   EXPECT_EQ(DecodeToUcs2("\xFF\xFE\x0D\x01\x41\x00"s, ciUCS2), Ucs2({0x10D, 'A'}));
   EXPECT_EQ(DecodeToUcs2("\xFF\xFE\x00\x00\x0D\x01\x00\x00"s, ciUCS4LE), Ucs2({0x10D}));
+  // UTF-8 and UTF-7 have no byte order: a mark is dropped, U+FFFE is a character like others.
   EXPECT_EQ(DecodeToUcs2("\xEF\xBB\xBF"
-                         "A",
+                         "A\xEF\xBF\xBE"
+                         "B",
                          ciUTF8),
-            Ucs2({'A'}));
-  // A swapped mark in UTF-8 turns the order of the four-byte units behind it: "B" is then
-  // read as 0x42000000, whose low 16 bits are 0.
-  EXPECT_EQ(DecodeToUcs2("A\xEF\xBF\xBE"
-                         "B\xEF\xBB\xBF",
-                         ciUTF8),
-            Ucs2({'A', 0, 0}));
-  // Beyond the plane only the low 16 bits are kept; a cut-off last unit reads as 0.
-  EXPECT_EQ(DecodeToUcs2("\xF0\x9F\x98\x80", ciUTF8), Ucs2({0xF600}));
-  EXPECT_EQ(DecodeToUcs2("\x01\x0D\x41", ciUCS2), Ucs2({0x10D, 0}));
-  // A one-byte source reads its upper half through its table.
+            Ucs2({'A', 0xFFFE, 'B'}));
+  EXPECT_EQ(DecodeToUcs2("+/v8-A+//4-B", ciUTF7), Ucs2({'A', 0xFFFE, 'B'}));
+  EXPECT_EQ(ConvertCharset("\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD\xEF\xBF\xBE k\xC5\xAF\xC5\x88",
+                           ciUTF8, ciWindows1250),
+            "\x8Elu\x9Dou\xE8k\xFD_ k\xF9\xF2");
+  // A unit that the end cuts short is U+FFFD; a one-byte source reads its upper half through
+  // its table.
+  EXPECT_EQ(DecodeToUcs2("\x01\x0D\x41", ciUCS2), Ucs2({0x10D, 0xFFFD}));
+  EXPECT_EQ(DecodeToUcs2("\x00\x00\x01"s, ciUCS4), Ucs2({0xFFFD}));
   EXPECT_EQ(DecodeToUcs2("\xE8", ciWindows1250), Ucs2({0x10D}));
+}
+
+// U+1F600 from each kind of source into each kind of target: whole where the target holds it,
+// as its pair in the two-byte forms and UTF-7, one "_" (or nothing) in a code page.
+TEST(ConvertCharsetEx, ACharacterBeyondU_FFFFTravelsAsAPair) {
+  const std::pair<TCharsetId, std::string> forms[] = {
+      {ciUTF8, "\xF0\x9F\x98\x80"},    {ciUCS4, "\x00\x01\xF6\x00"s},
+      {ciUCS4LE, "\x00\xF6\x01\x00"s}, {ciUCS2, "\xD8\x3D\xDE\x00"s},
+      {ciUCS2LE, "\x3D\xD8\x00\xDE"s}, {ciUTF7, "+2D3eAA-"},
+      {ciModifiedUTF7, "&2D3eAA-"},    {ciWindows1250, "_"}};
+  for (const auto& [from, text] : forms) {
+    if (from == ciWindows1250) continue;
+    for (const auto& [to, expected] : forms) {
+      EXPECT_EQ(ConvertCharset(text, from, to), expected) << int(from) << " to " << int(to);
+    }
+    EXPECT_EQ(ConvertCharsetEx(text, from, ciCP852, NoReplacement, false), "") << int(from);
+  }
+  // A surrogate without its other half, and four-byte units that are no character.
+  const std::pair<TCharsetId, std::string> broken[] = {
+      {ciUCS2, "\xD8\x3D\x00\x41"s},
+      {ciUCS2, "\xDE\x00\x00\x41"s},
+      {ciUTF7, "+2D0-A"},
+      {ciUCS4, "\x00\x11\x00\x00\x00\x00\x00\x41"s},
+      {ciUCS4, "\x00\x00\xD8\x3D\x00\x00\x00\x41"s}};
+  for (const auto& [from, text] : broken) {
+    EXPECT_EQ(DecodeToUcs2(text, from), Ucs2({0xFFFD, 'A'})) << text;
+  }
 }
 
 TEST(ConvertCharsetEx, ReplacementMapsAndTransliteration) {
@@ -87,10 +114,8 @@ TEST(ConvertCharsetEx, ReplacementMapsAndTransliteration) {
   EXPECT_EQ(ConvertCharsetMapped("\xE8", ciWindows1250, ciCP852, oneWord), "\x9F");
   EXPECT_EQ(ConvertCharsetMapped("\x81", ciWindows1250, ciWindows1250, oneWord), "\x81");
   // An active map makes even the same id a conversion: the undefined byte becomes U+FFFD,
-  // which Windows-1250 writes at its lowest position.
-  EXPECT_EQ(ConvertCharsetMapped("\x83\xE8", ciWindows1250, ciWindows1250, cToZ), "\x81\x9E");
-  // U+FFFD from UCS-2 into Windows-1250 is 0x81, its lowest undefined byte.
-  EXPECT_EQ(ConvertCharset("\xFF\xFD", ciUCS2, ciWindows1250), "\x81");
+  // which no code page writes as a byte it leaves undefined.
+  EXPECT_EQ(ConvertCharsetMapped("\x83\xE8", ciWindows1250, ciWindows1250, cToZ), "_\x9E");
   // Without transliteration what the target lacks is left out.
   EXPECT_EQ(ConvertCharsetEx("a\x80"
                              "b",
@@ -249,6 +274,19 @@ INSTANTIATE_TEST_SUITE_P(
                       LibraryFault{"GetProcAddress", "libiconv_close", ",,\x9F", 1, 1, -1},
                       LibraryFault{"GetProcAddress", "libiconvctl", ",,\x9F", 1, 1, 0},
                       LibraryFault{"GetModuleFileNameA", "", "_\x9F", 0, 0, 0}));
+
+// The library is asked for UTF-16BE, which carries U+1F600 as its pair; one that does not know
+// that name is asked for UCS-2BE.
+TEST_F(IconvLibraryTest, TheIntermediateCarriesCharactersBeyondU_FFFF) {
+  machine.AddIconvLibrary(library);
+  EXPECT_EQ(ConvertCharset("a\xF0\x9F\x98\x80"
+                           "b",
+                           ciUTF8, ciUTF16LE),
+            "a\0\x3D\xD8\0\xDE"
+            "b\0"s);
+  machine.AddIconvLibrary(library, {"UTF-16BE//IGNORE"});
+  EXPECT_EQ(ConvertCharset("\xBD", ciKOI8U, ciUTF16LE), "\x90\x04");  // not ISO-8859-1's U+00BD
+}
 
 TEST_F(IconvLibraryTest, ASideWhoseNameTheLibraryRefusesIsBuiltIn) {
   machine.AddIconvLibrary(library, {"852//IGNORE//TRANSLIT"});

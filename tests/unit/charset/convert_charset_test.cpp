@@ -76,10 +76,12 @@ TEST(ConvertCharset, AsciiAndControlBytesPassUnchanged) {
   EXPECT_EQ(ConvertCharset(ascii, ciKOI8R, ciISO8859_7), ascii);
 }
 
-TEST(ConvertCharset, CharacterAtSeveralBytesIsWrittenAsTheLowest) {
-  // U+FFFD: undefined in ISO 8859-7 (1987) at 0xA4, and in Windows-1250 at 0x81, 0x83, ...
-  EXPECT_EQ(ConvertOne(0xA4, ciISO8859_7, ciWindows1250), 0x81);
-  EXPECT_EQ(ConvertOne(0x98, ciWindows1250, ciWindows1252), 0x81);
+TEST(ConvertCharset, ABytePageLeavesUndefinedIsNeverWritten) {
+  // U+FFFD marks undefined bytes: ISO 8859-7 (1987) 0xA4, Windows-1250 0x81, 0x83, ... and
+  // Windows-1252 0x81, 0x8D, ...; U+FFFD itself is a character these pages lack.
+  EXPECT_EQ(ConvertOne(0xA4, ciISO8859_7, ciWindows1250), '_');
+  EXPECT_EQ(ConvertOne(0x81, ciWindows1250, ciWindows1252), '_');
+  EXPECT_EQ(ConvertCharset("\xEF\xBF\xBD", ciUTF8, ciWindows1250), "_");
 }
 
 TEST(ConvertCharset, IdsWithoutTableOfTheirOwnConvertAsIso8859_1) {
@@ -102,7 +104,7 @@ std::string ConvertByLinearSearch(const std::string& value, TCharsetId from, TCh
     }
     char written = '_';
     for (unsigned candidate = 0x80; candidate <= 0xFF; ++candidate) {
-      if (GetCharsetTable(to)[candidate - 0x80] == character) {
+      if (GetCharsetTable(to)[candidate - 0x80] == character && character != 0xFFFD) {
         written = static_cast<char>(candidate);
         break;
       }

@@ -42,6 +42,8 @@ const std::vector<std::string> kTrickyTexts = {
     // Two- and four-byte units: marks both ways round, a unit cut short at the end.
     "\xFE\xFF\x01\x0D\x00\x41\xFF\xFE\x0D\x01\x41\x00\xFE\xFF\x00"s,
     "\x00\x00\xFE\xFF\x00\x00\x01\x0D\xFF\xFE\x00\x00\x41\x00\x00\x00\x00\x01"s,
+    // U+1F600 as a pair of two-byte units and in UTF-7, and a high surrogate at the end.
+    "\xD8\x3D\xDE\x00+2D3eAA-\xD8\x3D"s,
     // Windows-1250 with the bytes it leaves undefined, and zero bytes.
     "P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD \x81\x83\x88\x90\x98 \x84\x93\x80\0z"s,
 };
@@ -81,6 +83,52 @@ TEST(StreamConverter, EveryCutGivesTheWholeTextsConversionOnTheBuiltInEngine) {
     for (const TCharsetId to : kTargets) ExpectEveryCutGivesTheWhole(from, to);
   }
   ExpectEveryCutGivesTheWhole(ciUTF8, ciUTF8);  // with the map active: not a pass-through
+  FinalizeCharsetModules();
+}
+
+// Ill-formed UTF-8 of every kind becomes what Python's bytes.decode("utf-8", "replace") gives:
+// one U+FFFD for each maximal ill-formed subpart. Whole and cut anywhere, with the count and the
+// offset of the first replacement.
+TEST(StreamConverter, IllFormedUtf8BecomesOneReplacementForEachMaximalSubpart) {
+  sim::Machine machine;
+  InitializeCharsetModules();
+  const struct {
+    std::string utf8;
+    std::string ucs2;
+    std::uint64_t count, first;
+  } rows[] = {
+      {"a\xCA"
+       "b\xC0\xAF"
+       "c",
+       "\0a\xFF\xFD\0b\xFF\xFD\xFF\xFD\0c"s, 3, 1},                    // lead, overlong
+      {"\xCF\xE1", "\xFF\xFD\xFF\xFD", 2, 0},                          // Windows-1250 read as UTF-8
+      {"\xED\xA0\x80", "\xFF\xFD\xFF\xFD\xFF\xFD", 3, 0},              // an encoded surrogate
+      {"\xF4\x90\x80\x80", "\xFF\xFD\xFF\xFD\xFF\xFD\xFF\xFD", 4, 0},  // above U+10FFFF
+      {"\xE0\x80\xAF", "\xFF\xFD\xFF\xFD\xFF\xFD", 3, 0},              // a three-byte overlong
+      {"x\xF5\xFF", "\0x\xFF\xFD\xFF\xFD"s, 2, 1},                     // bytes never in UTF-8
+      {"\x80\xBF", "\xFF\xFD\xFF\xFD", 2, 0},                          // stray continuation bytes
+      {"\xE2\x82"
+       "A",
+       "\xFF\xFD\0A"s, 1, 0},                       // a sequence cut short
+      {"ab\xF0\x9F\x98", "\0a\0b\xFF\xFD"s, 1, 2},  // ... by the end of the text
+      {"\xF1\x80\x80\xC2\x80", "\xFF\xFD\0\x80"s, 1, 0},
+      {"\xF0\x9F\x98\x80", "\xD8\x3D\xDE\x00"s, 0, 0},  // well-formed: a pair
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ConvertCharset(row.utf8, ciUTF8, ciUCS2), row.ucs2) << row.utf8;
+    for (std::size_t cut = 0; cut <= row.utf8.size(); ++cut) {
+      TStreamConverter converter(ciUTF8, ciUCS2, NoReplacement, true);
+      std::string out;
+      converter.Convert(std::string_view(row.utf8).substr(0, cut), out);
+      converter.Convert(std::string_view(row.utf8).substr(cut), out);
+      converter.Finish(out);
+      EXPECT_EQ(out, row.ucs2) << row.utf8 << ", cut at " << cut;
+      EXPECT_EQ(converter.Replacements().count, row.count) << row.utf8;
+      if (row.count > 0) {
+        EXPECT_EQ(converter.Replacements().firstOffset, row.first) << row.utf8;
+      }
+    }
+  }
   FinalizeCharsetModules();
 }
 

@@ -33,34 +33,21 @@ TEST(Utf8Codec, AgreesWithIconvOverTheWholeBmp) {
   EXPECT_EQ(Utf8ToUcs4(utf8), ucs4);
 }
 
-TEST(Utf8Codec, OddInputsAsStoredTextsHaveThem) {
-  struct Case {
-    std::string utf8;
-    std::string ucs4;
-  } cases[] = {
-      {"", ""},
-      {"\xC3\x81\x81\x81", Ucs4({0x3 << 18 | 0x1041})},  // a 2-byte lead takes all 3 followers
-      {"\x81", Ucs4({0})},                               // stray continuation byte
-      {"\x81\x82"
-       "A",
-       Ucs4({0x02, 'A'})},  // ... adds no bits of its own
-      {"\xFE\x81", Ucs4({0x01})},
-      {"\xC3"
-       "A",
-       Ucs4({0x03, 'A'})},  // a sequence cut short keeps its lead bits
-      {"\xFC\x84\x80\x80\x80\x80", Ucs4({0x4000000})},
-  };
-  for (const Case& c : cases) EXPECT_EQ(Utf8ToUcs4(c.utf8), c.ucs4) << c.utf8;
-
-  EXPECT_EQ(Ucs4ToUtf8(Ucs4({0x80, 0x800, 0xFFFF})),
+// The codec's own passes keep to well-formed UTF-8 too (the conversion's table of ill-formed
+// input is in the stream converter's tests).
+TEST(Utf8Codec, WhatIsNoCharacterBecomesU_FFFD) {
+  EXPECT_EQ(Utf8ToUcs4("\xC0\xAF"
+                       "A\xF0\x9F\x98\x80"),
+            Ucs4({0xFFFD, 0xFFFD, 'A', 0x1F600}));
+  EXPECT_EQ(Ucs4ToUtf8(Ucs4({0x80, 0x800, 0xFFFF, 0x10FFFF})),
             "\xC2\x80"
             "\xE0\xA0\x80"
-            "\xEF\xBF\xBF");
-  // Above the plane the count of six-bit groups follows the significant bits, not UTF-8.
-  EXPECT_EQ(Ucs4ToUtf8(Ucs4({0x10000})), "\xF0\x80\x80");
-  EXPECT_EQ(Ucs4ToUtf8(Ucs4({0x80000000})), "\xFE\x80\x80\x80\x80\x80");
-  // An incomplete last unit reads as 0.
-  EXPECT_EQ(Ucs4ToUtf8(Ucs4({'A'}) + "\x01\x02"), std::string("A\0", 2));
+            "\xEF\xBF\xBF"
+            "\xF4\x8F\xBF\xBF");
+  EXPECT_EQ(Ucs4ToUtf8(Ucs4({0x110000, 0xDC00}) + "\x01\x02"),
+            "\xEF\xBF\xBD"
+            "\xEF\xBF\xBD"
+            "\xEF\xBF\xBD");
 }
 
 TEST(Utf7Codec, DecodesWhatIconvEncodes) {
@@ -97,8 +84,8 @@ TEST(Utf7Codec, EncoderShiftsOnlyRunsAboveAsciiAndEscapesTheShiftCharacter) {
       {Ucs2({0xFFFF, 0xFFFF, 0xFFFF}), false, "+////////-"},
       {Ucs2({0xFBFF}), false, "++/8-"},  // the shift character inside a run
       {Ucs2({0xFBFF}), true, "&+,8-"},
-      {Ucs2({'~', '\\'}), false, "~\\"},  // no other character is escaped
-      {Ucs2({'A'}) + "\x01", false, std::string("A\0", 2)},
+      {Ucs2({'~', '\\'}), false, "~\\"},        // no other character is escaped
+      {Ucs2({'A'}) + "\x01", false, "A+//0-"},  // a unit cut short is U+FFFD
   };
   for (const Case& c : cases) EXPECT_EQ(Ucs2ToUtf7(c.ucs2, c.modified), c.utf7) << c.utf7;
 }

@@ -34,7 +34,7 @@ class Filter(unittest.TestCase):
         self.assertEqual(run("--map", "10D,17E", "13", "24", data=b"\xE8").stdout, b"\xA7")
 
     def test_bad_arguments_give_a_message_and_exit_code_2(self):
-        for arguments in ([], ["13"], ["13", "200"], ["--map", "xyz", "1", "2"]):
+        for arguments in ([], ["13"], ["13", "24", "-q"], ["--map", "xyz", "1", "2"]):
             done = run(*arguments)
             self.assertEqual(done.returncode, 2, arguments)
             self.assertTrue(done.stderr.startswith(b"cpconv: "), done.stderr)

@@ -76,6 +76,11 @@ class WithGnuLibiconv(PageChecks):
             self.assertEqual((code, koi8u), (0, "Ґ".encode("koi8_u")))
             code, utf16 = cpconv(scenario, ["UTF-16", "cp852"], "\ufeffčau".encode("utf-16-le"))
             self.assertEqual((code, utf16), (0, "čau".encode("cp852")))
+            # A name that is not ours goes to the library as written; U+1F600 keeps its pair.
+            self.assertEqual(cpconv(scenario, ["-f", "CP437", "-t", "UTF-8"], b"\x80\x82\x9a\xe1"),
+                             (0, "ÇéÜß".encode()))
+            self.assertEqual(cpconv(scenario, ["UTF-8", "UTF-16LE"], "a😀b".encode()),
+                             (0, "a😀b".encode("utf-16-le")))
 
     def test_cpconv_converts_files_in_pieces_and_writes_its_output_whole_or_not_at_all(self):
         # Some 3 MiB of a DOS text: many pieces, a character cut at most of their ends.
@@ -166,6 +171,8 @@ class WithGnuLibiconv(PageChecks):
 
     def test_cpconv_refuses_bad_arguments_and_unknown_charsets(self):
         with winerun.Scenario() as scenario:
+            # A name that is not ours is the library's: unknown only when it does not know it.
+            scenario.install(ICONV_DLL, APP_DIR)
             for arguments, message in ((["13"], "chybné parametry; nápověda: cpconv --help"),
                                        (["13", "CP-852"], "neznámá znaková sada: CP-852")):
                 code, out, errors = cpconv_with_errors(scenario, arguments)
