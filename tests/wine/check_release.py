@@ -20,15 +20,16 @@ KIB = 1024
 # sanivo.exe grew past 160 KiB with the checked replacement of NTVDM.EXE, backups that never
 # replace a file, and the short program path; past 176 KiB with the way back from both repairs;
 # past 184 KiB with backup targets compared by identity, runs that take turns, the log that
-# appends only to a log of ours, the switch table, the help page and the local log (197,661
-# bytes measured).
+# appends only to a log of ours, the switch table, the help page and the local log; past 196 KiB
+# with the conversion that checks its input and carries characters beyond U+FFFF (205,853 bytes
+# measured).
 # sanivo-uzivatel.exe converts only its own Windows-1250 texts and starts no module it does not
 # use, but shares the parser, the log and the registry with sanivo.exe. Half of it is the
 # runtime, not ours: the unwinder and personality routines that exceptions need and the C
 # start-up (some 40 KiB) and the unwind tables of every function (some 20 KiB), so it cannot
 # reach 96 KiB while it raises exceptions (133,661 bytes measured, with the switch table, the
 # help page and the local log).
-LIMITS = {"sanivo.exe": 196 * KIB, "sanivo-uzivatel.exe": 132 * KIB, "IMAGECFG.EXE": 96 * KIB}
+LIMITS = {"sanivo.exe": 204 * KIB, "sanivo-uzivatel.exe": 132 * KIB, "IMAGECFG.EXE": 96 * KIB}
 
 
 def tool(name: str, *arguments: str) -> str:
