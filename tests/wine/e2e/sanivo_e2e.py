@@ -4,6 +4,8 @@ sanivo.exe run in an 80 x 25 console, and the page it leaves checked cell by cel
 from __future__ import annotations
 
 import os
+import subprocess
+import time
 import unittest
 from pathlib import Path, PureWindowsPath
 
@@ -45,7 +47,33 @@ def listing(root: Path) -> set[str]:
 
 
 class PageChecks(unittest.TestCase):
-    """Assertions on the one page the program paints."""
+    """Assertions on the one page the program paints, and the other processes a scenario
+    stages beside it."""
+
+    def start_holder(self, scenario: winerun.Scenario, arguments: list[str], marker: Path,
+                     what: str) -> subprocess.Popen:
+        """Starts a helper program of that machine that holds something (a file, the run's
+        turn) and waits until it says so by creating `marker`; it is ended with the test."""
+        marker.unlink(missing_ok=True)
+        holder = subprocess.Popen(scenario.command("wine", *arguments), env=scenario.environment(),
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.addCleanup(holder.wait)
+        self.addCleanup(holder.kill)
+        deadline = time.monotonic() + 60
+        while not marker.exists():
+            self.assertLess(time.monotonic(), deadline, f"the holder never {what}")
+            self.assertIsNone(holder.poll(), "the holder ended")
+            time.sleep(0.2)
+        return holder
+
+    def hold(self, scenario: winerun.Scenario, windows_path: str) -> subprocess.Popen:
+        """Keeps the file open for reading in another process of that machine, sharing only
+        reading (not deletion), as a DOS program holds NTVDM.EXE, Windows a registered font or a
+        spreadsheet its open file."""
+        program = str(winerun.program("holdfile"))
+        return self.start_holder(scenario, [program, windows_path, r"C:\held.txt", "120"],
+                                 scenario.host_path(r"C:\held.txt"), "opened the file")
 
     def assertPainted(self, screen: winerun.Screen, bottom_edge: bool = True) -> None:
         self.assertEqual(screen.text(5, 2, 3), "╔══")

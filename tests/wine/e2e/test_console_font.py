@@ -2,8 +2,6 @@
 """The console font repair on Windows 7: the real sanivo.exe with the real font beside it."""
 
 import struct
-import subprocess
-import time
 import unittest
 
 import winerun
@@ -32,22 +30,6 @@ def earlier_revision(font: bytes) -> bytes:
             revision = struct.unpack_from(">I", font, offset + 4)[0]
             return font[:offset + 4] + struct.pack(">I", revision ^ 0x10000) + font[offset + 8:]
     raise AssertionError("no head table")
-
-
-def hold(test: unittest.TestCase, scenario: winerun.Scenario, windows_path: str) -> None:
-    """Keeps the file open in another process, sharing reading only, until the test ends."""
-    marker = scenario.drive_c / "held.txt"
-    holder = subprocess.Popen(
-        ["wine", str(winerun.program("holdfile")), windows_path, r"C:\held.txt", "120"],
-        env=scenario.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL)
-    test.addCleanup(holder.wait)
-    test.addCleanup(holder.kill)
-    deadline = time.monotonic() + 60
-    while not marker.exists():
-        test.assertLess(time.monotonic(), deadline, "the holder never opened the file")
-        test.assertIsNone(holder.poll(), "the holder ended")
-        time.sleep(0.2)
 
 
 class ConsoleFontRepair(PageChecks):
@@ -126,7 +108,7 @@ class ConsoleFontRepair(PageChecks):
             earlier = earlier_revision((RELEASE / "mrk_lccs.ttf").read_bytes())
             installed = scenario.host_path(r"C:\windows\Fonts\mrk_lccs.ttf")
             installed.write_bytes(earlier)
-            hold(self, scenario, r"C:\windows\Fonts\mrk_lccs.ttf")
+            self.hold(scenario, r"C:\windows\Fonts\mrk_lccs.ttf")
             result = self.run_repair(scenario, "mrk_lccs.ttf")
             self.assertStatus(result.screen, SUCCESS, "lime")
             self.assertEqual(installed.read_bytes(), earlier)

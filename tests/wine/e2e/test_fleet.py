@@ -135,25 +135,6 @@ class Fleet(PageChecks):
                 files[name, path] = (host.read_bytes(), host.stat().st_mtime_ns)
         return files
 
-    def hold(self, scenario, windows_path: str) -> subprocess.Popen:
-        """Keeps the file open for reading in another process of that machine, sharing only
-        reading, as a DOS program holds NTVDM.EXE or a spreadsheet its open file."""
-        marker = scenario.host_path(r"C:\held.txt")
-        marker.unlink(missing_ok=True)
-        holder = subprocess.Popen(
-            scenario.command("wine", str(winerun.program("holdfile")), windows_path,
-                             r"C:\held.txt", "120"),
-            env=scenario.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
-        self.addCleanup(holder.wait)
-        self.addCleanup(holder.kill)
-        deadline = time.monotonic() + 60
-        while not marker.exists():
-            self.assertLess(time.monotonic(), deadline, "the holder never opened the file")
-            self.assertIsNone(holder.poll(), "the holder ended")
-            time.sleep(0.2)
-        return holder
-
     def test_fleet_repairs_once_then_checks_itself(self):
         codes = self.run_fleet("-tise", LOG)
         self.assertEqual(codes, {name: 0 for name, *_ in FLEET})

@@ -67,21 +67,6 @@ class NtvdmAffinityRepair(PageChecks):
     def work_copies(self) -> list:
         return list((self.scenario.drive_c / "users").rglob("Morek-Sanivo/ntvdm.exe"))
 
-    def hold(self, windows_path: str) -> None:
-        """Keeps the file open in another process, without sharing deletion, until the end."""
-        marker = self.scenario.drive_c / "held.txt"
-        holder = subprocess.Popen(
-            ["wine", str(winerun.program("holdfile")), windows_path, r"C:\held.txt", "60"],
-            env=self.scenario.environment(), stdin=subprocess.DEVNULL,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(holder.wait)
-        self.addCleanup(holder.kill)
-        deadline = time.monotonic() + 60
-        while not marker.exists():
-            self.assertLess(time.monotonic(), deadline, "the holder never opened the file")
-            self.assertIsNone(holder.poll(), "the holder ended")
-            time.sleep(0.2)
-
     def test_patches_live_file_and_cached_copies_after_a_dated_backup(self):
         result = self.repair(r" -zaloha:C:\zal\a\b\ ")
         self.assertStatus(result.screen, SUCCESS, "lime")
@@ -180,7 +165,7 @@ class NtvdmAffinityRepair(PageChecks):
                     self.put(path, self.original)
 
     def test_cached_copy_held_open_is_reported_with_its_path(self):
-        self.hold(CACHED[0])
+        self.hold(self.scenario, CACHED[0])
         result = self.repair()
         self.assertStatus(result.screen, CACHED_COPY_NOT_REPLACED, "red")
         self.assertEqual(result.screen.text(15, 8, len(CACHED[0])), CACHED[0])
@@ -280,7 +265,7 @@ class NtvdmAffinityRepair(PageChecks):
                 self.assertEqual(self.work_copies(), [])
 
     def test_busy_live_file_changes_nothing(self):
-        self.hold(LIVE)
+        self.hold(self.scenario, LIVE)
         result = self.repair(r" -zaloha:C:\zal\ ")
         self.assertStatus(result.screen, "Nejdříve vypněte všechny DOS aplikace", "red")
         self.assertNothingChanged()

@@ -3,8 +3,6 @@
 so on row 20, then goes on when the turn is free and clears the line. (Wine enforces no security
 descriptors; the refused and the abandoned turn are shown on the simulated machine.)"""
 
-import subprocess
-import time
 import unittest
 
 import winerun
@@ -19,18 +17,9 @@ class RunsTakeTurns(PageChecks):
             exe = install_release(scenario)
             scenario.start_session()
             holder_exe = scenario.install(winerun.program("holdturn"), r"C:\tools")
-            marker = scenario.drive_c / "holding.txt"
-            holder = subprocess.Popen(
-                ["wine", holder_exe, r"Global\MOREK-Sanivo", r"C:\holding.txt", r"C:\release.txt"],
-                env=scenario.environment(), stdin=subprocess.DEVNULL,
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.addCleanup(holder.wait)
-            self.addCleanup(holder.kill)
-            deadline = time.monotonic() + 60
-            while not marker.exists():
-                self.assertLess(time.monotonic(), deadline, "the holder never took the turn")
-                self.assertIsNone(holder.poll(), "the holder ended")
-                time.sleep(0.2)
+            holder = self.start_holder(
+                scenario, [holder_exe, r"Global\MOREK-Sanivo", r"C:\holding.txt", r"C:\release.txt"],
+                scenario.drive_c / "holding.txt", "took the turn")
 
             seen = []
 

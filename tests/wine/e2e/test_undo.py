@@ -7,7 +7,7 @@ import unittest
 import pe_facts
 import winerun
 from sanivo_e2e import PageChecks, SUCCESS, install_release, run_with_command_line
-from test_console_font import CONSOLE_KEY, FONTS_KEY, TRUETYPE_KEY, hold, seed_windows7
+from test_console_font import CONSOLE_KEY, FONTS_KEY, TRUETYPE_KEY, seed_windows7
 from test_ntvdm_affinity import CACHED, LIVE
 
 SESSION_MANAGER_KEY = r"HKLM\System\CurrentControlSet\Control\Session Manager"
@@ -61,7 +61,7 @@ class TakeBack(PageChecks):
 
             self.assertStatus(self.run_sanivo(scenario, exe, " -tise", 0, repair).screen,
                               SUCCESS, "lime")
-            hold(self, scenario, font)
+            self.hold(scenario, font)
             result = self.run_sanivo(scenario, exe, " -vratit -tise", 3, undo)
             self.assertStatus(result.screen, "Oprava byla vrácena, font zmizí po restartu",
                               "yellow")
