@@ -41,6 +41,9 @@ std::unique_ptr<TDecoder> MakeBuiltInDecoder(TCharsetId from);
 // text that the built-in decoder and encoder give (a code page to UTF-8, UTF-8 to a code page,
 // without a map); none for other pairs.
 std::unique_ptr<TDecoder> MakeDirectDecoder(TCharsetId from, TCharsetId to, bool transliterate);
+// Whether the decoders made from now on may use the vector instructions of a processor that has
+// them (the default); without, they take the path of older processors, which gives the same.
+void AllowVectorInstructions(bool allowed);
 // The library's decoding through its descriptor, which the decoder closes.
 std::unique_ptr<TDecoder> MakeLibraryDecoder(TIconvDescriptor descriptor);
 

@@ -78,11 +78,27 @@ class TIntermediateSink {
   }
 };
 
+// The byte of a character in a code page; "_" when the charset lacks it, or with the strict
+// conversion nothing. As a 16-bit word: the byte low, the count high.
+struct TCodePageByte {
+  char value;
+  unsigned char count;  // 1, or 0 when nothing is written
+};
+
+// A round of TUtf8Decoder::PutShortSequences with SSSE3, for the processors that have it:
+// sixteen bytes classified and compacted in vector registers, only the table read byte by byte.
+using TCodePageVectorRound = unsigned (*)(const unsigned char* bytes,
+                                          const TCodePageByte* startingAt, char*& out);
+
 class TCodePageSink {
  public:
   static constexpr std::size_t kMostBytesPerByte = 1;
-  TCodePageSink(TCharsetId to, bool transliterate)
-      : reverse_(to), startingAt_(256 * 64), transliterate_(transliterate) {
+  // vectorRound: none on a processor without the instructions it needs.
+  TCodePageSink(TCharsetId to, bool transliterate, TCodePageVectorRound vectorRound)
+      : reverse_(to),
+        startingAt_(256 * 64),
+        transliterate_(transliterate),
+        vectorRound_(vectorRound) {
     for (std::uint32_t character = 0; character < below800_.size(); ++character) {
       const unsigned char byte = reverse_.ByteOf(character);
       const bool written = byte != 0 || character == 0 || transliterate;
@@ -105,15 +121,15 @@ class TCodePageSink {
     return out;
   }
   char* PutBelow800(std::uint32_t character, char* out) const {
-    const TByte byte = below800_[character];
+    const TCodePageByte byte = below800_[character];
     *out = byte.value;
     return out + byte.count;
   }
   char* PutStartingAt16(const unsigned char* bytes, char* out) const {
     // In a local: the bytes written could otherwise be where the table's address is.
-    const TByte* const startingAt = startingAt_.data();
+    const TCodePageByte* const startingAt = startingAt_.data();
     for (unsigned k = 0; k < 16; ++k) {
-      const TByte byte = startingAt[bytes[k] << 6 | (bytes[k + 1] & 0x3Fu)];
+      const TCodePageByte byte = startingAt[bytes[k] << 6 | (bytes[k + 1] & 0x3Fu)];
       *out = byte.value;
       out += byte.count;
     }
@@ -123,18 +139,17 @@ class TCodePageSink {
     std::memcpy(out, bytes, 8);
     return out + 8;
   }
+  bool HasVectorRound() const { return vectorRound_ != nullptr; }
+  unsigned PutVectorRound(const unsigned char* bytes, char*& out) const {
+    return vectorRound_(bytes, startingAt_.data(), out);
+  }
 
  private:
-  // The byte of each character below U+0800; "_" when the charset lacks it, or with the strict
-  // conversion nothing.
-  struct TByte {
-    char value;
-    unsigned char count;  // 1, or 0 when nothing is written
-  };
   TReverseCodePage reverse_;
-  std::array<TByte, 0x800> below800_;
-  std::vector<TByte> startingAt_;  // a continuation byte: nothing
+  std::array<TCodePageByte, 0x800> below800_;  // each character below U+0800
+  std::vector<TCodePageByte> startingAt_;      // a continuation byte: nothing
   bool transliterate_;
+  TCodePageVectorRound vectorRound_;
 };
 
 // What every built-in decoder shares: the count of replacements and the pairing of the 16-bit
@@ -317,6 +332,9 @@ class TUtf8Decoder : public TBuiltInDecoder {
   // whose last sequence may end in the seventeenth byte: written without a branch between them,
   // sixteen or seventeen taken. 0 when the sixteen bytes are anything else, for the general step.
   unsigned PutShortSequences(const unsigned char* bytes, char*& target) const {
+    if constexpr (requires { sink_.PutVectorRound(bytes, target); }) {
+      if (sink_.HasVectorRound()) return sink_.PutVectorRound(bytes, target);
+    }
     if constexpr (std::endian::native != std::endian::little) return 0;
     // Words of the machine's width: a 32-bit program checks four bytes at a time.
     using TWord = std::size_t;

@@ -1,8 +1,9 @@
 // The conversion in pieces against the conversion of the whole text: for any ids, map,
 // strictness and cuts, the pieces' output put together is ConvertCharsetEx's, byte for byte.
 // Byte 0 and 1 are the ids; byte 2 holds the strictness (bit 7), whether the simulated machine's
-// iconv library is there (bit 6) and the map's length in words (bits 0-2); byte 3 seeds the
-// cuts; the map's words follow, then the text.
+// iconv library is there (bit 6), whether the pieces keep off the processor's vector
+// instructions, as on one without them (bit 3), and the map's length in words (bits 0-2); byte 3
+// seeds the cuts; the map's words follow, then the text.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto to = static_cast<TCharsetId>(data[1] % kCharsetIdCount);
   const bool transliterate = (data[2] & 0x80) == 0;
   const bool withLibrary = (data[2] & 0x40) != 0;
+  const bool vectorInstructions = (data[2] & 0x08) == 0;
   const std::size_t words = data[2] & 0x07;
   std::uint32_t cuts = data[3];
   if (size < 4 + 2 * words) return 0;
@@ -43,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string whole = ConvertCharsetEx(text, from, to, map, transliterate);
   std::string pieces;
+  AllowVectorInstructions(vectorInstructions);
   {
     TStreamConverter converter(from, to, map, transliterate);
     for (std::size_t start = 0; start < text.size();) {
