@@ -1,12 +1,14 @@
 // ConvertCharset between any two charset ids, checked byte by byte against the tables with the
 // plain search of the single-byte conversion: each byte keeps its character, written as the
-// lowest byte of the target that has it, or "_" when none has; and it comes back from there.
+// lowest byte of the target that has it, or "_" when none has (an undefined byte stands for no
+// character, and none is ever written); and it comes back from there.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "charset/charset.h"
+#include "charset/code_pages.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace sanivo {
@@ -21,6 +23,7 @@ std::uint16_t CharacterOf(TCharsetId id, unsigned char byte) {
 // The lowest byte of the code page that stands for `character`; -1 when none does.
 int LowestByteOf(TCharsetId id, std::uint16_t character) {
   if (character < kFirstTableByte) return character;
+  if (character == kUndefinedByte) return -1;
   const TCharsetTable& table = GetCharsetTable(id);
   const auto found = std::ranges::find(table, character);
   return found == table.end() ? -1 : static_cast<int>(kFirstTableByte + (found - table.begin()));
