@@ -208,10 +208,11 @@ TRepairKind RepairKindForThisWindows() {
   }
 }
 
-std::optional<int> RunEndedBeforeWork(const TRunOptions& options, TRepairKind kind) {
+std::optional<int> RunEndedBeforeWork(const TRunOptions& options, TRepairKind kind,
+                                      const TSwitchTable& switches) {
   if (options.Help) {
-    PaintMainScreen(texts::kHelpHeading);
-    ShowHelp();
+    PaintMainScreen(switches.HelpHeading);
+    ShowHelp(switches.Rows);
     // Asked for at a command prompt, it ends at once; a console of its own closes with it.
     if (!options.Quiet) KeepFailureReadable();
     return 0;
@@ -233,7 +234,8 @@ int RunMainBody(const TRunOptions& options) {
   WindowsDir = ExcludeTrailingBackslash(GetSpecialDir("WINDOWS"));
   SystemDir = ExcludeTrailingBackslash(GetSpecialDir("SYSTEM"));
   const TRepairKind kind = RepairKindForThisWindows();
-  if (const std::optional<int> exitCode = RunEndedBeforeWork(options, kind)) return *exitCode;
+  if (const std::optional<int> exitCode = RunEndedBeforeWork(options, kind, ProgramSwitches()))
+    return *exitCode;
   const TRunTurn turn;
   if (!turn.Taken()) {
     const TRepairOutcome failed =

@@ -28,10 +28,11 @@ TRepairKind RepairKindForThisWindows();
 // The page every run starts with: title, colours, frame, caption and the introduction (or the
 // help page's own line).
 void PaintMainScreen(std::string_view introduction);
-// The page, and what ends a run before any work: the help page (exit code 0), or with the
-// switches of a script arguments the program does not use (red, logged as `kind`, exit code 2).
-// Empty when the run goes on.
-std::optional<int> RunEndedBeforeWork(const TRunOptions& options, TRepairKind kind);
+// The page, and what ends a run before any work: the help page of the program's `switches`
+// (exit code 0), or with the switches of a script arguments the program does not use (red,
+// logged as `kind`, exit code 2). Empty when the run goes on.
+std::optional<int> RunEndedBeforeWork(const TRunOptions& options, TRepairKind kind,
+                                      const TSwitchTable& switches);
 // The outcome of a repair or a check on the page: the status line in its colour, or the line
 // saying that this system needs no repair.
 void ShowOutcome(const TRepairOutcome& outcome);

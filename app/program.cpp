@@ -51,6 +51,7 @@ constexpr TModule kUserModules[] = {
 // What differs between the two programs around their main bodies.
 struct TProgram {
   std::span<const TModule> modules;
+  const TSwitchTable& switches;
   int (*mainBody)(const TRunOptions& options);
   // What the program does on this Windows, for the log.
   TRepairKind (*repairKind)();
@@ -129,7 +130,7 @@ int RunProgramAround(const TProgram& program) {
   std::optional<TRunOptions> options;
   try {
     modules.Start();
-    options = ReadRunOptions(*ParamParser);
+    options = ReadRunOptions(*ParamParser, program.switches);
     exitCode = program.mainBody(*options);
   } catch (const Exception& error) {
     report = WriteErrorReport(program, error.ClassName(), RelativeToModule(error.RaiseAddress()),
@@ -151,14 +152,15 @@ int RunProgramAround(const TProgram& program) {
 int RunProgram() {
   // sanivo.exe runs elevated; its own conversions need no more than the built-in tables.
   NeverLoadIconvLibrary();
-  return RunProgramAround({kModules, RunMainBody, RepairKindForThisWindows,
+  return RunProgramAround({kModules, ProgramSwitches(), RunMainBody, RepairKindForThisWindows,
                            [](const std::string& text, TCharsetId from) {
                              return ConvertCharset(text, from, ciCP852);
                            }});
 }
 
 int RunUserProgram() {
-  return RunProgramAround({kUserModules, RunUserMainBody, UserRepairKind, Windows1250ToCP852});
+  return RunProgramAround(
+      {kUserModules, UserProgramSwitches(), RunUserMainBody, UserRepairKind, Windows1250ToCP852});
 }
 
 }  // namespace sanivo

@@ -20,19 +20,34 @@ void ReadLogPath(TRunOptions& options, const TParamParserParam& param) {
 void ReadTakeBack(TRunOptions& options, const TParamParserParam& param) {
   if (!options.TakeBack) options.TakeBack = param.Value();
 }
+void ReadUserTakeBack(TRunOptions& options, const TParamParserParam& param) {
+  if (!param.Value().empty()) {
+    options.UnusedArguments.push_back(param.Argument());
+  } else if (!options.TakeBack) {
+    options.TakeBack = std::string();
+  }
+}
 void ReadHelp(TRunOptions& options, const TParamParserParam&) { options.Help = true; }
 
-bool Matches(const TSwitch& row, const TParamParserParam& param) {
-  if (row.Name.starts_with('/')) {
-    return param.Name().empty() && EqualsIgnoringCase(param.Value(), row.Name);
+constexpr std::string_view kHelpOtherNames[] = {"?", "h", "help", "-help"};
+
+bool IsNamed(std::string_view name, const TParamParserParam& param) {
+  if (name.starts_with('/')) {
+    return param.Name().empty() && EqualsIgnoringCase(param.Value(), name);
   }
-  return !param.Name().empty() && EqualsIgnoringCase(param.Name(), row.Name);
+  return !param.Name().empty() && EqualsIgnoringCase(param.Name(), name);
+}
+
+bool Matches(const TSwitch& row, const TParamParserParam& param) {
+  return IsNamed(row.Name, param) ||
+         std::any_of(row.OtherNames.begin(), row.OtherNames.end(),
+                     [&param](std::string_view name) { return IsNamed(name, param); });
 }
 
 }  // namespace
 
-std::span<const TSwitch> Switches() {
-  static const TSwitch kSwitches[] = {
+const TSwitchTable& ProgramSwitches() {
+  static const TSwitch kRows[] = {
       {"zaloha", ReadBackup, texts::kHelpBackupUsage, texts::kHelpBackup,
        texts::kHelpBackupExample},
       {"kontrola", ReadCheckOnly, texts::kHelpCheckUsage, texts::kHelpCheck,
@@ -41,18 +56,31 @@ std::span<const TSwitch> Switches() {
       {"protokol", ReadLogPath, texts::kHelpLogUsage, texts::kHelpLog, texts::kHelpLogExample},
       {"vratit", ReadTakeBack, texts::kHelpTakeBackUsage, texts::kHelpTakeBack,
        texts::kHelpTakeBackExample},
-      {"/?", ReadHelp, texts::kHelpHelpUsage, texts::kHelpHelp, texts::kHelpHelpExample},
-      {"?", ReadHelp, {}, {}, {}},
-      {"h", ReadHelp, {}, {}, {}},
-      {"help", ReadHelp, {}, {}, {}},
-      {"-help", ReadHelp, {}, {}, {}},
+      {"/?", ReadHelp, texts::kHelpHelpUsage, texts::kHelpHelp, texts::kHelpHelpExample,
+       kHelpOtherNames},
   };
-  return kSwitches;
+  static const TSwitchTable kTable = {texts::kHelpHeading, kRows};
+  return kTable;
 }
 
-TRunOptions ReadRunOptions(const TParamParser& parser) {
+const TSwitchTable& UserProgramSwitches() {
+  static const TSwitch kRows[] = {
+      {"kontrola", ReadCheckOnly, texts::kHelpCheckUsage, texts::kHelpCheck,
+       texts::kUserHelpCheckExample},
+      {"tise", ReadQuiet, texts::kHelpQuietUsage, texts::kHelpQuiet, texts::kUserHelpQuietExample},
+      {"protokol", ReadLogPath, texts::kHelpLogUsage, texts::kHelpLog, texts::kUserHelpLogExample},
+      {"vratit", ReadUserTakeBack, texts::kUserHelpTakeBackUsage, texts::kUserHelpTakeBack,
+       texts::kUserHelpTakeBackExample},
+      {"/?", ReadHelp, texts::kHelpHelpUsage, texts::kHelpHelp, texts::kUserHelpHelpExample,
+       kHelpOtherNames},
+  };
+  static const TSwitchTable kTable = {texts::kUserHelpHeading, kRows};
+  return kTable;
+}
+
+TRunOptions ReadRunOptions(const TParamParser& parser, const TSwitchTable& table) {
   TRunOptions options;
-  const std::span<const TSwitch> switches = Switches();
+  const std::span<const TSwitch> switches = table.Rows;
   for (const TParamParserParam& param : parser.Params()) {
     const auto row = std::find_if(switches.begin(), switches.end(),
                                   [&param](const TSwitch& s) { return Matches(s, param); });

@@ -1,4 +1,4 @@
-// The program's switches, in one table: reading the command line, naming the arguments the
+// Each program's switches, in one table: reading the command line, naming the arguments the
 // program does not use and the help page all go by it, so a new switch is one more row.
 #pragma once
 
@@ -35,14 +35,26 @@ struct TSwitch {
   // Sets the switch's field; the first occurrence counts, as the parser's lookup finds it.
   void (*Read)(TRunOptions& options, const TParamParserParam& param);
   // Windows-1250, for the help page: how the switch is written, what it does in one line and
-  // an example for a script. Empty for another spelling of the row before it.
+  // an example for a script.
   std::string_view Usage;
   std::string_view Meaning;
   std::string_view Example;
+  // Further names of the same switch, matched as Name is.
+  std::span<const std::string_view> OtherNames = {};
 };
 
-std::span<const TSwitch> Switches();
+// A program's switches and the line above them on its help page.
+struct TSwitchTable {
+  std::string_view HelpHeading;  // Windows-1250
+  std::span<const TSwitch> Rows;
+};
 
-TRunOptions ReadRunOptions(const TParamParser& parser);
+// sanivo.exe's switches.
+const TSwitchTable& ProgramSwitches();
+// sanivo-uzivatel.exe's: those that mean something for one user. A user has no NTVDM.EXE to
+// back up or to restore, so -zaloha and a file after -vratit are arguments it does not use.
+const TSwitchTable& UserProgramSwitches();
+
+TRunOptions ReadRunOptions(const TParamParser& parser, const TSwitchTable& switches);
 
 }  // namespace sanivo

@@ -102,6 +102,16 @@ const std::string_view kHelpTakeBackExample = "sanivo.exe -tise -vratit"_cp1250;
 const std::string_view kHelpHelpUsage = "/?"_cp1250;
 const std::string_view kHelpHelp = "tato nápověda (též -?, -h, -help, --help); nic nemění"_cp1250;
 const std::string_view kHelpHelpExample = "sanivo.exe /?"_cp1250;
+const std::string_view kUserHelpHeading =
+    "Parametry programu (bez nich nastaví uživateli písmo konzole DOS):"_cp1250;
+const std::string_view kUserHelpCheckExample = "sanivo-uzivatel.exe -kontrola -tise"_cp1250;
+const std::string_view kUserHelpQuietExample = "sanivo-uzivatel.exe -tise"_cp1250;
+const std::string_view kUserHelpLogExample =
+    "sanivo-uzivatel.exe -tise -protokol:\\\\srv\\log\\sanivo.csv"_cp1250;
+const std::string_view kUserHelpTakeBackUsage = "-vratit"_cp1250;
+const std::string_view kUserHelpTakeBack = "vrátí písmo konzole DOS tohoto uživatele"_cp1250;
+const std::string_view kUserHelpTakeBackExample = "sanivo-uzivatel.exe -tise -vratit"_cp1250;
+const std::string_view kUserHelpHelpExample = "sanivo-uzivatel.exe /?"_cp1250;
 const std::string_view kInvalidArguments = "Neplatné parametry"_cp1250;
 const std::string_view kLogKeptLocally =
     "Protokol nelze zapsat, záznam čeká na tomto počítači:"_cp1250;

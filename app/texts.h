@@ -102,6 +102,14 @@ extern const std::string_view kHelpTakeBackExample;
 extern const std::string_view kHelpHelpUsage;
 extern const std::string_view kHelpHelp;
 extern const std::string_view kHelpHelpExample;
+extern const std::string_view kUserHelpHeading;
+extern const std::string_view kUserHelpCheckExample;
+extern const std::string_view kUserHelpQuietExample;
+extern const std::string_view kUserHelpLogExample;
+extern const std::string_view kUserHelpTakeBackUsage;
+extern const std::string_view kUserHelpTakeBack;
+extern const std::string_view kUserHelpTakeBackExample;
+extern const std::string_view kUserHelpHelpExample;
 extern const std::string_view kInvalidArguments;
 extern const std::string_view kLogKeptLocally;
 

@@ -186,10 +186,9 @@ void ShowUnusedArguments(const std::vector<std::string>& arguments) {
   ConsoleApplication->SetTextColor(previous);
 }
 
-void ShowHelp() {
+void ShowHelp(std::span<const TSwitch> switches) {
   std::int16_t row = kProgressY;
-  for (const TSwitch& entry : Switches()) {
-    if (entry.Usage.empty()) continue;
+  for (const TSwitch& entry : switches) {
     ConsoleApplication->SetTextColor(clWhite);
     WriteTextAt(entry.Usage, kHelpUsageX, row);
     WriteTextAt(entry.Meaning, kHelpMeaningX, row++);

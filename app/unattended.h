@@ -2,6 +2,7 @@
 // happened, the help page, and the record of the run in a shared log.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@ int ExitCodeOf(const TRunOptions& options, TRepairResult result);
 void ShowUnusedArguments(const std::vector<std::string>& arguments);
 
 // The switches, each with its line and an example, from the progress row on.
-void ShowHelp();
+void ShowHelp(std::span<const TSwitch> switches);
 
 // Appends the record of this run when the options ask for one. Records that an earlier run
 // could not write to the shared log wait in a log on this machine and go first; when the

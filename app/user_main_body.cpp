@@ -38,7 +38,8 @@ TRepairOutcome RunForThisUser(const TRunOptions& options) {
 // As sanivo.exe's main body, without a work directory: nothing is written but the registry.
 int RunUserMainBody(const TRunOptions& options) {
   WindowsDir = ExcludeTrailingBackslash(GetSpecialDir("WINDOWS"));
-  if (const std::optional<int> exitCode = RunEndedBeforeWork(options, UserRepairKind())) {
+  if (const std::optional<int> exitCode =
+          RunEndedBeforeWork(options, UserRepairKind(), UserProgramSwitches())) {
     return *exitCode;
   }
   WriteTextAt(options.TakeBack ? texts::kUndoUserFontHeading : texts::kUserFontHeading, kHeadingX,

@@ -207,20 +207,33 @@ TEST(UnattendedRunTest, EachRunChangesOnlyWhatItMustAndSaysWhy) {
   }
 }
 
-// Each switch's line and example stand on the page whole, none wrapped into the next row.
+// Each switch's line and example stand on the page whole, none wrapped into the next row; the
+// per-user program shows only its own.
 TEST(UnattendedRunTest, HelpShowsEverySwitchWithAnExampleAndChangesNothing) {
-  sim::Machine machine;
-  SetUpWindowsXP(machine);
-  machine.SetCommandLine("sanivo.exe /?");
-  const auto files = machine.Listing();
-  ASSERT_EQ(RunProgram(), 0);
-  EXPECT_EQ(machine.Listing(), files);  // not even the work directory
-  const std::string page = machine.ScreenText();
-  for (const TSwitch& entry : Switches()) {
-    for (std::string_view text : {entry.Usage, entry.Meaning, entry.Example}) {
-      const std::string shown = ConvertCharset(std::string(text), ciWindows1250, ciUTF8);
-      EXPECT_NE(page.find(shown), std::string::npos) << shown;
+  const struct {
+    int (*program)();
+    const char* commandLine;
+    const TSwitchTable& switches;
+  } programs[] = {{RunProgram, "sanivo.exe /?", ProgramSwitches()},
+                  {RunUserProgram, "sanivo-uzivatel.exe -?", UserProgramSwitches()}};
+  for (const auto& program : programs) {
+    sim::Machine machine;
+    SetUpWindowsXP(machine);
+    machine.SetCommandLine(program.commandLine);
+    const auto files = machine.Listing();
+    ASSERT_EQ(program.program(), 0);
+    EXPECT_EQ(machine.Listing(), files);  // not even the work directory
+    const std::string page = machine.ScreenText();
+    const auto shown = [](std::string_view text) {
+      return ConvertCharset(std::string(text), ciWindows1250, ciUTF8);
+    };
+    EXPECT_NE(page.find(shown(program.switches.HelpHeading)), std::string::npos);
+    for (const TSwitch& entry : program.switches.Rows) {
+      for (std::string_view text : {entry.Usage, entry.Meaning, entry.Example}) {
+        EXPECT_NE(page.find(shown(text)), std::string::npos) << shown(text);
+      }
     }
+    EXPECT_EQ(page.find("-zaloha") == std::string::npos, program.program == RunUserProgram);
   }
 }
 
@@ -372,14 +385,23 @@ TEST(SwitchesTest, ArgumentsNoSwitchTakesAreUnusedAsWritten) {
       {" \"with blank\" - -:x", {"with blank", "-", "-:x"}},
   };
   for (const auto& [tail, unused] : cases) {
-    EXPECT_EQ(ReadRunOptions(TParamParser("sanivo.exe" + tail)).UnusedArguments, unused) << tail;
+    EXPECT_EQ(ReadRunOptions(TParamParser("sanivo.exe" + tail), ProgramSwitches()).UnusedArguments,
+              unused)
+        << tail;
   }
-  const TRunOptions options =
-      ReadRunOptions(TParamParser("sanivo.exe -ZALOHA:C:\\a\\ -zaloha:D:\\ -protokol: --help"));
+  const TRunOptions options = ReadRunOptions(
+      TParamParser("sanivo.exe -ZALOHA:C:\\a\\ -zaloha:D:\\ -protokol: --help"), ProgramSwitches());
   EXPECT_EQ(options.BackupParam, "C:\\a\\");
   EXPECT_EQ(options.LogPath, "");
   EXPECT_TRUE(options.Help);
   EXPECT_FALSE(options.Quiet || options.CheckOnly);
+  // A user has no NTVDM.EXE to back up or to restore.
+  const TRunOptions user = ReadRunOptions(
+      TParamParser("sanivo-uzivatel.exe -zaloha:C:\\zal\\ -vratit:C:\\n.bak -Vratit -kontrola"),
+      UserProgramSwitches());
+  EXPECT_EQ(user.UnusedArguments, Arguments({"-zaloha:C:\\zal\\", "-vratit:C:\\n.bak"}));
+  EXPECT_EQ(user.TakeBack, "");
+  EXPECT_TRUE(user.CheckOnly);
 }
 
 }  // namespace
