@@ -122,6 +122,19 @@ void Machine::SetLocalDate(int year, int month, int day) {
   state_->time.day = day;
 }
 
+void Machine::SetLocalTimeOfDay(int hour, int minute, int second, int milliseconds) {
+  state_->time.hour = hour;
+  state_->time.minute = minute;
+  state_->time.second = second;
+  state_->time.milliseconds = milliseconds;
+}
+
+void Machine::SetComputerName(const std::string& name) { state_->computerName = name; }
+
+void Machine::SetUserName(const std::string& name) { state_->userName = name; }
+
+void Machine::SetPerformanceCounter(std::uint64_t value) { state_->performanceCounter = value; }
+
 }  // namespace sim
 
 namespace os {
@@ -140,6 +153,30 @@ LocalTime GetLocalTime() {
   auto& s = sim::Current("GetLocalTime");
   s.Log("GetLocalTime", "");
   return s.time;
+}
+
+bool GetComputerNameA(std::string& name) {
+  auto& s = sim::Current("GetComputerNameA");
+  s.Log("GetComputerNameA", "");
+  name.clear();
+  if (s.FailsByInjection("GetComputerNameA", {})) return false;
+  name = s.computerName;
+  return true;
+}
+
+bool GetUserNameA(std::string& name) {
+  auto& s = sim::Current("GetUserNameA");
+  s.Log("GetUserNameA", "");
+  name.clear();
+  if (s.FailsByInjection("GetUserNameA", {})) return false;
+  name = s.userName;
+  return true;
+}
+
+std::uint64_t QueryPerformanceCounter() {
+  auto& s = sim::Current("QueryPerformanceCounter");
+  s.Log("QueryPerformanceCounter", "");
+  return s.performanceCounter++;
 }
 
 // The program has one thread, so the section only keeps its recursion count, which still

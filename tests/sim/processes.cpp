@@ -81,6 +81,10 @@ std::vector<Launch> Machine::Launches() const { return state_->launches; }
 
 std::uint32_t Machine::TotalSleep() const { return state_->totalSleep; }
 
+void Machine::OnSleep(std::function<void(std::uint32_t)> action) {
+  state_->onSleep = std::move(action);
+}
+
 }  // namespace sim
 
 namespace os {

@@ -1,4 +1,5 @@
-// What runs on many machines at once need: a log file they share, and who and when wrote it.
+// The program's file pointer, the end of a file and byte-range locks, and a holder's lock on a
+// file that another machine shares.
 #include "tests/sim/state.h"
 
 namespace sim {
@@ -41,23 +42,6 @@ void Machine::AppendHeld(os::Handle handle, const std::string& bytes) {
   FileNode* node = state_->Node(held.key);
   if (node == nullptr) Misuse("AppendHeld on a deleted file");
   node->bytes += bytes;
-}
-
-void Machine::SetLocalTimeOfDay(int hour, int minute, int second, int milliseconds) {
-  state_->time.hour = hour;
-  state_->time.minute = minute;
-  state_->time.second = second;
-  state_->time.milliseconds = milliseconds;
-}
-
-void Machine::SetComputerName(const std::string& name) { state_->computerName = name; }
-
-void Machine::SetUserName(const std::string& name) { state_->userName = name; }
-
-void Machine::SetPerformanceCounter(std::uint64_t value) { state_->performanceCounter = value; }
-
-void Machine::OnSleep(std::function<void(std::uint32_t)> action) {
-  state_->onSleep = std::move(action);
 }
 
 }  // namespace sim
@@ -137,30 +121,6 @@ bool UnlockFileEx(Handle file, std::uint64_t offset, std::uint64_t length) {
     }
   }
   return s.Refuse(kErrorNotLocked);
-}
-
-bool GetComputerNameA(std::string& name) {
-  auto& s = sim::Current("GetComputerNameA");
-  s.Log("GetComputerNameA", "");
-  name.clear();
-  if (s.FailsByInjection("GetComputerNameA", {})) return false;
-  name = s.computerName;
-  return true;
-}
-
-bool GetUserNameA(std::string& name) {
-  auto& s = sim::Current("GetUserNameA");
-  s.Log("GetUserNameA", "");
-  name.clear();
-  if (s.FailsByInjection("GetUserNameA", {})) return false;
-  name = s.userName;
-  return true;
-}
-
-std::uint64_t QueryPerformanceCounter() {
-  auto& s = sim::Current("QueryPerformanceCounter");
-  s.Log("QueryPerformanceCounter", "");
-  return s.performanceCounter++;
 }
 
 }  // namespace os
