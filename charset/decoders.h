@@ -19,6 +19,10 @@ namespace sanivo {
 struct TReplacements {
   std::uint64_t count = 0;
   std::uint64_t firstOffset = 0;  // in bytes from the start of the text, when count > 0
+
+  void Add(std::uint64_t offset) {
+    if (count++ == 0) firstOffset = offset;
+  }
 };
 
 class TDecoder {

@@ -160,9 +160,7 @@ class TBuiltInDecoder : public TDecoder {
     Count(offset);
     return PutUnit(kReplacementCharacter, out);
   }
-  void Count(std::uint64_t offset) {
-    if (replacements_.count++ == 0) replacements_.firstOffset = offset;
-  }
+  void Count(std::uint64_t offset) { replacements_.Add(offset); }
 
   // A pair goes on whole; a surrogate without its other half becomes U+FFFD. At most 4 bytes.
   char* PutUtf16Unit(std::uint32_t unit, std::uint64_t offset, char* out) {
@@ -198,7 +196,7 @@ class TBuiltInDecoder : public TDecoder {
 
 // One byte, one character, through the code page's table: each byte's output is made once,
 // as a unit of the intermediate or, straight away, as UTF-8 (two types, each compiled where it
-// is made).
+// is made). A byte the code page leaves undefined is no text of it: U+FFFD, counted.
 template <bool kToUtf8>
 class TSingleByteDecoder : public TBuiltInDecoder {
  public:
@@ -206,8 +204,9 @@ class TSingleByteDecoder : public TBuiltInDecoder {
     for (unsigned byte = 0; byte < outputs_.size(); ++byte) {
       const std::uint16_t character = DecodeCodePageByte(from, static_cast<unsigned char>(byte));
       char* bytes = outputs_[byte].bytes;
-      outputs_[byte].length = static_cast<std::uint32_t>(
+      outputs_[byte].length = static_cast<std::uint16_t>(
           (kToUtf8 ? PutUtf8(character, bytes) : PutUnit(character, bytes)) - bytes);
+      outputs_[byte].undefined = character == kUndefinedByte;
     }
   }
 
@@ -221,6 +220,8 @@ class TSingleByteDecoder : public TBuiltInDecoder {
       // Three bytes at most for each, and room to write four.
       char* target = Extend(out, 3 * size + 1);
       std::size_t i = 0;
+      // Whether an undefined byte came: only a chunk that had one is read again to count them.
+      unsigned undefined = 0;
       // Eight bytes a round without a branch between them, ASCII at once where it is as it is.
       for (; size - i >= 8; i += 8) {
         if (kToUtf8 && IsAsciiWord(bytes + i)) {
@@ -228,24 +229,34 @@ class TSingleByteDecoder : public TBuiltInDecoder {
           target += 8;
           continue;
         }
-        for (std::size_t k = 0; k < 8; ++k) target = Put(bytes[i + k], target);
+        for (std::size_t k = 0; k < 8; ++k) target = Put(bytes[i + k], target, undefined);
       }
-      for (; i < size; ++i) target = Put(bytes[i], target);
+      for (; i < size; ++i) target = Put(bytes[i], target, undefined);
       Trim(out, target);
+      if (undefined != 0) CountUndefined(bytes, size, consumed_ + start);
     }
+    consumed_ += piece.size();
   }
   void Finish(std::string&) override {}
 
  private:
-  char* Put(unsigned char byte, char* target) const {
+  char* Put(unsigned char byte, char* target, unsigned& undefined) const {
     const TOutput& output = outputs_[byte];
     std::memcpy(target, output.bytes, sizeof output.bytes);
+    undefined |= output.undefined;
     return target + output.length;
+  }
+
+  void CountUndefined(const unsigned char* bytes, std::size_t size, std::uint64_t offset) {
+    for (std::size_t i = 0; i < size; ++i) {
+      if (outputs_[bytes[i]].undefined) Count(offset + i);
+    }
   }
 
   struct alignas(8) TOutput {
     char bytes[4];
-    std::uint32_t length;
+    std::uint16_t length;
+    std::uint16_t undefined;
   };
   std::array<TOutput, 256> outputs_{};
 };

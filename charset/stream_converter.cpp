@@ -22,7 +22,13 @@ TStreamConverter::TStreamConverter(TCharsetId from, const std::string& fromName,
   if (!decodesThroughLibrary_ && !encodesThroughLibrary_ && !IsMapActive(map) && transliterate &&
       CodeUnitSize(from) == 1 && CodeUnitSize(to) == 1) {
     mode_ = TMode::byteTable;
-    byteTable_ = SingleBytePairTable(from, to);
+    const std::array<char, 256> pairs = SingleBytePairTable(from, to);
+    for (unsigned byte = 0; byte < byteTable_.size(); ++byte) {
+      const bool undefined =
+          DecodeCodePageByte(from, static_cast<unsigned char>(byte)) == kUndefinedByte;
+      byteTable_[byte] = static_cast<std::uint16_t>(static_cast<unsigned char>(pairs[byte]) |
+                                                    (undefined ? kUndefinedSource : 0));
+    }
     return;
   }
   // From a code page of one byte per character, all of them in the intermediate, into another
@@ -66,7 +72,29 @@ TStreamConverter::TStreamConverter(TCharsetId from, const std::string& fromName,
 TStreamConverter::~TStreamConverter() = default;
 
 TReplacements TStreamConverter::Replacements() const {
+  if (mode_ == TMode::byteTable) return byteTableReplacements_;
   return decoder_ ? decoder_->Replacements() : TReplacements{};
+}
+
+// Only a piece that had an undefined byte is read again, to count them.
+void TStreamConverter::ConvertByTable(std::string_view piece, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + piece.size());
+  char* target = out.data() + start;
+  std::uint16_t marks = 0;
+  for (const char byte : piece) {
+    const std::uint16_t entry = byteTable_[static_cast<unsigned char>(byte)];
+    *target++ = static_cast<char>(entry);
+    marks |= entry;
+  }
+  if (marks & kUndefinedSource) {
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+      if (byteTable_[static_cast<unsigned char>(piece[i])] & kUndefinedSource) {
+        byteTableReplacements_.Add(consumed_ + i);
+      }
+    }
+  }
+  consumed_ += piece.size();
 }
 
 void TStreamConverter::Convert(std::string_view piece, std::string& out) {
@@ -74,13 +102,9 @@ void TStreamConverter::Convert(std::string_view piece, std::string& out) {
     case TMode::passThrough:
       out += piece;
       return;
-    case TMode::byteTable: {
-      const std::size_t start = out.size();
-      out.resize(start + piece.size());
-      char* target = out.data() + start;
-      for (const char byte : piece) *target++ = byteTable_[static_cast<unsigned char>(byte)];
+    case TMode::byteTable:
+      ConvertByTable(piece, out);
       return;
-    }
     case TMode::decodeOnly:
       decoder_->Decode(piece, out);
       return;

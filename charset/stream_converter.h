@@ -41,6 +41,7 @@ class TStreamConverter {
 
  private:
   void EncodeIntermediate(std::string& out);
+  void ConvertByTable(std::string_view piece, std::string& out);
 
   enum class TMode {
     passThrough,
@@ -51,7 +52,12 @@ class TStreamConverter {
   } mode_ = TMode::intermediate;
   bool decodesThroughLibrary_ = false;
   bool encodesThroughLibrary_ = false;
-  std::array<char, 256> byteTable_{};
+  // A source byte's target byte, marked with kUndefinedSource where the source's code page
+  // leaves the byte undefined; what the marks counted, and the bytes read so far.
+  static constexpr std::uint16_t kUndefinedSource = 0x100;
+  std::array<std::uint16_t, 256> byteTable_{};
+  TReplacements byteTableReplacements_;
+  std::uint64_t consumed_ = 0;
   std::unique_ptr<TDecoder> decoder_;
   std::unique_ptr<TEncoder> encoder_;
   std::string ucs2_;     // the current piece in the intermediate form

@@ -132,6 +132,34 @@ TEST(StreamConverter, IllFormedUtf8BecomesOneReplacementForEachMaximalSubpart) {
   FinalizeCharsetModules();
 }
 
+// A byte that its code page leaves undefined is no text either, whichever way the bytes go: into
+// the intermediate, straight into UTF-8, through a pair table, or encoded strictly.
+TEST(StreamConverter, UndefinedBytesOfACodePageAreCountedWherever) {
+  sim::Machine machine;
+  InitializeCharsetModules();
+  // "Kůň? úpěl ďábelské? ódy" in Windows-1250, with the undefined bytes 0x81 and 0x98.
+  const std::string text =
+      "K\xF9\xF2\x81 \xFAp\xECl \xEF\xE1"
+      "belsk\xE9\x98 \xF3"
+      "dy";
+  for (const auto& [to, transliterate] : {std::pair{ciUCS2, true}, std::pair{ciUTF8, true},
+                                          std::pair{ciCP852, true}, std::pair{ciCP852, false}}) {
+    const std::string whole =
+        ConvertCharsetEx(text, ciWindows1250, to, NoReplacement, transliterate);
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      TStreamConverter converter(ciWindows1250, to, NoReplacement, transliterate);
+      std::string out;
+      converter.Convert(std::string_view(text).substr(0, cut), out);
+      converter.Convert(std::string_view(text).substr(cut), out);
+      converter.Finish(out);
+      EXPECT_EQ(out, whole) << int(to) << ", cut at " << cut;
+      EXPECT_EQ(converter.Replacements().count, 2u) << int(to) << ", cut at " << cut;
+      EXPECT_EQ(converter.Replacements().firstOffset, 3u) << int(to) << ", cut at " << cut;
+    }
+  }
+  FinalizeCharsetModules();
+}
+
 TEST(StreamConverter, EveryCutGivesTheWholeTextsConversionThroughTheLibrary) {
   sim::Machine machine;
   machine.AddIconvLibrary("C:\\Program Files\\Morek\\iconv.dll");  // beside the program

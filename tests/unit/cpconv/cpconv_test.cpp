@@ -169,6 +169,13 @@ TEST_F(CpconvTest, ConversionsSayWhenTheInputWasNotTextOfItsCharset) {
        3,
        "cpconv: \"C:\\in.txt\" není čistý text sady UTF-8; počet nahrazených míst: 3, první na "
        "bajtu 1\n"},
+      {{"1250", "852"},
+       "a\x81"
+       "b",
+       "a_b",
+       3,
+       "cpconv: \"C:\\in.txt\" není čistý text sady WINDOWS-1250; počet nahrazených míst: 1, "
+       "první na bajtu 1\n"},
       {{"UCS-2", "UTF-8"},
        "\0A\xD8"s,
        "A\xEF\xBF\xBD",
