@@ -75,16 +75,15 @@ TRepairOutcome OfKind(TRepairKind kind, TRepairOutcome outcome) {
 }
 
 TRepairOutcome RunRepairForThisWindows(const TRunOptions& options) {
-  const TRepairKind kind = RepairKindForThisWindows();
-  switch (kind) {
+  switch (RepairKindForThisWindows()) {
     case TRepairKind::NtvdmAffinity: {
       NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
       TRepairContext context = RepairContext(options);
       context.NtvdmPaths = NtvdmPaths;
-      return OfKind(kind, RepairNtvdmAffinity(context));
+      return RepairNtvdmAffinity(context);
     }
     case TRepairKind::ConsoleFont:
-      return OfKind(kind, RepairConsoleFont(RepairContext(options)));
+      return RepairConsoleFont(RepairContext(options));
     case TRepairKind::None:
     case TRepairKind::UserConsoleFont:
       break;
@@ -94,17 +93,16 @@ TRepairOutcome RunRepairForThisWindows(const TRunOptions& options) {
 
 // The same choice, to find out only; the heading names what is checked.
 TRepairOutcome RunCheckForThisWindows(const TRunOptions& options) {
-  const TRepairKind kind = RepairKindForThisWindows();
-  switch (kind) {
+  switch (RepairKindForThisWindows()) {
     case TRepairKind::NtvdmAffinity: {
       WriteTextAt(texts::kNtvdmHeading, kHeadingX, kHeadingY);
       TRepairContext context = RepairContext(options);
       context.NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
-      return OfKind(kind, CheckNtvdmAffinity(context));
+      return CheckNtvdmAffinity(context);
     }
     case TRepairKind::ConsoleFont:
       WriteTextAt(texts::kFontHeading, kHeadingX, kHeadingY);
-      return OfKind(kind, CheckConsoleFont(RepairContext(options)));
+      return CheckConsoleFont(RepairContext(options));
     case TRepairKind::None:
     case TRepairKind::UserConsoleFont:
       break;
@@ -123,19 +121,18 @@ TRepairOutcome RunRepairWhereNeeded(const TRunOptions& options) {
 
 // -vratit: the way back from the repair of this Windows, or what taking it back would do.
 TRepairOutcome RunTakeBackForThisWindows(const TRunOptions& options) {
-  const TRepairKind kind = RepairKindForThisWindows();
   TRepairContext context = RepairContext(options);
-  switch (kind) {
+  switch (RepairKindForThisWindows()) {
     case TRepairKind::NtvdmAffinity:
       context.NtvdmPaths = ExpandedNtvdmPaths(NtvdmPaths);
       if (!options.TakeBack->empty()) context.RestoreFile = *options.TakeBack;
-      if (!options.CheckOnly) return OfKind(kind, TakeBackNtvdmAffinity(context));
+      if (!options.CheckOnly) return TakeBackNtvdmAffinity(context);
       WriteTextAt(texts::kUndoNtvdmHeading, kHeadingX, kHeadingY);
-      return OfKind(kind, CheckTakeBackNtvdmAffinity(context));
+      return CheckTakeBackNtvdmAffinity(context);
     case TRepairKind::ConsoleFont:
-      if (!options.CheckOnly) return OfKind(kind, TakeBackConsoleFont(context));
+      if (!options.CheckOnly) return TakeBackConsoleFont(context);
       WriteTextAt(texts::kUndoFontHeading, kHeadingX, kHeadingY);
-      return OfKind(kind, CheckTakeBackConsoleFont(context));
+      return CheckTakeBackConsoleFont(context);
     case TRepairKind::None:
     case TRepairKind::UserConsoleFont:
       break;
@@ -255,7 +252,7 @@ int RunMainBody(const TRunOptions& options) {
     if (!options.Quiet) KeepFailureReadable();
     return ExitCodeOf(options, failed.Result);
   }
-  const TRepairOutcome outcome = RunChosenWork(options);
+  const TRepairOutcome outcome = OfKind(kind, RunChosenWork(options));
   ShowOutcome(outcome);
   LogRun(options, outcome);
   if (!options.Quiet) os::Sleep(kFinalPauseMs);
