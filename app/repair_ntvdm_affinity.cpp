@@ -112,6 +112,18 @@ std::string WrittenBackup(const std::string& value, const std::string& original,
 
 std::string NtvdmWorkCopy(const TRepairContext& context) { return context.WorkDir + "\\ntvdm.exe"; }
 
+TPeImage CheckedLiveImage(const std::string& live) {
+  RunStage(texts::kNtvdmMissing, [&] {
+    if (!FileExists(live)) FailStep("GetFileAttributesA");
+  });
+  RunStage(texts::kNtvdmInUse, [&] {
+    if (IsFileLocked(live)) FailStep("CreateFileA");
+  });
+  std::optional<TPeImage> image;
+  RunStage(texts::kAffinityFailed, [&] { image.emplace(SoundNtvdmImage(live)); });
+  return std::move(*image);
+}
+
 // A failed backup does not stop the repair; the warning stays on screen, and so do its colour
 // and the cursor behind it. Returns the backup written, or empty after the warning.
 std::string BackUp(const std::string& backupParam, const std::string& original,
@@ -161,16 +173,9 @@ TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std
                                         TRepairOutcome& backup) {
   const NtvdmPathList& ntvdmPaths = context.NtvdmPaths;
   const std::string& live = ntvdmPaths[0];
-  RunStage(texts::kNtvdmMissing, [&] {
-    if (!FileExists(live)) FailStep("GetFileAttributesA");
-  });
-  RunStage(texts::kNtvdmInUse, [&] {
-    if (IsFileLocked(live)) FailStep("CreateFileA");
-  });
-  std::optional<TPeImage> original;
-  RunStage(texts::kAffinityFailed, [&] { original.emplace(SoundNtvdmImage(live)); });
+  const TPeImage original = CheckedLiveImage(live);
   if (context.BackupParam) {
-    backup.BackupFile = BackUp(*context.BackupParam, original->Bytes(), ntvdmPaths, workCopy);
+    backup.BackupFile = BackUp(*context.BackupParam, original.Bytes(), ntvdmPaths, workCopy);
     if (backup.BackupFile.empty()) backup.WarningText = texts::kBackupFailed;
   }
 
@@ -190,7 +195,7 @@ TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std
   ExecuteAndWait(context.AppDir + kToolNameStarted, kToolOptions + ("\"" + workCopy + "\""),
                  context.WorkDir, os::kSwShow, 0);
   std::string patched;
-  RunStage(texts::kAffinityFailed, [&] { patched = PatchedImage(workCopy, *original); });
+  RunStage(texts::kAffinityFailed, [&] { patched = PatchedImage(workCopy, original); });
 
   WriteText(texts::kStepReplaceOriginal);
   RunStage(texts::kReplaceFailed, [&] { ReplaceFileContents(live, patched); });

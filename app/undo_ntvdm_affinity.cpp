@@ -1,13 +1,11 @@
 // Taking the affinity repair back: the live NTVDM.EXE and the system's cached copies get the
 // image without the pin to the first processor. Only that image, or a file that is it, ever
 // goes into the system folder: a way back must not become a way to put a program there.
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ntvdm_affinity_steps.h"
 #include "app/ntvdm_facts.h"
-#include "app/ntvdm_image.h"
 #include "app/screen.h"
 #include "app/stage.h"
 #include "app/texts.h"
@@ -120,19 +118,6 @@ void PutImageInPlace(const TNtvdmTakeBack& plan, const std::string& live) {
     }
     throw;
   }
-}
-
-// The checks the repair makes before it changes anything, in its order and with its texts.
-TPeImage CheckedLiveImage(const std::string& live) {
-  RunStage(texts::kNtvdmMissing, [&] {
-    if (!FileExists(live)) FailStep("GetFileAttributesA");
-  });
-  RunStage(texts::kNtvdmInUse, [&] {
-    if (IsFileLocked(live)) FailStep("CreateFileA");
-  });
-  std::optional<TPeImage> image;
-  RunStage(texts::kAffinityFailed, [&] { image.emplace(SoundNtvdmImage(live)); });
-  return std::move(*image);
 }
 
 TRepairOutcome TakeBack(const TRepairContext& context, TRepairOutcome& backup) {
