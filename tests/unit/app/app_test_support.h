@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cmdline/command_line.h"
+#include "font_samples.h"
 #include "tests/sim/machine.h"
 #include "tools/imagecfg/imagecfg.h"
 
@@ -40,12 +41,20 @@ inline void SetUpWindowsXP(sim::Machine& machine, const std::string& image,
 inline const std::string kFontSource = std::string(kAppDir) + "mrk_lccs.ttf";
 inline const std::string kInstalledFont = "C:\\WINDOWS\\Fonts\\mrk_lccs.ttf";
 inline constexpr const char* kFontsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+
 inline constexpr const char* kTrueTypeKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Console\\TrueTypeFont";
 inline constexpr const char* kConsoleKey = "Console\\%SystemRoot%_system32_ntvdm.exe";
 inline constexpr const char* kFontValue =
     "Lucida Console CS Oby\xE8"
     "ejn\xE9 (TrueType)";
+
+// A Windows 7 as it comes, our font beside the program: the console offers Lucida Console.
+inline void SetUpWindows7(sim::Machine& machine) {
+  machine.SetVersion(2, 6, 1);
+  machine.AddFile(kFontSource, OurConsoleFont());
+  machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
+}
 
 inline std::string Repeat(const std::string& text, int times) {
   std::string result;

@@ -29,9 +29,7 @@ TRepairOutcome CheckedWithoutChange(const sim::Machine& machine,
 
 // Windows 7 as it comes, then repaired by the program itself.
 void SetUpRepairedWindows7(sim::Machine& machine) {
-  machine.SetVersion(2, 6, 1);
-  machine.AddFile(kFontSource, OurConsoleFont());
-  machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
+  SetUpWindows7(machine);
   ASSERT_EQ(RunProgram(), 0);
 }
 

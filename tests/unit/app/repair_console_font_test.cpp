@@ -45,9 +45,7 @@ std::string EarlierRevision() {
 class ConsoleFontRepairTest : public ::testing::Test {
  protected:
   ConsoleFontRepairTest() {
-    machine.SetVersion(2, 6, 1);
-    machine.AddFile(kFontSource, OurConsoleFont());
-    machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
+    SetUpWindows7(machine);
     machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "00", "Consolas");
   }
 

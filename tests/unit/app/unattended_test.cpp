@@ -158,9 +158,7 @@ TEST(UnattendedRunTest, EachRunChangesOnlyWhatItMustAndSaysWhy) {
     }
   };
   const auto repairedWindows7 = [](sim::Machine& m) {
-    m.SetVersion(2, 6, 1);
-    m.AddFile(kFontSource, OurConsoleFont());
-    m.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
+    SetUpWindows7(m);
     ASSERT_EQ(RunProgram(), 0);
   };
   const auto inUse = [](sim::Machine& m) {

@@ -190,9 +190,7 @@ const std::string kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session
 class FontTakeBackTest : public TakeBackTest {
  protected:
   FontTakeBackTest() {
-    machine.SetVersion(2, 6, 1);
-    machine.AddFile(kFontSource, OurConsoleFont());
-    machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
+    SetUpWindows7(machine);
     machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "00", "Consolas");
     machine.AddKey(os::kHkeyCurrentUser, "Console");
     machine.AddDirectory(kWorkDir);

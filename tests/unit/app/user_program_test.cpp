@@ -20,28 +20,22 @@ std::vector<std::string> RegistryLines(const sim::Machine& machine, bool setting
   return lines;
 }
 
-void FreshWindows7(sim::Machine& machine) {
-  machine.SetVersion(2, 6, 1);
-  machine.AddFile(kFontSource, OurConsoleFont());
-  machine.SetString(os::kHkeyLocalMachine, kTrueTypeKey, "0", "Lucida Console");
-}
-
 // An administrator ran sanivo.exe once, as a start-up script does; this user has no settings.
 void RepairedForAnotherUser(sim::Machine& machine) {
-  FreshWindows7(machine);
+  SetUpWindows7(machine);
   ASSERT_EQ(RunProgram(), 0);
   os::RegDeleteKeyA(os::kHkeyCurrentUser, kConsoleKey);
 }
 
 void UserSettingsOnly(sim::Machine& machine) {
-  FreshWindows7(machine);
+  SetUpWindows7(machine);
   machine.SetString(os::kHkeyCurrentUser, kConsoleKey, "FaceName", "Lucida Console CS");
   machine.SetDword(os::kHkeyCurrentUser, kConsoleKey, "FontFamily", 55);
 }
 
 // The console settings the repair wrote for this user, as sanivo.exe left them for its own.
 void RepairedForThisUser(sim::Machine& machine) {
-  FreshWindows7(machine);
+  SetUpWindows7(machine);
   ASSERT_EQ(RunProgram(), 0);
 }
 
@@ -66,12 +60,12 @@ TEST(UserProgramTest, StandardUserGetsTheFontOnceTheMachineWidePartIsThere) {
   } runs[] = {
       {RepairedForAnotherUser, RunUserProgram, " -tise", "Úspěšně dokončeno", 0,
        TSettings::Written},
-      {FreshWindows7, RunUserProgram, " -tise", "Font není nainstalován pro celý počítač", 2},
+      {SetUpWindows7, RunUserProgram, " -tise", "Font není nainstalován pro celý počítač", 2},
       {RepairedForAnotherUser, RunUserProgram, " -kontrola", "Oprava je potřeba", 4},
       {UserSettingsOnly, RunUserProgram, " -kontrola", "Oprava není potřeba", 0},
       {+[](sim::Machine& m) { m.SetVersion(2, 5, 1); }, RunUserProgram, " -tise",
        "Oprava není potřeba", 0},
-      {FreshWindows7, RunProgram, " -tise", "Font nelze nainstalovat", 2},
+      {SetUpWindows7, RunProgram, " -tise", "Font nelze nainstalovat", 2},
       // The way back takes the user's settings only; the font stays for the other users.
       {RepairedForThisUser, RunUserProgram, " -vratit -tise", "Oprava byla vrácena", 0,
        TSettings::Removed},
