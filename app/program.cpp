@@ -8,7 +8,6 @@
 #include "app/unattended.h"
 #include "app/user_main_body.h"
 #include "base/number_text.h"
-#include "charset/charset.h"
 #include "charset/iconv_binding.h"
 #include "cmdline/param_parser.h"
 #include "console/console_app.h"
@@ -55,8 +54,6 @@ struct TProgram {
   int (*mainBody)(const TRunOptions& options);
   // What the program does on this Windows, for the log.
   TRepairKind (*repairKind)();
-  // The error report, in the ANSI code page, into the console's.
-  std::string (*toConsole)(const std::string& text, TCharsetId from);
 };
 
 // Starts the modules in order and, when it goes out of scope, finalizes those that started.
@@ -81,11 +78,12 @@ class TStartedModules {
 };
 
 // Writes the report to standard error and returns it, in the ANSI code page.
-std::string WriteErrorReport(const TProgram& program, const std::string& className,
-                             std::uintptr_t address, const std::string& message) {
+std::string WriteErrorReport(const std::string& className, std::uintptr_t address,
+                             const std::string& message) {
   const std::string report =
       FormatErrorReport(className, ExtractFileName(ModuleFileName()), address, message);
-  const std::string converted = program.toConsole(report, ciWindows1250) + "\r\n";
+  // The program's own conversion of its texts: the report is in the ANSI code page.
+  const std::string converted = Windows1250ToCP852(report, ciWindows1250) + "\r\n";
   WriteStandardHandle(os::kStdErrorHandle, converted);
   return report;
 }
@@ -133,11 +131,11 @@ int RunProgramAround(const TProgram& program) {
     options = ReadRunOptions(*ParamParser, program.switches);
     exitCode = program.mainBody(*options);
   } catch (const Exception& error) {
-    report = WriteErrorReport(program, error.ClassName(), RelativeToModule(error.RaiseAddress()),
+    report = WriteErrorReport(error.ClassName(), RelativeToModule(error.RaiseAddress()),
                               error.Message());
   } catch (const std::exception& error) {
     // Not ours but reachable: a 32-bit process can run out of memory (std::bad_alloc).
-    report = WriteErrorReport(program, "Exception", 0, error.what());
+    report = WriteErrorReport("Exception", 0, error.what());
   }
   if (report) {
     exitCode = 1;
@@ -152,15 +150,11 @@ int RunProgramAround(const TProgram& program) {
 int RunProgram() {
   // sanivo.exe runs elevated; its own conversions need no more than the built-in tables.
   NeverLoadIconvLibrary();
-  return RunProgramAround({kModules, ProgramSwitches(), RunMainBody, RepairKindForThisWindows,
-                           [](const std::string& text, TCharsetId from) {
-                             return ConvertCharset(text, from, ciCP852);
-                           }});
+  return RunProgramAround({kModules, ProgramSwitches(), RunMainBody, RepairKindForThisWindows});
 }
 
 int RunUserProgram() {
-  return RunProgramAround(
-      {kUserModules, UserProgramSwitches(), RunUserMainBody, UserRepairKind, Windows1250ToCP852});
+  return RunProgramAround({kUserModules, UserProgramSwitches(), RunUserMainBody, UserRepairKind});
 }
 
 }  // namespace sanivo

@@ -24,7 +24,7 @@ TRepairKind UserRepairKind() {
 namespace {
 
 TRepairOutcome RunForThisUser(const TRunOptions& options) {
-  if (WindowsKind != wkWindows7) {
+  if (UserRepairKind() == TRepairKind::None) {
     return OutcomeOf(TRepairResult::NotNeeded, texts::kCheckNotNeeded);
   }
   if (options.TakeBack) {
