@@ -25,6 +25,7 @@ TEST(DllSearchTest, EachEntryPointThatIsThereNarrowsTheSearch) {
     return static_cast<int>(defaultDirectories = flags);
   };
   for (const DefaultDirectories newer : {DefaultDirectories{nullptr}, setDefault}) {
+    dllDirectory = "not called";
     defaultDirectories = -1;
     os::NarrowDllSearch(+setDllDirectory, newer);
     ASSERT_NE(dllDirectory, nullptr);
