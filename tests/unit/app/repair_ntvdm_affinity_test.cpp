@@ -19,9 +19,9 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace sanivo::testing;
 
-const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
-const std::string kDllCache = "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE";
-const std::string kServicePack = "C:\\WINDOWS\\ServicePackFiles\\i386\\NTVDM.EXE";
+const std::string& kLive = kNtvdm[0];
+const std::string& kDllCache = kNtvdm[1];
+const std::string& kServicePack = kNtvdm[2];
 const std::string kWorkCopy = std::string(kWorkDir) + "\\ntvdm.exe";
 const std::string kTool = std::string(kAppDir) + "IMAGECFG.EXE";
 // What the system reports for a name that does not fit the ANSI calls' MAX_PATH.
@@ -72,7 +72,7 @@ TEST_F(NtvdmAffinityRepairTest, PatchesTheLiveFileAndBothCachedCopies) {
 
   EXPECT_EQ(machine.Row(6, 10, 49), "- oprava problému s vícejádrovými procesory . . .");
   ExpectStatus("Úspěšně dokončeno", 0x1A);
-  for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+  for (const std::string& path : kNtvdm) {
     EXPECT_EQ(MaskOf(machine.FileBytes(path)), 1u) << path;
   }
   const TPeImage live(machine.FileBytes(kLive));
@@ -226,10 +226,10 @@ TEST_F(NtvdmAffinityRepairTest, FailedBackupWarnsInYellowAndTheRepairGoesOn) {
     EXPECT_EQ(machine.AttributeAt(15, 7), 0x1A);
     EXPECT_GE(machine.TotalSleep() - sleptBefore, 5000u);
     EXPECT_EQ(machine.Listing(), listing);
-    for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+    for (const std::string& path : kNtvdm) {
       EXPECT_EQ(MaskOf(machine.FileBytes(path)), 1u) << path;
     }
-    for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+    for (const std::string& path : kNtvdm) {
       machine.AddFile(path, original);
     }
   }
@@ -392,7 +392,7 @@ TEST_F(NtvdmAffinityRepairTest, CachedCopyThatCannotBeReplacedIsReportedWithItsP
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shown);
-    for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+    for (const std::string& path : kNtvdm) {
       machine.AddFile(path, original);
     }
     machine.SetReadOnly(kServicePack, c.servicePackReadOnly);

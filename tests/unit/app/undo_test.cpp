@@ -5,21 +5,19 @@
 
 #include "app/program.h"
 #include "app_test_support.h"
-#include "cmdline/command_line.h"
 #include "font_samples.h"
 #include "pe/pe_image.h"
 #include "sysenv/file_access.h"
 #include "tests/unit/pe/test_image.h"
-#include "tools/imagecfg/imagecfg.h"
 
 namespace sanivo {
 namespace {
 
 using namespace sanivo::testing;
 
-const std::string kLive = "C:\\WINDOWS\\system32\\NTVDM.EXE";
-const std::string kDllCache = "C:\\WINDOWS\\system32\\dllcache\\NTVDM.EXE";
-const std::string kServicePack = "C:\\WINDOWS\\ServicePackFiles\\i386\\NTVDM.EXE";
+const std::string& kLive = kNtvdm[0];
+const std::string& kDllCache = kNtvdm[1];
+const std::string& kServicePack = kNtvdm[2];
 const std::string kBackup = "C:\\zal\\20261208.bak";
 const std::string kLog = "C:\\protokoly\\sanivo.csv";
 const char kTakenBack[] = "Oprava byla vrácena";
@@ -57,14 +55,7 @@ class TakeBackTest : public ::testing::Test {
 class NtvdmTakeBackTest : public TakeBackTest {
  protected:
   NtvdmTakeBackTest() {
-    machine.SetVersion(2, 5, 1, "Service Pack 3");
-    for (const std::string& path : {kLive, kDllCache, kServicePack})
-      machine.AddFile(path, original);
-    sim::Program tool;
-    tool.onStart = [](const std::string& parameters, const std::string&) {
-      RunImagecfg(CommandLineArguments("IMAGECFG.EXE " + parameters));
-    };
-    machine.AddProgram(std::string(kAppDir) + "IMAGECFG.EXE", tool);
+    SetUpWindowsXP(machine, original);
     machine.AddDirectory(kWorkDir);
     machine.AddDirectory("C:\\zal");
     Remember();
@@ -72,7 +63,7 @@ class NtvdmTakeBackTest : public TakeBackTest {
     patched = machine.FileBytes(kLive);
   }
   void ExpectFiles(const std::string& image) const {
-    for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+    for (const std::string& path : kNtvdm) {
       EXPECT_EQ(machine.FileBytes(path), image) << path;
     }
   }
@@ -144,7 +135,7 @@ TEST_F(NtvdmTakeBackTest, EveryFailureLeavesTheSystemFolderAsItWas) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const std::string& path : {kLive, kDllCache, kServicePack}) {
+    for (const std::string& path : kNtvdm) {
       machine.AddFile(path, patched);
     }
     c.fault();
