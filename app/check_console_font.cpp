@@ -5,6 +5,7 @@
 #include "app/console_font_parts.h"
 #include "app/console_font_slot.h"
 #include "app/font_file.h"
+#include "app/registry_lookup.h"
 #include "app/stage.h"
 #include "app/texts.h"
 #include "base/exception.h"
@@ -20,20 +21,6 @@ namespace console_font {
 
 namespace {
 
-const std::string kFaceName(kConsoleFaceName);
-
-// Opens the key for reading; false when it is not there. A key that is there but refused raises.
-bool Opened(TRegistry& registry, os::HKey root, const std::string& key) {
-  registry.SetRootKey(root);
-  if (registry.OpenKeyReadOnly(key)) return true;
-  if (os::GetLastError() != os::kErrorFileNotFound) FailStep("RegOpenKeyExA");
-  return false;
-}
-
-bool HoldsString(const TRegistry& registry, const std::string& name, const std::string& text) {
-  return registry.ValueExists(name) && registry.ReadString(name) == text;
-}
-
 bool FontFileIsOurs(const std::string& path) {
   return FileExists(path) && IsOurConsoleFont(ReadWholeFile(path));
 }
@@ -43,18 +30,18 @@ bool FontFileIsOurs(const std::string& path) {
 bool MachineWidePartInPlace(const std::string& windowsDir) {
   if (!FontFileIsOurs(windowsDir + "\\Fonts\\" + kFileName)) return false;
   TRegistry registry(os::kHkeyLocalMachine);
-  if (!Opened(registry, os::kHkeyLocalMachine, kFontsKey) ||
-      !HoldsString(registry, std::string(texts::kFontValueName), kFileName)) {
+  if (!OpenedIfThere(registry, os::kHkeyLocalMachine, kFontsKey, TKeyAccess::Read) ||
+      !HoldsText(registry, std::string(texts::kFontValueName), kFileName)) {
     return false;
   }
-  return Opened(registry, os::kHkeyLocalMachine, kTrueTypeFontKey) &&
+  return OpenedIfThere(registry, os::kHkeyLocalMachine, kTrueTypeFontKey, TKeyAccess::Read) &&
          registry.ValueExists(TrueTypeFontSlot(registry));
 }
 
 bool UserPartInPlace() {
   TRegistry registry(os::kHkeyCurrentUser);
-  return Opened(registry, os::kHkeyCurrentUser, kConsoleKey) &&
-         HoldsString(registry, kFaceNameValue, kFaceName) &&
+  return OpenedIfThere(registry, os::kHkeyCurrentUser, kConsoleKey, TKeyAccess::Read) &&
+         HoldsText(registry, kFaceNameValue, kConsoleFaceName) &&
          registry.ValueExists(kFontFamilyValue) &&
          registry.ReadInteger(kFontFamilyValue) == kTrueTypeModernFamily;
 }

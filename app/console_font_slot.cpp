@@ -1,20 +1,15 @@
 #include "app/console_font_slot.h"
 
-#include <cstdint>
-#include <optional>
-
 #include "app/console_font_facts.h"
 #include "app/font_file.h"
-#include "platform/os.h"
+#include "app/registry_lookup.h"
 
 namespace sanivo {
 
 namespace {
 
 bool HoldsOurFace(const TRegistry& registry, const std::string& name) {
-  const std::optional<std::uint32_t> type = registry.ValueType(name);
-  return (type == os::kRegSz || type == os::kRegExpandSz) &&
-         registry.ReadString(name) == kConsoleFaceName;
+  return HoldsText(registry, name, kConsoleFaceName);
 }
 
 }  // namespace

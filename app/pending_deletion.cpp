@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/registry_lookup.h"
 #include "platform/os.h"
 #include "sysenv/errors.h"
 #include "sysenv/files.h"
@@ -62,8 +63,10 @@ bool ReadsFaithfully(const std::string& name) {
 }
 
 // The system's list as stored, or none when there is none.
-std::optional<TRegistry::TRawValue> PendingMoves(TRegistry& registry) {
-  if (!registry.OpenKey(os::kSessionManagerKey, false)) {
+std::optional<TRegistry::TRawValue> PendingMoves(TRegistry& registry, TKeyAccess access) {
+  const bool opened = access == TKeyAccess::Read ? registry.OpenKeyReadOnly(os::kSessionManagerKey)
+                                                 : registry.OpenKey(os::kSessionManagerKey, false);
+  if (!opened) {
     if (os::GetLastError() == os::kErrorFileNotFound) return std::nullopt;
     throw ERegistryException("Failed to open the session manager's key");
   }
@@ -76,7 +79,7 @@ std::optional<TRegistry::TRawValue> PendingMoves(TRegistry& registry) {
 
 bool IsDeletionPending(const std::string& path) {
   TRegistry registry(os::kHkeyLocalMachine);
-  const std::optional<TRegistry::TRawValue> moves = PendingMoves(registry);
+  const std::optional<TRegistry::TRawValue> moves = PendingMoves(registry, TKeyAccess::Read);
   if (!moves) return false;
   const std::string fullPath = ExpandFileName(path);
   const std::vector<TPendingMove> parsed = ParseMoves(moves->Data);
@@ -90,7 +93,7 @@ bool ScheduleDeletion(const std::string& path) {
 
 void CancelPendingDeletion(const std::string& path) {
   TRegistry registry(os::kHkeyLocalMachine);
-  std::optional<TRegistry::TRawValue> moves = PendingMoves(registry);
+  std::optional<TRegistry::TRawValue> moves = PendingMoves(registry, TKeyAccess::Write);
   if (!moves) return;
   const std::string fullPath = ExpandFileName(path);
   std::vector<TPendingMove> kept = ParseMoves(moves->Data);

@@ -8,6 +8,7 @@
 #include "app/console_font_facts.h"
 #include "app/font_file.h"
 #include "app/pending_deletion.h"
+#include "app/registry_lookup.h"
 #include "app/screen.h"
 #include "app/stage.h"
 #include "app/texts.h"
@@ -25,8 +26,6 @@ namespace {
 
 using namespace console_font;
 
-const std::string kFaceName(kConsoleFaceName);
-
 // What of the repair's is still there, found before anything changes.
 struct TFontTakeBack {
   std::vector<std::string> ConsoleValues;  // under kConsoleKey
@@ -35,20 +34,6 @@ struct TFontTakeBack {
   bool FontFile = false;  // ours, and its deletion not pending yet
   bool Empty() const { return ConsoleValues.empty() && Slots.empty() && !FontsEntry && !FontFile; }
 };
-
-// Opens the key; false when it is not there. A key that is there but refused raises.
-bool Opened(TRegistry& registry, os::HKey root, const std::string& key) {
-  registry.SetRootKey(root);
-  if (registry.OpenKey(key, false)) return true;
-  if (os::GetLastError() != os::kErrorFileNotFound) FailStep("RegOpenKeyExA");
-  return false;
-}
-
-bool HoldsText(const TRegistry& registry, const std::string& name, const std::string& text) {
-  const std::optional<TRegistry::TRawValue> value = registry.ReadRaw(name);
-  return value && (value->Type == os::kRegSz || value->Type == os::kRegExpandSz) &&
-         value->Data.substr(0, value->Data.find('\0')) == text;
-}
 
 bool HoldsNumber(const TRegistry& registry, const std::string& name, std::uint32_t number) {
   const std::optional<TRegistry::TRawValue> value = registry.ReadRaw(name);
@@ -59,8 +44,8 @@ bool HoldsNumber(const TRegistry& registry, const std::string& name, std::uint32
 // The four values count as ours while FaceName names our face; each only while it holds what
 // the repair wrote.
 std::vector<std::string> OurConsoleValues(TRegistry& registry) {
-  if (!Opened(registry, os::kHkeyCurrentUser, kConsoleKey) ||
-      !HoldsText(registry, kFaceNameValue, kFaceName)) {
+  if (!OpenedIfThere(registry, os::kHkeyCurrentUser, kConsoleKey, TKeyAccess::Read) ||
+      !HoldsText(registry, kFaceNameValue, kConsoleFaceName)) {
     return {};
   }
   std::vector<std::string> names = {kFaceNameValue};
@@ -75,9 +60,11 @@ std::vector<std::string> OurConsoleValues(TRegistry& registry) {
 // The entries "0", "00", ... that name our face, as far as the repair's own walk goes.
 std::vector<std::string> OurSlots(TRegistry& registry) {
   std::vector<std::string> slots;
-  if (!Opened(registry, os::kHkeyLocalMachine, kTrueTypeFontKey)) return slots;
+  if (!OpenedIfThere(registry, os::kHkeyLocalMachine, kTrueTypeFontKey, TKeyAccess::Read)) {
+    return slots;
+  }
   for (std::string name = kFirstTrueTypeSlot; registry.ValueExists(name); name += '0') {
-    if (HoldsText(registry, name, kFaceName)) slots.push_back(name);
+    if (HoldsText(registry, name, kConsoleFaceName)) slots.push_back(name);
   }
   return slots;
 }
@@ -98,7 +85,7 @@ TFontTakeBack PlanTakeBack(const std::string& fontFile) {
   TFontTakeBack plan = PlanUserTakeBack();
   TRegistry registry(os::kHkeyLocalMachine);
   plan.Slots = OurSlots(registry);
-  plan.FontsEntry = Opened(registry, os::kHkeyLocalMachine, kFontsKey) &&
+  plan.FontsEntry = OpenedIfThere(registry, os::kHkeyLocalMachine, kFontsKey, TKeyAccess::Read) &&
                     HoldsText(registry, std::string(texts::kFontValueName), kFileName);
   plan.FontFile = IsOurFontFile(fontFile);
   return plan;
@@ -149,7 +136,8 @@ class TChanges {
 // without the family it needs, and fail.
 void RemoveConsoleSettings(const TFontTakeBack& plan, TRegistry& registry, TChanges& changes) {
   WriteText(texts::kStepRemovingSettings);
-  if (!Opened(registry, os::kHkeyCurrentUser, kConsoleKey)) FailStep("RegOpenKeyExA");
+  if (!OpenedIfThere(registry, os::kHkeyCurrentUser, kConsoleKey, TKeyAccess::Write))
+    FailStep("RegOpenKeyExA");
   changes.DeleteValues(registry, os::kHkeyCurrentUser, kConsoleKey, plan.ConsoleValues);
   if (!registry.KeyIsEmpty()) return;
   registry.CloseKey();
@@ -158,7 +146,8 @@ void RemoveConsoleSettings(const TFontTakeBack& plan, TRegistry& registry, TChan
 
 void RemoveConsoleEntries(const TFontTakeBack& plan, TRegistry& registry, TChanges& changes) {
   WriteText(texts::kStepRemovingDosFonts);
-  if (!Opened(registry, os::kHkeyLocalMachine, kTrueTypeFontKey)) FailStep("RegOpenKeyExA");
+  if (!OpenedIfThere(registry, os::kHkeyLocalMachine, kTrueTypeFontKey, TKeyAccess::Write))
+    FailStep("RegOpenKeyExA");
   changes.DeleteValues(registry, os::kHkeyLocalMachine, kTrueTypeFontKey, plan.Slots);
 }
 
@@ -169,7 +158,8 @@ bool RemoveFont(const TFontTakeBack& plan, const std::string& fontFile, TRegistr
                 TChanges& changes) {
   if (plan.FontsEntry) {
     WriteText(texts::kStepRemovingFonts);
-    if (!Opened(registry, os::kHkeyLocalMachine, kFontsKey)) FailStep("RegOpenKeyExA");
+    if (!OpenedIfThere(registry, os::kHkeyLocalMachine, kFontsKey, TKeyAccess::Write))
+      FailStep("RegOpenKeyExA");
     changes.DeleteValues(registry, os::kHkeyLocalMachine, kFontsKey,
                          {std::string(texts::kFontValueName)});
   }

@@ -66,6 +66,8 @@ TEST(UserProgramTest, StandardUserGetsTheFontOnceTheMachineWidePartIsThere) {
       {+[](sim::Machine& m) { m.SetVersion(2, 5, 1); }, RunUserProgram, " -tise",
        "Oprava není potřeba", 0},
       {SetUpWindows7, RunProgram, " -tise", "Font nelze nainstalovat", 2},
+      // Finding out what taking back would do only reads, HKEY_LOCAL_MACHINE too.
+      {RepairedForThisUser, RunProgram, " -kontrola -vratit", "Opravu lze vrátit", 4},
       // The way back takes the user's settings only; the font stays for the other users.
       {RepairedForThisUser, RunUserProgram, " -vratit -tise", "Oprava byla vrácena", 0,
        TSettings::Removed},
