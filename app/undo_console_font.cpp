@@ -188,18 +188,17 @@ void AllOrNothing(Stages stages) {
   }
 }
 
-void RunConsoleSettingsStage(const TFontTakeBack& plan, TRegistry& registry, TChanges& changes) {
-  if (plan.ConsoleValues.empty()) return;
-  RunStage(texts::kFontDefaultFailed, [&] { RemoveConsoleSettings(plan, registry, changes); });
-}
-
-TRepairOutcome TakeBack(const std::string& fontFile) {
+// Takes back what `planned` finds; the per-user plan finds the console settings alone.
+template <typename Plan>
+TRepairOutcome TakeBack(Plan planned, const std::string& fontFile) {
   TFontTakeBack plan;
-  RunStage(texts::kTakeBackUndecided, [&] { plan = PlanTakeBack(fontFile); });
+  RunStage(texts::kTakeBackUndecided, [&] { plan = planned(); });
   if (plan.Empty()) return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
   bool atRestart = false;
   AllOrNothing([&](TRegistry& registry, TChanges& changes) {
-    RunConsoleSettingsStage(plan, registry, changes);
+    if (!plan.ConsoleValues.empty()) {
+      RunStage(texts::kFontDefaultFailed, [&] { RemoveConsoleSettings(plan, registry, changes); });
+    }
     if (!plan.Slots.empty()) {
       RunStage(texts::kFontRegisterFailed, [&] { RemoveConsoleEntries(plan, registry, changes); });
     }
@@ -221,8 +220,8 @@ TRepairOutcome OutcomeOfPlan(Plan plan) {
   try {
     return plan().Empty() ? OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack)
                           : OutcomeOf(TRepairResult::CanTakeBack, texts::kCanTakeBack);
-  } catch (const Exception&) {
-    return OutcomeOf(TRepairResult::Undecided, texts::kTakeBackUndecided);
+  } catch (const Exception& cause) {
+    return CheckFailure(texts::kTakeBackUndecided, cause);
   }
 }
 
@@ -231,7 +230,9 @@ TRepairOutcome OutcomeOfPlan(Plan plan) {
 TRepairOutcome TakeBackConsoleFont(const TRepairContext& context) {
   WriteTextAt(texts::kUndoFontHeading, kHeadingX, kHeadingY);
   StartProgressLine();
-  const TRepairOutcome outcome = RunStages([&] { return TakeBack(InstalledFont(context)); });
+  const std::string fontFile = InstalledFont(context);
+  const TRepairOutcome outcome =
+      RunStages([&] { return TakeBack([&] { return PlanTakeBack(fontFile); }, fontFile); });
   if (outcome.Result == TRepairResult::TakenBack ||
       outcome.Result == TRepairResult::TakenBackAtRestart) {
     os::SendMessageA(os::kBroadcast, os::kWmFontChange, 0, 0);
@@ -247,17 +248,7 @@ TRepairOutcome CheckTakeBackConsoleFont(const TRepairContext& context) {
 // so the font stays registered and the font table unchanged.
 TRepairOutcome TakeBackUserConsoleFont() {
   StartProgressLine();
-  return RunStages([&] {
-    TFontTakeBack plan;
-    RunStage(texts::kTakeBackUndecided, [&] { plan = PlanUserTakeBack(); });
-    if (plan.Empty()) {
-      return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
-    }
-    AllOrNothing([&](TRegistry& registry, TChanges& changes) {
-      RunConsoleSettingsStage(plan, registry, changes);
-    });
-    return OutcomeOf(TRepairResult::TakenBack, texts::kTakenBack);
-  });
+  return RunStages([] { return TakeBack(PlanUserTakeBack, {}); });
 }
 
 TRepairOutcome CheckTakeBackUserConsoleFont() { return OutcomeOfPlan(PlanUserTakeBack); }

@@ -180,6 +180,13 @@ TEST(UnattendedRunTest, EachRunChangesOnlyWhatItMustAndSaysWhy) {
        "afinita;chyba;Soubor NTVDM.EXE nebyl nalezen;;GetFileAttributesA: 2 The system cannot find "
        "the "
        "file specified"},
+      {"take-back check cannot decide, 7",
+       [&](sim::Machine& m) {
+         repairedWindows7(m);
+         m.Fail("RegOpenKeyExA", std::string("HKEY_LOCAL_MACHINE\\") + kTrueTypeKey, 5);
+       },
+       " -kontrola -vratit", 2, false, "Nelze zjistit, co vrátit", 0x1C,
+       "font;chyba;Nelze zjistit, co vrátit;;RegOpenKeyExA: 5 Access is denied"},
       {"typo", Nothing, " -tise -zalha:C:\\zal\\", 2, false, "Neplatné parametry", 0x1C,
        "afinita;chyba;\"Neplatné parametry; Neznámý parametr: -zalha:C:\\zal\\\";;"},
   };
