@@ -15,9 +15,13 @@ std::string NtvdmWorkCopy(const TRepairContext& context);
 // and with its texts: the file is there, not in use and a sound image.
 TPeImage CheckedLiveImage(const std::string& live);
 
-// Keeps the image as it is now where the backup parameter says; warns in yellow when it
-// cannot. Returns the backup written, or empty after the warning.
-std::string BackUp(const std::string& backupParam, const std::string& original,
-                   const TRepairContext::NtvdmPathList& ntvdmPaths, const std::string& workCopy);
+// When the backup parameter asks for one, keeps `image` (the live file as it is now) where it
+// says and records it in `backup`; warns in yellow and records the warning when it cannot.
+void BackUpWhenAsked(const TRepairContext& context, const std::string& image,
+                     TRepairOutcome& backup);
+
+// The outcome of stages that recorded a backup: with its file and warning, and `done` with a
+// warning becomes RepairedWithWarning.
+TRepairOutcome WithBackup(TRepairOutcome outcome, const TRepairOutcome& backup, TRepairResult done);
 
 }  // namespace sanivo

@@ -125,15 +125,27 @@ TPeImage CheckedLiveImage(const std::string& live) {
 }
 
 // A failed backup does not stop the repair; the warning stays on screen, and so do its colour
-// and the cursor behind it. Returns the backup written, or empty after the warning.
-std::string BackUp(const std::string& backupParam, const std::string& original,
-                   const NtvdmPathList& ntvdmPaths, const std::string& workCopy) {
-  const std::string backup =
-      WrittenBackup(backupParam, original, FilesTheRepairWrites(ntvdmPaths, workCopy));
-  if (!backup.empty()) return backup;
+// and the cursor behind it.
+void BackUpWhenAsked(const TRepairContext& context, const std::string& image,
+                     TRepairOutcome& backup) {
+  if (!context.BackupParam) return;
+  backup.BackupFile =
+      WrittenBackup(*context.BackupParam, image,
+                    FilesTheRepairWrites(context.NtvdmPaths, NtvdmWorkCopy(context)));
+  if (!backup.BackupFile.empty()) return;
+  backup.WarningText = texts::kBackupFailed;
   ShowStatus(clYellow, texts::kBackupFailed);
   os::Sleep(kBackupWarningPauseMs);
-  return {};
+}
+
+TRepairOutcome WithBackup(TRepairOutcome outcome, const TRepairOutcome& backup,
+                          TRepairResult done) {
+  outcome.BackupFile = backup.BackupFile;
+  outcome.WarningText = backup.WarningText;
+  if (outcome.Result == done && !outcome.WarningText.empty()) {
+    outcome.Result = TRepairResult::RepairedWithWarning;
+  }
+  return outcome;
 }
 
 namespace {
@@ -174,10 +186,7 @@ TRepairOutcome PinNtvdmToFirstProcessor(const TRepairContext& context, const std
   const NtvdmPathList& ntvdmPaths = context.NtvdmPaths;
   const std::string& live = ntvdmPaths[0];
   const TPeImage original = CheckedLiveImage(live);
-  if (context.BackupParam) {
-    backup.BackupFile = BackUp(*context.BackupParam, original.Bytes(), ntvdmPaths, workCopy);
-    if (backup.BackupFile.empty()) backup.WarningText = texts::kBackupFailed;
-  }
+  BackUpWhenAsked(context, original.Bytes(), backup);
 
   WriteText(texts::kStepWorkCopy);
   RunStage(
@@ -215,14 +224,8 @@ TRepairOutcome RepairNtvdmAffinity(const TRepairContext& context) {
   const std::string workCopy = NtvdmWorkCopy(context);
   StartProgressLine();
   TRepairOutcome backup;
-  TRepairOutcome outcome =
-      RunStages([&] { return PinNtvdmToFirstProcessor(context, workCopy, backup); });
-  outcome.BackupFile = backup.BackupFile;
-  outcome.WarningText = backup.WarningText;
-  if (outcome.Result == TRepairResult::Repaired && !outcome.WarningText.empty()) {
-    outcome.Result = TRepairResult::RepairedWithWarning;
-  }
-  return outcome;
+  return WithBackup(RunStages([&] { return PinNtvdmToFirstProcessor(context, workCopy, backup); }),
+                    backup, TRepairResult::Repaired);
 }
 
 }  // namespace sanivo

@@ -126,11 +126,7 @@ TRepairOutcome TakeBack(const TRepairContext& context, TRepairOutcome& backup) {
   const TNtvdmTakeBack plan = PlanTakeBack(context, liveImage);
   if (plan.Files.empty())
     return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
-  if (context.BackupParam) {
-    backup.BackupFile =
-        BackUp(*context.BackupParam, liveImage.Bytes(), context.NtvdmPaths, NtvdmWorkCopy(context));
-    if (backup.BackupFile.empty()) backup.WarningText = texts::kBackupFailed;
-  }
+  BackUpWhenAsked(context, liveImage.Bytes(), backup);
   PutImageInPlace(plan, live);
   return OutcomeOf(TRepairResult::TakenBack, texts::kTakenBack);
 }
@@ -141,13 +137,8 @@ TRepairOutcome TakeBackNtvdmAffinity(const TRepairContext& context) {
   WriteTextAt(texts::kUndoNtvdmHeading, kHeadingX, kHeadingY);
   StartProgressLine();
   TRepairOutcome backup;
-  TRepairOutcome outcome = RunStages([&] { return TakeBack(context, backup); });
-  outcome.BackupFile = backup.BackupFile;
-  outcome.WarningText = backup.WarningText;
-  if (outcome.Result == TRepairResult::TakenBack && !outcome.WarningText.empty()) {
-    outcome.Result = TRepairResult::RepairedWithWarning;
-  }
-  return outcome;
+  return WithBackup(RunStages([&] { return TakeBack(context, backup); }), backup,
+                    TRepairResult::TakenBack);
 }
 
 TRepairOutcome CheckTakeBackNtvdmAffinity(const TRepairContext& context) {
