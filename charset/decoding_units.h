@@ -14,20 +14,10 @@
 
 #include "charset/code_pages.h"
 #include "charset/decoders.h"
+#include "charset/text_buffer.h"
 #include "charset/unicode_codecs.h"
 
 namespace sanivo::decoding {
-
-// Room at the end of text for `bytes` more; the caller writes there and then calls Trim.
-inline char* Extend(std::string& text, std::size_t bytes) {
-  const std::size_t start = text.size();
-  text.resize(start + bytes);
-  return text.data() + start;
-}
-
-inline void Trim(std::string& text, const char* end) {
-  text.resize(static_cast<std::size_t>(end - text.data()));
-}
 
 // Eight bytes at once, none of them with the high bit set.
 inline bool IsAsciiWord(const unsigned char* bytes) {

@@ -5,21 +5,12 @@
 #include <vector>
 
 #include "charset/library_sides.h"
+#include "charset/text_buffer.h"
 #include "charset/unicode_codecs.h"
 
 namespace sanivo {
 
 namespace {
-
-char* Extend(std::string& text, std::size_t bytes) {
-  const std::size_t start = text.size();
-  text.resize(start + bytes);
-  return text.data() + start;
-}
-
-void Trim(std::string& text, const char* end) {
-  text.resize(static_cast<std::size_t>(end - text.data()));
-}
 
 std::uint16_t UnitAt(const unsigned char* pair) {
   return static_cast<std::uint16_t>(pair[0] << 8 | pair[1]);

@@ -6,6 +6,7 @@
 
 #include "base/exception.h"
 #include "charset/code_page_tables.h"
+#include "charset/unicode_codecs.h"
 
 namespace sanivo {
 
@@ -47,22 +48,12 @@ std::string Windows1250ToCP852(const std::string& text, TCharsetId from) {
   return result;
 }
 
-// Every character of Windows-1250 lies below U+10000: one to three bytes.
 std::string Windows1250ToUtf8(std::string_view text) {
   std::string result;
   result.reserve(text.size());
   for (const char byte : text) {
-    const std::uint16_t c = CharacterOf(static_cast<unsigned char>(byte));
-    if (c < 0x80) {
-      result += static_cast<char>(c);
-    } else if (c < 0x800) {
-      result += static_cast<char>(0xC0 | c >> 6);
-      result += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      result += static_cast<char>(0xE0 | c >> 12);
-      result += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      result += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    char bytes[4];
+    result.append(bytes, PutUtf8(CharacterOf(static_cast<unsigned char>(byte)), bytes));
   }
   return result;
 }
