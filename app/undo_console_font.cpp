@@ -188,23 +188,40 @@ void AllOrNothing(Stages stages) {
   }
 }
 
-// Takes back what `planned` finds; the per-user plan finds the console settings alone.
-template <typename Plan>
-TRepairOutcome TakeBack(Plan planned, const std::string& fontFile) {
+// Plans the way back, then removes what the plan found, all or nothing: the console settings,
+// then what `machineWide` removes (the per-user program has none, and so carries none).
+// False when there was nothing to take back.
+template <typename Plan, typename MachineWide>
+bool TookBack(Plan planned, MachineWide machineWide) {
   TFontTakeBack plan;
   RunStage(texts::kTakeBackUndecided, [&] { plan = planned(); });
-  if (plan.Empty()) return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
-  bool atRestart = false;
+  if (plan.Empty()) return false;
   AllOrNothing([&](TRegistry& registry, TChanges& changes) {
     if (!plan.ConsoleValues.empty()) {
       RunStage(texts::kFontDefaultFailed, [&] { RemoveConsoleSettings(plan, registry, changes); });
     }
-    if (!plan.Slots.empty()) {
-      RunStage(texts::kFontRegisterFailed, [&] { RemoveConsoleEntries(plan, registry, changes); });
-    }
-    RunStage(texts::kFontInstallFailed,
-             [&] { atRestart = RemoveFont(plan, fontFile, registry, changes); });
+    machineWide(plan, registry, changes);
   });
+  return true;
+}
+
+TRepairOutcome NothingToTakeBack() {
+  return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
+}
+
+TRepairOutcome TakeBack(const std::string& fontFile) {
+  bool atRestart = false;
+  const bool tookBack =
+      TookBack([&] { return PlanTakeBack(fontFile); },
+               [&](const TFontTakeBack& plan, TRegistry& registry, TChanges& changes) {
+                 if (!plan.Slots.empty()) {
+                   RunStage(texts::kFontRegisterFailed,
+                            [&] { RemoveConsoleEntries(plan, registry, changes); });
+                 }
+                 RunStage(texts::kFontInstallFailed,
+                          [&] { atRestart = RemoveFont(plan, fontFile, registry, changes); });
+               });
+  if (!tookBack) return NothingToTakeBack();
   return atRestart ? OutcomeOf(TRepairResult::TakenBackAtRestart, texts::kTakenBackAtRestart)
                    : OutcomeOf(TRepairResult::TakenBack, texts::kTakenBack);
 }
@@ -218,7 +235,7 @@ std::string InstalledFont(const TRepairContext& context) {
 template <typename Plan>
 TRepairOutcome OutcomeOfPlan(Plan plan) {
   try {
-    return plan().Empty() ? OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack)
+    return plan().Empty() ? NothingToTakeBack()
                           : OutcomeOf(TRepairResult::CanTakeBack, texts::kCanTakeBack);
   } catch (const Exception& cause) {
     return CheckFailure(texts::kTakeBackUndecided, cause);
@@ -230,9 +247,7 @@ TRepairOutcome OutcomeOfPlan(Plan plan) {
 TRepairOutcome TakeBackConsoleFont(const TRepairContext& context) {
   WriteTextAt(texts::kUndoFontHeading, kHeadingX, kHeadingY);
   StartProgressLine();
-  const std::string fontFile = InstalledFont(context);
-  const TRepairOutcome outcome =
-      RunStages([&] { return TakeBack([&] { return PlanTakeBack(fontFile); }, fontFile); });
+  const TRepairOutcome outcome = RunStages([&] { return TakeBack(InstalledFont(context)); });
   if (outcome.Result == TRepairResult::TakenBack ||
       outcome.Result == TRepairResult::TakenBackAtRestart) {
     os::SendMessageA(os::kBroadcast, os::kWmFontChange, 0, 0);
@@ -248,7 +263,12 @@ TRepairOutcome CheckTakeBackConsoleFont(const TRepairContext& context) {
 // so the font stays registered and the font table unchanged.
 TRepairOutcome TakeBackUserConsoleFont() {
   StartProgressLine();
-  return RunStages([] { return TakeBack(PlanUserTakeBack, {}); });
+  return RunStages([] {
+    const auto nothingMachineWide = [](const TFontTakeBack&, TRegistry&, TChanges&) {};
+    return TookBack(PlanUserTakeBack, nothingMachineWide)
+               ? OutcomeOf(TRepairResult::TakenBack, texts::kTakenBack)
+               : NothingToTakeBack();
+  });
 }
 
 TRepairOutcome CheckTakeBackUserConsoleFont() { return OutcomeOfPlan(PlanUserTakeBack); }
