@@ -1,6 +1,6 @@
 // The parts of the built-in decoders that the decoders of the intermediate and the decoders
-// straight into a target share: where a decoder writes, what every decoder counts, and the
-// decoders of code pages and of UTF-8. Only the decoders' own sources include this.
+// straight into a target share: what every decoder counts, and the decoders of code pages
+// and of UTF-8. Only the decoders' own sources include this.
 #pragma once
 
 #include <algorithm>

@@ -76,4 +76,12 @@ std::uint32_t FillBuffer(std::uint32_t bufferSize, std::string& text, Call call)
   return result;
 }
 
+// An entry point of kernel32 that older Windows versions lack, or null. kernel32 is in every
+// process already: a lookup by name loads nothing.
+template <class Function>
+Function Kernel32Entry(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
+}
+
 }  // namespace os::win32

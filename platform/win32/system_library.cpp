@@ -29,24 +29,13 @@ FARPROC SystemLibrary::Address(const char* name) const {
 
 }  // namespace win32
 
-namespace {
-
-template <class Function>
-Function Kernel32Entry(const char* name) {
-  // kernel32 is in every process already: a lookup by name loads nothing.
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
-}
-
-}  // namespace
-
 void RestrictDllSearchToSystem() {
   // Both are looked up: SetDllDirectoryA (XP SP1) is declared only for newer targets, and
   // SetDefaultDllDirectories is missing before Windows 8 unless an update added it.
   using SetDllDirectory = BOOL(WINAPI*)(LPCSTR);
   using SetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-  NarrowDllSearch(Kernel32Entry<SetDllDirectory>("SetDllDirectoryA"),
-                  Kernel32Entry<SetDefaultDllDirectories>("SetDefaultDllDirectories"));
+  NarrowDllSearch(win32::Kernel32Entry<SetDllDirectory>("SetDllDirectoryA"),
+                  win32::Kernel32Entry<SetDefaultDllDirectories>("SetDefaultDllDirectories"));
 }
 
 }  // namespace os

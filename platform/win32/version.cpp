@@ -90,8 +90,7 @@ bool VerQueryValueA(const void* block, const std::string& subBlock, const void**
 bool IsWow64Process(bool& isWow64) {
   using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
   isWow64 = false;
-  const auto isWow64Process = reinterpret_cast<IsWow64>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  const auto isWow64Process = win32::Kernel32Entry<IsWow64>("IsWow64Process");
   if (isWow64Process == nullptr) return false;
   BOOL wow64 = FALSE;
   if (!isWow64Process(::GetCurrentProcess(), &wow64)) return false;
