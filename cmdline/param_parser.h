@@ -49,7 +49,7 @@ struct TParamParserOptions {
 class TParamParserParam {
  public:
   TParamParserParam(std::string name, std::string value, std::string_view separator,
-                    std::int32_t index, std::string argument = {});
+                    std::int32_t index, std::string argument);
 
   // As written: after the first colon of -name:value, empty for -name, the whole argument
   // for a positional parameter.

@@ -12,7 +12,6 @@ constexpr std::uint32_t kFileAttributeSystem = 0x04;
 constexpr std::uint32_t kFileAttributeArchive = 0x20;
 // The attributes SetFileAttributesA and CreateFileA may set.
 constexpr std::uint32_t kSettableAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
-constexpr std::uint32_t kDeleteAccess = os::kDelete;
 
 struct DataAccess {
   bool read = false;
@@ -27,7 +26,7 @@ DataAccess DataAccessOf(std::uint32_t access) {
   return {
       all || (access & (os::kGenericRead | 0x20000000u | 0x1u | 0x20u)) != 0,
       all || (access & (os::kGenericWrite | 0x2u | 0x4u)) != 0,
-      all || (access & kDeleteAccess) != 0,
+      all || (access & os::kDelete) != 0,
   };
 }
 
@@ -264,7 +263,7 @@ bool DeleteFileA(const std::string& path) {
   if (found.node->directory || sim::IsReadOnly(*found.node) || s.DeniedToUser(found.location.key)) {
     return s.Refuse(kErrorAccessDenied);
   }
-  if (s.SharingConflict(found.location.key, sim::kDeleteAccess,
+  if (s.SharingConflict(found.location.key, os::kDelete,
                         kFileShareRead | kFileShareWrite | kFileShareDelete)) {
     return s.Refuse(kErrorSharingViolation);
   }
@@ -299,7 +298,7 @@ bool MoveFileExA(const std::string& existing, const std::string& target, std::ui
   const std::string& fromKey = from.location.key;
   if (s.DeniedToUser(fromKey) || s.DeniedToUser(to->key)) return s.Refuse(kErrorAccessDenied);
   if (to->key.starts_with(fromKey + "\\")) return s.Refuse(kErrorSharingViolation);
-  if (s.SharingConflict(fromKey, sim::kDeleteAccess,
+  if (s.SharingConflict(fromKey, os::kDelete,
                         kFileShareRead | kFileShareWrite | kFileShareDelete)) {
     return s.Refuse(kErrorSharingViolation);
   }
@@ -307,7 +306,7 @@ bool MoveFileExA(const std::string& existing, const std::string& target, std::ui
   if (replaced != nullptr) {
     if (!(flags & kMoveFileReplaceExisting)) return s.Refuse(kErrorAlreadyExists);
     if (replaced->directory || from.node->directory || sim::IsReadOnly(*replaced) ||
-        s.SharingConflict(to->key, sim::kDeleteAccess,
+        s.SharingConflict(to->key, os::kDelete,
                           kFileShareRead | kFileShareWrite | kFileShareDelete)) {
       return s.Refuse(kErrorAccessDenied);
     }
@@ -372,7 +371,7 @@ bool RemoveDirectoryA(const std::string& path) {
   if (next != s.files.end() && next->first.starts_with(key + "\\")) {
     return s.Refuse(sim::kErrorDirNotEmpty);
   }
-  if (s.SharingConflict(key, sim::kDeleteAccess,
+  if (s.SharingConflict(key, os::kDelete,
                         kFileShareRead | kFileShareWrite | kFileShareDelete)) {
     return s.Refuse(kErrorSharingViolation);
   }

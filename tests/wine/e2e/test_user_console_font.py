@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The per-user program of a logon script on Windows 7: the real sanivo-uzivatel.exe."""
 
+import os
 import re
 import subprocess
 import unittest
@@ -9,6 +10,7 @@ import winerun
 from sanivo_e2e import APP_DIR, PageChecks, SUCCESS, install_release
 from test_console_font import CONSOLE_KEY, seed_windows7
 
+VERSION = os.environ["SANIVO_FILE_VERSION"]
 SETTINGS = r"user.reg [Console\\%SystemRoot%_system32_ntvdm.exe]"
 
 
@@ -52,8 +54,8 @@ class UserConsoleFont(PageChecks):
             self.run_user_program(scenario, 0, "Oprava byla vrácena", "lime", switches=("-vratit",))
             self.assertEqual(snapshot(scenario), (registry, fonts))
             log = scenario.host_path(r"C:\sanivo.csv").read_text(encoding="utf-8-sig")
-            self.assertIn(f";font-uzivatel;opraveno;{SUCCESS};;;1.0.0.0\n", log)
-            self.assertIn(";font-uzivatel;vraceno;Oprava byla vrácena;;;1.0.0.0\n", log)
+            self.assertIn(f";font-uzivatel;opraveno;{SUCCESS};;;{VERSION}\n", log)
+            self.assertIn(f";font-uzivatel;vraceno;Oprava byla vrácena;;;{VERSION}\n", log)
 
     def test_without_the_machine_wide_part_it_is_red_and_changes_nothing(self):
         with winerun.Scenario(version="win7") as scenario:
