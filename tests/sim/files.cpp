@@ -216,6 +216,7 @@ bool SetFileAttributesA(const std::string& path, std::uint32_t attributes) {
   sim::Found found = sim::FindExisting(s, path);
   if (s.FailsByInjection("SetFileAttributesA", {path, found.location.full})) return false;
   if (found.error != kErrorSuccess) return s.Refuse(found.error);
+  if (s.DeniedToUser(found.location.key)) return s.Refuse(kErrorAccessDenied);
   found.node->attributes = attributes & sim::kSettableAttributes;
   return true;
 }
@@ -281,6 +282,8 @@ bool MoveFileExA(const std::string& existing, const std::string& target, std::ui
       return false;
     }
     if (!from || (!target.empty() && !to)) return s.Refuse(sim::kErrorInvalidName);
+    // The system's list of pending moves is in HKEY_LOCAL_MACHINE.
+    if (s.standardUser) return s.Refuse(kErrorAccessDenied);
     s.RecordPendingRename(from->full, target.empty() ? "" : to->full);
     return true;
   }
@@ -364,15 +367,14 @@ bool RemoveDirectoryA(const std::string& path) {
   if (found.error != kErrorSuccess) return s.Refuse(found.error);
   const std::string& key = found.location.key;
   if (!found.node->directory) return s.Refuse(sim::kErrorDirectory);
-  if (found.location.parentKey.empty() || sim::IsReadOnly(*found.node)) {
+  if (found.location.parentKey.empty() || sim::IsReadOnly(*found.node) || s.DeniedToUser(key)) {
     return s.Refuse(kErrorAccessDenied);
   }
   auto next = s.files.upper_bound(key);
   if (next != s.files.end() && next->first.starts_with(key + "\\")) {
     return s.Refuse(sim::kErrorDirNotEmpty);
   }
-  if (s.SharingConflict(key, os::kDelete,
-                        kFileShareRead | kFileShareWrite | kFileShareDelete)) {
+  if (s.SharingConflict(key, os::kDelete, kFileShareRead | kFileShareWrite | kFileShareDelete)) {
     return s.Refuse(kErrorSharingViolation);
   }
   s.files.erase(key);

@@ -213,8 +213,9 @@ class Machine {
 
   // ---- Rights ----
   // From now on the program runs as a user without administrator rights: keys of
-  // HKEY_LOCAL_MACHINE open for reading only, and nothing at or below the Windows directory can
-  // be created, written, copied onto, moved or deleted (ERROR_ACCESS_DENIED).
+  // HKEY_LOCAL_MACHINE open for reading only and cannot be deleted, nothing at or below the
+  // Windows directory can be created, written, copied onto, moved, deleted or given other
+  // attributes, and no move waits for the restart (ERROR_ACCESS_DENIED).
   void SetStandardUser();
 
   // ---- Short (8.3) names ----

@@ -310,6 +310,7 @@ std::int32_t RegDeleteKeyA(HKey root, const std::string& subKey) {
   sim::RegistryKey* key = s.Key(base.key.root, path);
   if (key == nullptr) return kErrorFileNotFound;
   if (!key->subkeys.empty()) return kErrorAccessDenied;
+  if (s.standardUser && base.key.root == kHkeyLocalMachine) return kErrorAccessDenied;
   std::vector<std::string> parentPath(path.begin(), path.end() - 1);
   s.Key(base.key.root, parentPath)->subkeys.erase(sim::UpperAnsi(path.back()));
   return kErrorSuccess;
