@@ -11,9 +11,14 @@ namespace sanivo {
 // The copy of NTVDM.EXE in the work directory that the image-configuration tool edits.
 std::string NtvdmWorkCopy(const TRepairContext& context);
 
+// Whether a program holds the live file, asked by opening it for writing: a check that finds
+// nothing to do leaves it to the caller, so that the file gets no write open then.
+enum class TInUse { AskNow, AskLater };
+void RunNotInUseStage(const std::string& live);
+
 // The live image, after the checks the repair makes before it changes anything, in its order
 // and with its texts: the file is there, not in use and a sound image.
-TPeImage CheckedLiveImage(const std::string& live);
+TPeImage CheckedLiveImage(const std::string& live, TInUse inUse = TInUse::AskNow);
 
 // When the backup parameter asks for one, keeps `image` (the live file as it is now) where it
 // says and records it in `backup`; warns in yellow and records the warning when it cannot.

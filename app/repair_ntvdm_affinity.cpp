@@ -112,13 +112,17 @@ std::string WrittenBackup(const std::string& value, const std::string& original,
 
 std::string NtvdmWorkCopy(const TRepairContext& context) { return context.WorkDir + "\\ntvdm.exe"; }
 
-TPeImage CheckedLiveImage(const std::string& live) {
-  RunStage(texts::kNtvdmMissing, [&] {
-    if (!FileExists(live)) FailStep("GetFileAttributesA");
-  });
+void RunNotInUseStage(const std::string& live) {
   RunStage(texts::kNtvdmInUse, [&] {
     if (IsFileLocked(live)) FailStep("CreateFileA");
   });
+}
+
+TPeImage CheckedLiveImage(const std::string& live, TInUse inUse) {
+  RunStage(texts::kNtvdmMissing, [&] {
+    if (!FileExists(live)) FailStep("GetFileAttributesA");
+  });
+  if (inUse == TInUse::AskNow) RunNotInUseStage(live);
   std::optional<TPeImage> image;
   RunStage(texts::kAffinityFailed, [&] { image.emplace(SoundNtvdmImage(live)); });
   return std::move(*image);

@@ -141,12 +141,17 @@ TRepairOutcome TakeBackNtvdmAffinity(const TRepairContext& context) {
                     TRepairResult::TakenBack);
 }
 
+// As the repair's check: whether the file is in use is asked only when there is something to
+// take back.
 TRepairOutcome CheckTakeBackNtvdmAffinity(const TRepairContext& context) {
+  const std::string& live = context.NtvdmPaths[0];
   TRepairOutcome outcome = RunStages([&] {
-    const TNtvdmTakeBack plan = PlanTakeBack(context, CheckedLiveImage(context.NtvdmPaths[0]));
-    return plan.Files.empty()
-               ? OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack)
-               : OutcomeOf(TRepairResult::CanTakeBack, texts::kCanTakeBack);
+    const TNtvdmTakeBack plan = PlanTakeBack(context, CheckedLiveImage(live, TInUse::AskLater));
+    if (plan.Files.empty()) {
+      return OutcomeOf(TRepairResult::NothingToTakeBack, texts::kNothingToTakeBack);
+    }
+    RunNotInUseStage(live);
+    return OutcomeOf(TRepairResult::CanTakeBack, texts::kCanTakeBack);
   });
   if (outcome.Result == TRepairResult::Failed) outcome.Result = TRepairResult::Undecided;
   return outcome;

@@ -151,11 +151,14 @@ TEST(UnattendedRunTest, EachRunChangesOnlyWhatItMustAndSaysWhy) {
     std::uint16_t statusAttribute;
     const char* record;  // its repair, result, message, backup and cause
   };
-  const auto repaired = [](sim::Machine& m) {
-    ASSERT_EQ(RunProgram(), 0);
+  const auto readOnly = [](sim::Machine& m) {
     for (const std::string& path : kNtvdm) {
       if (m.HasFile(path)) m.SetReadOnly(path, true);
     }
+  };
+  const auto repaired = [&](sim::Machine& m) {
+    ASSERT_EQ(RunProgram(), 0);
+    readOnly(m);
   };
   const auto repairedWindows7 = [](sim::Machine& m) {
     SetUpWindows7(m);
@@ -180,6 +183,8 @@ TEST(UnattendedRunTest, EachRunChangesOnlyWhatItMustAndSaysWhy) {
        "afinita;chyba;Soubor NTVDM.EXE nebyl nalezen;;GetFileAttributesA: 2 The system cannot find "
        "the "
        "file specified"},
+      {"nothing to take back", readOnly, " -kontrola -vratit", 0, false, "Není co vracet", 0x1A,
+       "afinita;nic-k-vraceni;Není co vracet;;"},
       {"take-back check cannot decide, 7",
        [&](sim::Machine& m) {
          repairedWindows7(m);
