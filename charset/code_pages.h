@@ -40,6 +40,16 @@ class TReverseCodePage {
     const std::uint8_t page = pageOf_[character >> 8];
     return page == 0 ? 0 : pages_[page - 1][character & 0xFF];
   }
+  // Writes the character's byte at out; one the charset lacks becomes "_" when transliterating,
+  // or nothing. Gives the end.
+  char* Put(std::uint32_t character, char* out, bool transliterate) const {
+    if (const unsigned char byte = ByteOf(character); byte != 0 || character == 0) {
+      *out++ = static_cast<char>(byte);
+    } else if (transliterate) {
+      *out++ = '_';
+    }
+    return out;
+  }
 
  private:
   std::array<std::uint8_t, 256> pageOf_{};  // 0: no byte on that page

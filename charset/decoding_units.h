@@ -90,9 +90,9 @@ class TCodePageSink {
         transliterate_(transliterate),
         vectorRound_(vectorRound) {
     for (std::uint32_t character = 0; character < below800_.size(); ++character) {
-      const unsigned char byte = reverse_.ByteOf(character);
-      const bool written = byte != 0 || character == 0 || transliterate;
-      below800_[character] = {byte != 0 || character == 0 ? static_cast<char>(byte) : '_', written};
+      char byte = 0;
+      const bool written = reverse_.Put(character, &byte, transliterate) != &byte;
+      below800_[character] = {byte, written};
     }
     // Indexed by a byte and the low six bits of the next one: what begins at the byte. Small, so
     // that the part Czech text touches stays in the processor's nearest cache.
@@ -103,12 +103,7 @@ class TCodePageSink {
     }
   }
   char* Put(std::uint32_t character, char* out) const {
-    if (const unsigned char byte = reverse_.ByteOf(character); byte != 0 || character == 0) {
-      *out++ = static_cast<char>(byte);
-    } else if (transliterate_) {
-      *out++ = '_';
-    }
-    return out;
+    return reverse_.Put(character, out, transliterate_);
   }
   char* PutBelow800(std::uint32_t character, char* out) const {
     const TCodePageByte byte = below800_[character];

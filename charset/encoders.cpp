@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "charset/library_sides.h"
@@ -28,25 +29,13 @@ bool AreAsciiUnits(const unsigned char* units) {
 class TBuiltInEncoder : public TEncoder {
  public:
   TBuiltInEncoder(TCharsetId to, TReplacementMap map, bool transliterate)
-      : to_(to),
-        size_(CodeUnitSize(to)),
+      : kind_(KindOf(to)),
         littleEndian_(HasLittleEndianUnits(to)),
         map_(map.begin(), map.end()),
         mapActive_(IsMapActive(map)),
         transliterate_(transliterate),
-        reverse_(to),
         utf7_(to == ciModifiedUTF7) {
-    if (to_ == ciUTF7 || to_ == ciModifiedUTF7) {
-      kind_ = TKind::utf7;
-    } else if (to_ == ciUTF8) {
-      kind_ = TKind::utf8;
-    } else if (size_ == 2) {
-      kind_ = TKind::twoByte;
-    } else if (size_ == 4) {
-      kind_ = TKind::fourByte;
-    } else {
-      kind_ = TKind::singleByte;
-    }
+    if (kind_ == TKind::singleByte) reverse_.emplace(to);
   }
 
   void Encode(std::string_view ucs2, std::string& out) override {
@@ -91,6 +80,19 @@ class TBuiltInEncoder : public TEncoder {
  private:
   enum class TKind { singleByte, utf8, twoByte, fourByte, utf7 };
 
+  static TKind KindOf(TCharsetId to) {
+    if (to == ciUTF7 || to == ciModifiedUTF7) return TKind::utf7;
+    if (to == ciUTF8) return TKind::utf8;
+    switch (CodeUnitSize(to)) {
+      case 2:
+        return TKind::twoByte;
+      case 4:
+        return TKind::fourByte;
+      default:
+        return TKind::singleByte;
+    }
+  }
+
   std::uint16_t Mapped(std::uint16_t unit) const {
     return mapActive_ ? ReplaceCodePoint(unit, map_) : unit;
   }
@@ -114,23 +116,12 @@ class TBuiltInEncoder : public TEncoder {
   char* PutCharacter(std::uint32_t character, char* out) const {
     switch (kind_) {
       case TKind::singleByte:
-        return PutSingleByte(character, out);
+        return reverse_->Put(character, out, transliterate_);
       case TKind::utf8:
         return PutUtf8(IsSurrogate(character) ? kReplacementCharacter : character, out);
       default:
         return PutFourByte(IsSurrogate(character) ? kReplacementCharacter : character, out);
     }
-  }
-
-  char* PutSingleByte(std::uint32_t character, char* out) const {
-    if (character < 0x80) {
-      *out++ = static_cast<char>(character);
-    } else if (const unsigned char byte = reverse_.ByteOf(character)) {
-      *out++ = static_cast<char>(byte);
-    } else if (transliterate_) {
-      *out++ = '_';
-    }
-    return out;
   }
 
   char* PutTwoByte(std::uint16_t unit, char* out) const {
@@ -148,15 +139,13 @@ class TBuiltInEncoder : public TEncoder {
     return out;
   }
 
-  TCharsetId to_;
-  unsigned size_;
+  TKind kind_;
   bool littleEndian_;
   std::vector<std::uint16_t> map_;
   bool mapActive_;
   bool transliterate_;
-  TKind kind_ = TKind::singleByte;
-  std::uint32_t pendingHigh_ = 0;  // the first half of a pair, waiting for the second
-  TReverseCodePage reverse_;       // for a one-byte target
+  std::uint32_t pendingHigh_ = 0;            // the first half of a pair, waiting for the second
+  std::optional<TReverseCodePage> reverse_;  // for a one-byte target
   TUtf7Writer utf7_;
 };
 
