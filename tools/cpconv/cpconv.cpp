@@ -289,6 +289,11 @@ struct TSideWithoutLibrary {
   bool ours;
 };
 std::optional<TSideWithoutLibrary> SideWithoutLibrary(const TCpconvOptions& options) {
+  // Bytes passed through as they are need no side converted.
+  if (options.from == options.to && options.fromLibraryName == options.toLibraryName &&
+      options.map.empty()) {
+    return std::nullopt;
+  }
   const TStreamConverter probe = MakeConverter(options);
   const struct {
     TCharsetId id;
@@ -296,11 +301,9 @@ std::optional<TSideWithoutLibrary> SideWithoutLibrary(const TCpconvOptions& opti
     bool throughLibrary;
   } sides[] = {{options.from, options.fromLibraryName, probe.DecodesThroughLibrary()},
                {options.to, options.toLibraryName, probe.EncodesThroughLibrary()}};
-  const bool passThrough = options.from == options.to &&
-                           options.fromLibraryName == options.toLibraryName && options.map.empty();
   for (const auto& side : sides) {
     const bool needsLibrary = NeedsIconvLibrary(side.id) || !side.libraryName.empty();
-    if (needsLibrary && !side.throughLibrary && !passThrough) {
+    if (needsLibrary && !side.throughLibrary) {
       return TSideWithoutLibrary{SideName(side.id, side.libraryName), side.libraryName.empty()};
     }
   }
